@@ -1,0 +1,221 @@
+// The skin generator must still draw exactly the committed pictures, and the
+// pictures must keep what the windows rely on: sizes, key colours, the
+// toolbar's frame colour, the file formats the program reads.
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <queue>
+#include <vector>
+
+namespace {
+
+const QString committedDir = QStringLiteral(QUARN_SOURCE_DIR "/src/forms/skins");
+
+QByteArray bytesOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QImage committed(const QString& name) {
+    return QImage(committedDir + "/" + name);
+}
+
+// The committed files that the generator draws: everything but the intro
+// sound (made by tools/make-intro) and the build file.
+QStringList drawnFiles() {
+    QStringList names = QDir(committedDir).entryList(QDir::Files, QDir::Name);
+    names.removeAll(QStringLiteral("intro.mp3"));
+    names.removeAll(QStringLiteral("skins.cmake"));
+    return names;
+}
+
+const QStringList embeddedFiles = {"toolbar.png",        "songname.png", "play.png",
+                                   "pause.png",          "stop.png",     "open.png",
+                                   "effects.png",        "exit.png",     "tile.png",
+                                   "splash.jpg",         "about.png",    "about-picture1.png",
+                                   "about-picture2.png", "quarn.ico",    "menus.ico",
+                                   "cmdlg.gif",          "dlgs.gif"};
+
+const QStringList filesBesideProgram = {"intro.mp3", "quarn 1.bmp", "quarn 2.bmp", "quarn 3.bmp",
+                                        "quarn 4.bmp"};
+
+class SkinGenerator : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        output = std::make_unique<QTemporaryDir>();
+        QProcess generator;
+        generator.start(QStringLiteral(QUARN_SKINGEN_PATH), {output->path()});
+        finished = generator.waitForFinished(60000) &&
+                   generator.exitStatus() == QProcess::NormalExit && generator.exitCode() == 0;
+    }
+    static void TearDownTestSuite() { output.reset(); }
+
+    static std::unique_ptr<QTemporaryDir> output;
+    static bool finished;
+};
+std::unique_ptr<QTemporaryDir> SkinGenerator::output;
+bool SkinGenerator::finished = false;
+
+TEST_F(SkinGenerator, DrawsExactlyTheCommittedFiles) {
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(QDir(output->path()).entryList(QDir::Files, QDir::Name), drawnFiles());
+    for (const QString& name : drawnFiles()) {
+        SCOPED_TRACE(name.toStdString());
+        const QByteArray drawn = bytesOf(output->path() + "/" + name);
+        EXPECT_FALSE(drawn.isEmpty());
+        EXPECT_TRUE(drawn == bytesOf(committedDir + "/" + name))
+            << "run the regenerate-skins target and commit the result";
+    }
+}
+
+TEST(SkinPictures, HaveTheSizesTheWindowsAreBuiltAround) {
+    const std::vector<std::pair<QString, QSize>> sizes = {{"toolbar.png", {244, 46}},
+                                                          {"songname.png", {244, 39}},
+                                                          {"play.png", {17, 21}},
+                                                          {"pause.png", {17, 21}},
+                                                          {"stop.png", {17, 21}},
+                                                          {"open.png", {17, 21}},
+                                                          {"effects.png", {17, 21}},
+                                                          {"exit.png", {17, 21}},
+                                                          {"tile.png", {256, 299}},
+                                                          {"splash.jpg", {427, 416}},
+                                                          {"about.png", {358, 402}},
+                                                          {"about-picture1.png", {106, 144}},
+                                                          {"about-picture2.png", {194, 81}},
+                                                          {"quarn 1.bmp", {106, 144}},
+                                                          {"quarn 2.bmp", {106, 144}},
+                                                          {"quarn 3.bmp", {106, 144}},
+                                                          {"quarn 4.bmp", {106, 144}},
+                                                          {"cmdlg.gif", {48, 48}},
+                                                          {"dlgs.gif", {48, 48}}};
+    for (const auto& [name, size] : sizes)
+        EXPECT_EQ(committed(name).size(), size) << name.toStdString();
+}
+
+TEST(SkinPictures, ShapedPicturesHaveTheirKeyColourTopLeft) {
+    const QRgb white = qRgb(255, 255, 255), red = qRgb(255, 0, 0);
+    EXPECT_EQ(committed("toolbar.png").pixel(0, 0), white);
+    for (const char* name : {"songname.png", "play.png", "pause.png", "stop.png", "open.png",
+                             "effects.png", "exit.png"})
+        EXPECT_EQ(committed(name).pixel(0, 0), red) << name;
+    // The animation's frames replace its start picture and are cut by the same key.
+    const QRgb animationKey = committed("about-picture1.png").pixel(0, 0);
+    for (int frame = 1; frame <= 4; ++frame)
+        EXPECT_EQ(committed(QStringLiteral("quarn %1.bmp").arg(frame)).pixel(0, 0), animationKey);
+}
+
+TEST(SkinPictures, ToolbarFramePixelGivesTheTimeColour) {
+    EXPECT_EQ(committed("toolbar.png").pixel(10, 4), qRgb(88, 149, 193));
+}
+
+// A key-coloured pixel that cannot reach the picture's edge through other
+// key-coloured pixels would cut a pinhole into the window.
+int enclosedKeyPixels(const QImage& image) {
+    const QRgb key = image.pixel(0, 0);
+    const int w = image.width(), h = image.height();
+    std::vector<bool> reached(static_cast<size_t>(w * h), false);
+    std::queue<QPoint> open;
+    auto visit = [&](int x, int y) {
+        if (x < 0 || y < 0 || x >= w || y >= h || reached[y * w + x] || image.pixel(x, y) != key)
+            return;
+        reached[y * w + x] = true;
+        open.push({x, y});
+    };
+    for (int x = 0; x < w; ++x) {
+        visit(x, 0);
+        visit(x, h - 1);
+    }
+    for (int y = 0; y < h; ++y) {
+        visit(0, y);
+        visit(w - 1, y);
+    }
+    while (!open.empty()) {
+        const QPoint p = open.front();
+        open.pop();
+        visit(p.x() + 1, p.y());
+        visit(p.x() - 1, p.y());
+        visit(p.x(), p.y() + 1);
+        visit(p.x(), p.y() - 1);
+    }
+    int enclosed = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            enclosed += image.pixel(x, y) == key && !reached[y * w + x];
+    return enclosed;
+}
+
+TEST(SkinPictures, ShapedPicturesHaveNoHolesInsideTheArt) {
+    for (const char* name :
+         {"toolbar.png", "songname.png", "play.png", "pause.png", "stop.png", "open.png",
+          "effects.png", "exit.png", "about-picture1.png", "about-picture2.png", "quarn 1.bmp",
+          "quarn 2.bmp", "quarn 3.bmp", "quarn 4.bmp"})
+        EXPECT_EQ(enclosedKeyPixels(committed(name)), 0) << name;
+}
+
+TEST(SkinPictures, AnimationFramesAreUncompressed24BitBitmaps) {
+    for (int frame = 1; frame <= 4; ++frame) {
+        const QByteArray bmp = bytesOf(committedDir + QStringLiteral("/quarn %1.bmp").arg(frame));
+        ASSERT_GE(bmp.size(), 54);
+        auto u16 = [&](int at) { return quint8(bmp[at]) | quint8(bmp[at + 1]) << 8; };
+        EXPECT_TRUE(bmp.startsWith("BM"));
+        EXPECT_EQ(u16(28), 24) << "bits per pixel of frame " << frame;
+        EXPECT_EQ(u16(30) | u16(32) << 16, 0) << "compression of frame " << frame;
+    }
+}
+
+std::vector<std::pair<QSize, int>> iconImages(const QString& name) {
+    QImageReader reader(committedDir + "/" + name);
+    std::vector<std::pair<QSize, int>> images;
+    for (int i = 0; i < reader.imageCount(); ++i) {
+        reader.jumpToImage(i);
+        const QImage image = reader.read();
+        images.emplace_back(image.size(), image.text("_q_icoOrigDepth").toInt());
+    }
+    return images;
+}
+
+TEST(SkinIcons, ProgramIconHolds8And24And32BitImagesOf48Pixels) {
+    const std::vector<std::pair<QSize, int>> expected = {
+        {{48, 48}, 8}, {{48, 48}, 24}, {{48, 48}, 32}};
+    EXPECT_EQ(iconImages("quarn.ico"), expected);
+}
+
+TEST(SkinIcons, MenuWindowIconIsOne256ColourImage) {
+    const std::vector<std::pair<QSize, int>> expected = {{{48, 48}, 8}};
+    EXPECT_EQ(iconImages("menus.ico"), expected);
+}
+
+TEST(SkinIcons, DialogComponentPicturesReadBackAsGif) {
+    for (const char* name : {"cmdlg.gif", "dlgs.gif"}) {
+        QImageReader reader(committedDir + "/" + name);
+        EXPECT_EQ(reader.format(), "gif") << name;
+        const QImage image = reader.read();
+        EXPECT_EQ(image.size(), QSize(48, 48))
+            << name << ": " << reader.errorString().toStdString();
+    }
+}
+
+TEST(SkinResources, ProgramCarriesTheEmbeddedPictures) {
+    for (const QString& name : embeddedFiles) {
+        const QByteArray carried = bytesOf(":/skins/" + name);
+        EXPECT_FALSE(carried.isEmpty()) << name.toStdString();
+        EXPECT_TRUE(carried == bytesOf(committedDir + "/" + name)) << name.toStdString();
+    }
+}
+
+TEST(SkinResources, BuildPlacesIntroAndFramesBesideTheProgram) {
+    for (const QString& name : filesBesideProgram) {
+        const QByteArray placed = bytesOf(QStringLiteral(QUARN_BINARY_DIR "/") + name);
+        EXPECT_FALSE(placed.isEmpty()) << name.toStdString();
+        EXPECT_TRUE(placed == bytesOf(committedDir + "/" + name)) << name.toStdString();
+    }
+}
+
+} // namespace

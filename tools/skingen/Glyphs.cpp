@@ -1,0 +1,131 @@
+#include "Glyphs.h"
+
+#include <QPolygonF>
+#include <QTransform>
+#include <cmath>
+#include <numbers>
+
+namespace skingen {
+
+namespace {
+
+QPainterPath polygon(std::initializer_list<QPointF> points) {
+    QPainterPath path;
+    path.addPolygon(QPolygonF(QList<QPointF>(points)));
+    path.closeSubpath();
+    return path;
+}
+
+QPainterPath rect(const QRectF& box, qreal radius = 0) {
+    QPainterPath path;
+    path.addRoundedRect(box, radius, radius);
+    return path;
+}
+
+// A bar from `from` to `to`, `width` thick, with square ends.
+QPainterPath bar(QPointF from, QPointF to, qreal width) {
+    const QPointF along = to - from;
+    const qreal length = std::hypot(along.x(), along.y());
+    const QPointF across = QPointF(-along.y(), along.x()) * (width / 2 / length);
+    return polygon({from + across, to + across, to - across, from - across});
+}
+
+QPainterPath pauseBars(QPointF c, qreal s) {
+    const qreal w = s * 0.3, h = s, gap = s * 0.26;
+    return rect(QRectF(c.x() - gap / 2 - w, c.y() - h / 2, w, h), 0.5)
+        .united(rect(QRectF(c.x() + gap / 2, c.y() - h / 2, w, h), 0.5));
+}
+
+QPainterPath eject(QPointF c, qreal s) {
+    const qreal half = s * 0.5;
+    return polygon({{c.x() - half, c.y() + s * 0.08},
+                    {c.x() + half, c.y() + s * 0.08},
+                    {c.x(), c.y() - s * 0.5}})
+        .united(rect(QRectF(c.x() - half, c.y() + s * 0.26, s, s * 0.24)));
+}
+
+QPainterPath cross(QPointF c, qreal s) {
+    const qreal r = s * 0.4;
+    return bar(c + QPointF(-r, -r), c + QPointF(r, r), s * 0.26)
+        .united(bar(c + QPointF(-r, r), c + QPointF(r, -r), s * 0.26));
+}
+
+} // namespace
+
+QPainterPath playTriangle(QPointF c, qreal s) {
+    // Shifted right so that the triangle's mass, not its box, sits at the centre.
+    const qreal h = s, w = s * 0.87, shift = w / 6;
+    return polygon({{c.x() - w / 2 + shift, c.y() - h / 2},
+                    {c.x() + w / 2 + shift, c.y()},
+                    {c.x() - w / 2 + shift, c.y() + h / 2}});
+}
+
+QPainterPath sparkle(QPointF c, qreal r) {
+    QPolygonF star;
+    for (int i = 0; i < 8; ++i) {
+        const qreal angle = i * std::numbers::pi / 4 - std::numbers::pi / 2;
+        const qreal radius = i % 2 == 0 ? r : r * 0.34;
+        star << c + QPointF(std::cos(angle), std::sin(angle)) * radius;
+    }
+    QPainterPath path;
+    path.addPolygon(star);
+    path.closeSubpath();
+    return path;
+}
+
+QPainterPath buttonGlyph(ButtonGlyph glyph, QPointF c, qreal s) {
+    switch (glyph) {
+    case ButtonGlyph::Play:
+        return playTriangle(c, s);
+    case ButtonGlyph::Pause:
+        return pauseBars(c, s * 0.92);
+    case ButtonGlyph::Stop:
+        return rect(QRectF(c.x() - s * 0.4, c.y() - s * 0.4, s * 0.8, s * 0.8), 1);
+    case ButtonGlyph::Open:
+        return eject(c, s);
+    case ButtonGlyph::Effects:
+        return sparkle(c + QPointF(-s * 0.1, s * 0.1), s * 0.58)
+            .united(sparkle(c + QPointF(s * 0.42, -s * 0.42), s * 0.26));
+    case ButtonGlyph::Exit:
+        return cross(c, s);
+    }
+    return {};
+}
+
+QPainterPath folderBack(const QRectF& b) {
+    const qreal tab = b.height() * 0.18;
+    return rect(QRectF(b.left(), b.top() + tab, b.width(), b.height() - tab), 2)
+        .united(rect(QRectF(b.left(), b.top(), b.width() * 0.42, tab * 2), 2));
+}
+
+QPainterPath folderFront(const QRectF& b) {
+    const qreal top = b.top() + b.height() * 0.36, lean = b.width() * 0.08;
+    QPainterPath flap = polygon({{b.left() + lean, top},
+                                 {b.right(), top},
+                                 {b.right() - lean, b.bottom()},
+                                 {b.left(), b.bottom()}});
+    return flap;
+}
+
+QPainterPath sheet(const QRectF& b) {
+    const qreal fold = b.width() * 0.3;
+    return polygon({b.topLeft(),
+                    {b.right() - fold, b.top()},
+                    {b.right(), b.top() + fold},
+                    b.bottomRight(),
+                    b.bottomLeft()});
+}
+
+QPainterPath printerBody(const QRectF& b) {
+    const qreal w = b.width(), h = b.height();
+    return rect(QRectF(b.left(), b.top() + h * 0.3, w, h * 0.45), 2)
+        .subtracted(rect(QRectF(b.left() + w * 0.15, b.top() + h * 0.56, w * 0.7, h * 0.06)));
+}
+
+QPainterPath printerPaper(const QRectF& b) {
+    const qreal w = b.width(), h = b.height();
+    return rect(QRectF(b.left() + w * 0.2, b.top(), w * 0.6, h * 0.3))
+        .united(rect(QRectF(b.left() + w * 0.2, b.top() + h * 0.75, w * 0.6, h * 0.25)));
+}
+
+} // namespace skingen

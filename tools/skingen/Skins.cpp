@@ -1,0 +1,235 @@
+#include "Skins.h"
+
+#include "Painting.h"
+#include "Theme.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <stdexcept>
+#include <vector>
+
+namespace skingen {
+
+namespace {
+
+// The dark display windows behind the time and the title: nearly black,
+// with faint scan lines, so that the program's steel-blue text reads.
+void displayWindow(QPainter& p, const QRectF& box, qreal radius) {
+    const QPainterPath window = roundedRect(box, radius);
+    p.fillPath(window, vertical(box, QColor(3, 7, 13), QColor(10, 19, 31)));
+    // A faint backlight, brightest in the middle.
+    QLinearGradient backlight(box.topLeft(), box.topRight());
+    backlight.setColorAt(0, QColor(40, 80, 120, 0));
+    backlight.setColorAt(0.5, QColor(40, 80, 120, 38));
+    backlight.setColorAt(1, QColor(40, 80, 120, 0));
+    p.fillPath(window, backlight);
+    p.save();
+    p.setClipPath(window);
+    for (qreal y = box.top() + 1; y < box.bottom(); y += 2)
+        p.fillRect(QRectF(box.left(), y, box.width(), 1), QColor(0, 0, 0, 60));
+    p.restore();
+    gloss(p, window, 16, 0.5);
+    sunkenEdges(p, window, QColor(0, 0, 0, 200), withAlpha(theme::rimLight, 80));
+}
+
+// A raised rim in the frame colour, lit from above, around a shape.
+void frameRim(QPainter& p, const QPainterPath& outer, const QPainterPath& band) {
+    p.fillPath(outer, QColor(theme::outline));
+    p.fillPath(band, QColor(theme::frame));
+    bevelEdges(p, band, withAlpha(theme::rimLight, 220), withAlpha(theme::rimDark, 230));
+}
+
+void panelFace(QPainter& p, const QPainterPath& panel) {
+    p.fillPath(panel,
+               vertical(panel.boundingRect(), QColor(theme::navyLight), QColor(theme::navyDeep)));
+    sunkenEdges(p, panel, withAlpha(theme::outline, 220), withAlpha(theme::rimLight, 50));
+    gloss(p, panel, 26, 0.45);
+}
+
+// --- toolbar ----------------------------------------------------------------
+
+// Long wings for the buttons, and a taller pod in the middle for the time.
+const QRectF toolbarWings(0, 2, 244, 42);
+const QRectF toolbarPod(74, 0, 94, 46);
+
+QPainterPath toolbarShape(qreal inset) {
+    auto part = [inset](const QRectF& box, qreal radius) {
+        return roundedRect(box.adjusted(inset, inset, -inset, -inset),
+                           std::max<qreal>(radius - inset, 2));
+    };
+    return part(toolbarWings, 10).united(part(toolbarPod, 8));
+}
+
+void toolbarGrille(QPainter& p, qreal centreX) {
+    for (int i = -1; i <= 1; ++i)
+        sunkenWell(p, QRectF(centreX + i * 4 - 1, 14, 2, 17), 1, QColor(theme::navyDeep),
+                   withAlpha(theme::rimLight, 70));
+}
+
+void toolbarButtonWells(QPainter& p) {
+    const QColor face(theme::lcd), light = withAlpha(theme::rimLight, 60);
+    sunkenWell(p, QRectF(22.5, 6.5, 53, 24), 6, face, light);
+    sunkenWell(p, QRectF(166.5, 6.5, 53, 24), 6, face, light);
+}
+
+void toolbarLettering(QPainter& p) {
+    const QPainterPath name =
+        centredOn(textPath(theme::sansBold, 8, QStringLiteral("QUARN"), 1.6), QPointF(121, 37));
+    p.fillPath(name.translated(0, 1), QColor(0, 0, 0, 170));
+    p.fillPath(name, withAlpha(theme::frame, 210));
+}
+
+} // namespace
+
+QImage toolbarSkin() {
+    QImage art = newCanvas(244, 46);
+    {
+        QPainter p(&art);
+        prepare(p);
+        frameRim(p, toolbarShape(0), toolbarShape(1));
+        panelFace(p, toolbarShape(5));
+        toolbarButtonWells(p);
+        toolbarGrille(p, 14);
+        toolbarGrille(p, 229);
+        displayWindow(p, QRectF(77, 10, 88, 22), 4);
+        toolbarLettering(p);
+    }
+    QImage skin = keyed(art, theme::keyWhite, theme::outline);
+    // The toolbar takes the colour of its time display from this pixel.
+    if ((skin.pixel(10, 4) & 0xffffff) != (theme::frame & 0xffffff))
+        throw std::runtime_error("toolbar frame pixel (10, 4) is not the frame colour");
+    return skin;
+}
+
+namespace {
+
+// A rectangle with wide rounded top corners and tight bottom ones: the title
+// strip sits on top of the player like a tab.
+QPainterPath tabShape(const QRectF& r, qreal top, qreal bottom) {
+    QPainterPath path;
+    path.moveTo(r.left() + top, r.top());
+    path.arcTo(QRectF(r.right() - 2 * top, r.top(), 2 * top, 2 * top), 90, -90);
+    path.arcTo(QRectF(r.right() - 2 * bottom, r.bottom() - 2 * bottom, 2 * bottom, 2 * bottom), 0,
+               -90);
+    path.arcTo(QRectF(r.left(), r.bottom() - 2 * bottom, 2 * bottom, 2 * bottom), 270, -90);
+    path.arcTo(QRectF(r.left(), r.top(), 2 * top, 2 * top), 180, -90);
+    path.closeSubpath();
+    return path;
+}
+
+} // namespace
+
+QImage songNameSkin() {
+    const QRectF outer(0, 0, 244, 39);
+    QImage art = newCanvas(244, 39);
+    {
+        QPainter p(&art);
+        prepare(p);
+        frameRim(p, tabShape(outer, 14, 7), tabShape(outer.adjusted(1, 1, -1, -1), 13, 6));
+        panelFace(p, tabShape(outer.adjusted(4, 4, -4, -4), 10, 4));
+        displayWindow(p, QRectF(6, 9, 232, 21), 5);
+    }
+    return keyed(art, theme::keyRed, theme::outline);
+}
+
+QImage buttonSkin(ButtonGlyph glyph) {
+    const QRectF outer(0, 0, 17, 21);
+    QImage art = newCanvas(17, 21);
+    {
+        QPainter p(&art);
+        prepare(p);
+        p.fillPath(roundedRect(outer, 5), QColor(theme::outline));
+        p.fillPath(roundedRect(outer.adjusted(1, 1, -1, -1), 4),
+                   vertical(outer, QColor(theme::rimLight), QColor(theme::rimDark)));
+        const QPainterPath face = roundedRect(outer.adjusted(2, 2, -2, -2), 3);
+        p.fillPath(face, vertical(outer, QColor(theme::navyLight), QColor(theme::navyDeep)));
+        const QPainterPath symbol = buttonGlyph(glyph, QPointF(8.5, 10.5), 8);
+        p.fillPath(symbol.translated(0, 1), QColor(0, 0, 0, 170));
+        p.fillPath(symbol, vertical(symbol.boundingRect(), QColor(theme::glyphLight),
+                                    QColor(theme::glyphDeep)));
+        gloss(p, face, 46, 0.5);
+    }
+    return keyed(art, theme::keyRed, theme::outline);
+}
+
+// --- background tile ---------------------------------------------------------
+
+namespace {
+
+// Smooth random values on a closed loop, so that the ends meet seamlessly.
+std::vector<double> loopNoise(Prng& random, int length, int smoothing) {
+    std::vector<double> values(static_cast<size_t>(length));
+    for (double& v : values)
+        v = random.signedUnit();
+    for (int pass = 0; pass < 2; ++pass) {
+        const std::vector<double> source = values;
+        for (int i = 0; i < length; ++i) {
+            double sum = 0;
+            for (int k = -smoothing; k <= smoothing; ++k)
+                sum += source[static_cast<size_t>((i + k + length) % length)];
+            values[static_cast<size_t>(i)] = sum / (2 * smoothing + 1);
+        }
+    }
+    const double peak = std::max(
+        1e-9, std::abs(*std::max_element(values.begin(), values.end(), [](double a, double b) {
+            return std::abs(a) < std::abs(b);
+        })));
+    for (double& v : values)
+        v /= peak;
+    return values;
+}
+
+// Soft clouds on a torus: random values on a coarse lattice that wraps in
+// both directions, blended with a smooth step.
+class Clouds {
+public:
+    Clouds(Prng& random, int cellsX, int cellsY, int width, int height)
+        : cellsX_(cellsX), cellsY_(cellsY), width_(width), height_(height),
+          lattice_(static_cast<size_t>(cellsX * cellsY)) {
+        for (double& v : lattice_)
+            v = random.signedUnit();
+    }
+    double at(int x, int y) const {
+        const double fx = double(x) * cellsX_ / width_, fy = double(y) * cellsY_ / height_;
+        const int x0 = int(fx), y0 = int(fy);
+        const double tx = smooth(fx - x0), ty = smooth(fy - y0);
+        const double top = mix(node(x0, y0), node(x0 + 1, y0), tx);
+        const double bottom = mix(node(x0, y0 + 1), node(x0 + 1, y0 + 1), tx);
+        return mix(top, bottom, ty);
+    }
+
+private:
+    static double smooth(double t) { return t * t * (3 - 2 * t); }
+    static double mix(double a, double b, double t) { return a + (b - a) * t; }
+    double node(int x, int y) const {
+        return lattice_[static_cast<size_t>((y % cellsY_) * cellsX_ + (x % cellsX_))];
+    }
+    int cellsX_, cellsY_, width_, height_;
+    std::vector<double> lattice_;
+};
+
+} // namespace
+
+QImage backgroundTile() {
+    constexpr int width = 256, height = 299;
+    Prng random(0x7a11e5u);
+    const Clouds clouds(random, 8, 13, width, height);
+    std::vector<std::vector<double>> streaks;
+    for (int y = 0; y < height; ++y)
+        streaks.push_back(loopNoise(random, width, 24));
+    QImage tile(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const double shade =
+                3.2 * clouds.at(x, y) + 1.8 * streaks[y][x] + 0.9 * random.signedUnit();
+            auto channel = [shade](int base, double weight) {
+                return std::clamp(int(std::lround(base + shade * weight)), 0, 255);
+            };
+            tile.setPixel(x, y, qRgb(channel(14, 0.7), channel(21, 0.9), channel(33, 1.2)));
+        }
+    }
+    return tile;
+}
+
+} // namespace skingen

@@ -1,0 +1,80 @@
+// Draws every picture of the player's skin into the folder given on the
+// command line. The output is committed; the tests regenerate it and compare
+// byte for byte, so every run must write the same bytes.
+
+#include "Artwork.h"
+#include "Files.h"
+#include "Icons.h"
+#include "Painting.h"
+#include "Skins.h"
+#include "Theme.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <cstdio>
+#include <exception>
+#include <utility>
+
+using namespace skingen;
+
+namespace {
+
+void writeWindowSkins(const QDir& dir) {
+    savePng(toolbarSkin(), dir.filePath("toolbar.png"));
+    savePng(songNameSkin(), dir.filePath("songname.png"));
+    const std::pair<ButtonGlyph, const char*> buttons[] = {
+        {ButtonGlyph::Play, "play.png"},       {ButtonGlyph::Pause, "pause.png"},
+        {ButtonGlyph::Stop, "stop.png"},       {ButtonGlyph::Open, "open.png"},
+        {ButtonGlyph::Effects, "effects.png"}, {ButtonGlyph::Exit, "exit.png"}};
+    for (const auto& [glyph, name] : buttons)
+        savePng(buttonSkin(glyph), dir.filePath(name));
+    savePng(backgroundTile(), dir.filePath("tile.png"));
+}
+
+void writeSplashAndAbout(const QDir& dir) {
+    saveJpeg(splashPicture(), dir.filePath("splash.jpg"), 90);
+    savePng(aboutPicture(), dir.filePath("about.png"));
+    savePng(aboutPicture1(), dir.filePath("about-picture1.png"));
+    savePng(aboutPicture2(), dir.filePath("about-picture2.png"));
+    for (int frame = 1; frame <= 4; ++frame)
+        saveBmp24(aboutFrame(frame), dir.filePath(QStringLiteral("quarn %1.bmp").arg(frame)));
+}
+
+QImage palettised(const QImage& art) {
+    const QImage opaque = flattened(art, theme::navyDeep);
+    return indexed(opaque, popularColours(opaque, 256));
+}
+
+void writeIconsAndPictures(const QDir& dir) {
+    const QImage mark = programIconArt();
+    const QImage masked = hardEdged(mark, theme::outline);
+    writeFile(dir.filePath("quarn.ico"), icoFile({{masked, 8}, {masked, 24}, {mark, 32}}));
+    writeFile(dir.filePath("menus.ico"), icoFile({{hardEdged(menusIconArt(), theme::outline), 8}}));
+    writeFile(dir.filePath("cmdlg.gif"), gifFile(palettised(fileDialogArt())));
+    writeFile(dir.filePath("dlgs.gif"), gifFile(palettised(dialogsArt())));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: quarn-skingen <output-dir>\n");
+        return 2;
+    }
+    const QDir dir(QString::fromLocal8Bit(argv[1]));
+    if (!dir.exists() && !QDir().mkpath(dir.path())) {
+        std::fprintf(stderr, "quarn-skingen: cannot create %s\n", argv[1]);
+        return 1;
+    }
+    try {
+        writeWindowSkins(dir);
+        writeSplashAndAbout(dir);
+        writeIconsAndPictures(dir);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "quarn-skingen: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}
