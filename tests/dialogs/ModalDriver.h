@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+#include <deque>
+#include <functional>
+#include <ostream>
+
+class QDialog;
+class QFileDialog;
+
+// Readable failure messages for texts.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace quarn::test {
+
+// Answers the modal dialogs that the code under test opens (Qt's own, not the
+// desktop's), from inside their event loops. Each Answer<Dialog>() takes the
+// next modal dialog of that type; the answer must close it. A dialog still
+// open past the time limit is closed and reported, so a test fails, not hangs.
+class ModalDriver {
+public:
+    explicit ModalDriver(int limitMs = 15000);
+
+    template <class Dialog> void Answer(std::function<void(Dialog*)> answer) {
+        pending_.push_back([answer](QWidget* widget) {
+            auto* dialog = qobject_cast<Dialog*>(widget);
+            if (dialog != nullptr) {
+                // Queued, so that a dialog the answer opens in turn is seen too.
+                QMetaObject::invokeMethod(
+                    dialog, [answer, dialog] { answer(dialog); }, Qt::QueuedConnection);
+            }
+            return dialog != nullptr;
+        });
+    }
+
+    int Answered() const { return answered_; }
+    bool TimedOut() const { return timedOut_; }
+
+private:
+    void Poll();
+
+    std::deque<std::function<bool(QWidget*)>> pending_;
+    QTimer poll_;
+    QElapsedTimer clock_;
+    int limitMs_;
+    int answered_ = 0;
+    bool timedOut_ = false;
+};
+
+// Confirms a dialog as its OK button would (QFileDialog hides accept()).
+void Accept(QDialog* dialog);
+// Puts the name into a file dialog's name field, as typing would.
+void TypeFileName(QFileDialog* dialog, const QString& name);
+// The entries of a file dialog's list of types, as shown.
+QStringList FileTypes(QFileDialog* dialog);
+// What a file dialog lists in the folder, once the expected names are there.
+QStringList ListedNames(QFileDialog* dialog, const QString& folder, const QStringList& expected);
+
+} // namespace quarn::test
