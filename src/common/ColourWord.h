@@ -15,9 +15,15 @@ constexpr ColourWord colourWord(int red, int green, int blue) {
            (static_cast<ColourWord>(blue & 0xFF) << 16);
 }
 
-constexpr int redOf(ColourWord c) { return static_cast<int>(c & 0xFF); }
-constexpr int greenOf(ColourWord c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int blueOf(ColourWord c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int redOf(ColourWord c) {
+    return static_cast<int>(c & 0xFF);
+}
+constexpr int greenOf(ColourWord c) {
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+constexpr int blueOf(ColourWord c) {
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 
 // Qt keeps pixels as 0xAARRGGBB; the alpha byte is dropped.
 constexpr ColourWord colourWordFromRgb(QRgb rgb) {
@@ -25,7 +31,9 @@ constexpr ColourWord colourWordFromRgb(QRgb rgb) {
                       static_cast<int>(rgb & 0xFF));
 }
 
-inline QColor toQColor(ColourWord c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
+inline QColor toQColor(ColourWord c) {
+    return QColor(redOf(c), greenOf(c), blueOf(c));
+}
 
 inline ColourWord colourWordFromQColor(const QColor& c) {
     return colourWord(c.red(), c.green(), c.blue());

@@ -28,8 +28,12 @@ template <typename Int> Int saturatingRound(double value) {
 
 } // namespace
 
-std::int32_t roundToInt32(double value) { return saturatingRound<std::int32_t>(value); }
+std::int32_t roundToInt32(double value) {
+    return saturatingRound<std::int32_t>(value);
+}
 
-std::int16_t roundToInt16(double value) { return saturatingRound<std::int16_t>(value); }
+std::int16_t roundToInt16(double value) {
+    return saturatingRound<std::int16_t>(value);
+}
 
 } // namespace quarn

@@ -7,7 +7,9 @@ namespace quarn {
 
 // Whole numbers from floating point round to the nearest integer, a half going
 // to the even neighbour (2.5 -> 2, 3.5 -> 4, -0.5 -> 0).
-inline double roundHalfEven(double value) { return std::nearbyint(value); }
+inline double roundHalfEven(double value) {
+    return std::nearbyint(value);
+}
 
 // The same, as a 32-bit integer, saturating instead of overflowing.
 std::int32_t roundToInt32(double value);

@@ -13,9 +13,21 @@ namespace quarn {
 // placed or measured.
 inline constexpr int kTwipsPerPixel = 15;
 
-constexpr double pixelsToTwips(double pixels) { return pixels * kTwipsPerPixel; }
+constexpr double pixelsToTwips(double pixels) {
+    return pixels * kTwipsPerPixel;
+}
 
-inline int twipsToPixels(double twips) { return roundToInt32(twips / kTwipsPerPixel); }
+inline int twipsToPixels(double twips) {
+    return roundToInt32(twips / kTwipsPerPixel);
+}
+
+// A point in twips.
+struct TwipsPoint {
+    double left = 0;
+    double top = 0;
+
+    friend bool operator==(const TwipsPoint&, const TwipsPoint&) = default;
+};
 
 // A rectangle in twips: left, top, width, height.
 struct TwipsRect {

@@ -10,8 +10,8 @@ QString TimeString(std::int32_t seconds) {
     if (seconds < 0) {
         // Whole-minute arithmetic below assumes a non-negative count.
         const std::int64_t magnitude = -static_cast<std::int64_t>(seconds);
-        return QStringLiteral("-") + TimeString(static_cast<std::int32_t>(
-                                         std::min<std::int64_t>(magnitude, INT32_MAX)));
+        return QStringLiteral("-") +
+               TimeString(static_cast<std::int32_t>(std::min<std::int64_t>(magnitude, INT32_MAX)));
     }
     const std::int32_t minutesTotal = seconds / 60;
     const std::int32_t hours = minutesTotal / 60;

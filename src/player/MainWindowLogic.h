@@ -19,11 +19,6 @@ QString GetFileName(const QString& path);
 
 // Where CenterForm puts a window of the given size on a screen of the given
 // size (all twips): horizontally centred, its middle at 0.95 of half the height.
-struct TwipsPoint {
-    double left = 0;
-    double top = 0;
-    friend bool operator==(const TwipsPoint&, const TwipsPoint&) = default;
-};
 TwipsPoint CenteredPosition(double screenWidth, double screenHeight, double windowWidth,
                             double windowHeight);
 
@@ -35,15 +30,15 @@ std::vector<TwipsPoint> TilePositions(double innerWidth, double innerHeight, dou
 
 // The fixed margins around the display area, in twips.
 namespace layout {
-inline constexpr double kMainExtraWidth = 200;   // main width = display width + 200
-inline constexpr double kMainExtraHeight = 500;  // main height = display height + 500
-inline constexpr double kSeekBarGap = 200;       // seek bar top = display height + 200
-inline constexpr double kDockHalfWidth = 1850;   // companions' left = main centre - 1850
-inline constexpr double kTitleAbove = 600;       // title strip top = main top - 600
-inline constexpr double kToolbarGap = 30;        // toolbar top = main bottom + 30
-inline constexpr double kTitleHeight = 585;      // the title strip's skin, 39 pixels
-inline constexpr double kToolbarHeight = 690;    // the toolbar's skin, 46 pixels
-inline constexpr double kDisplayWidth = 3585;    // the display's design size
+inline constexpr double kMainExtraWidth = 200;  // main width = display width + 200
+inline constexpr double kMainExtraHeight = 500; // main height = display height + 500
+inline constexpr double kSeekBarGap = 200;      // seek bar top = display height + 200
+inline constexpr double kDockHalfWidth = 1850;  // companions' left = main centre - 1850
+inline constexpr double kTitleAbove = 600;      // title strip top = main top - 600
+inline constexpr double kToolbarGap = 30;       // toolbar top = main bottom + 30
+inline constexpr double kTitleHeight = 585;     // the title strip's skin, 39 pixels
+inline constexpr double kToolbarHeight = 690;   // the toolbar's skin, 46 pixels
+inline constexpr double kDisplayWidth = 3585;   // the display's design size
 inline constexpr double kDisplayHeight = 2715;
 } // namespace layout
 

@@ -34,8 +34,9 @@ public:
     ~MediaEngine() override = default;
 
     // Opens the file and starts playing it at once. Returns once the file has
-    // been accepted; throws EngineError(kCannotPlay, reason) when it is refused.
-    // An empty path closes whatever is open.
+    // been accepted; throws EngineError(kCannotPlay, reason) when it is refused,
+    // and then what was open before plays on. An empty path closes whatever is
+    // open.
     virtual void SetFileName(const QString& path) = 0;
     // The path last set; "" before any.
     virtual QString FileName() const = 0;

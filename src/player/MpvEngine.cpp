@@ -9,7 +9,9 @@
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
+#include <clocale>
 #include <mpv/client.h>
+#include <optional>
 #include <vector>
 
 namespace quarn {
@@ -68,6 +70,9 @@ void checkPlayableFile(const QString& path) {
 
 MpvEngine::MpvEngine(QWidget* display, const MpvOptions& extraOptions, QObject* parent)
     : MediaEngine(parent), display_(display) {
+    // libmpv parses numbers the C way and refuses to start in any other
+    // numeric locale (the toolkit sets the user's at start-up).
+    std::setlocale(LC_NUMERIC, "C");
     mpv_ = mpv_create();
     if (mpv_ == nullptr) {
         throw EngineError(EngineError::kCannotPlay, QStringLiteral("mpv could not be created."));
@@ -195,6 +200,12 @@ void MpvEngine::handleEvent(const mpv_event& event) {
     case MPV_EVENT_FILE_LOADED:
         if (load_ == Load::Waiting && sawStart_) {
             load_ = Load::Loaded;
+            // The length is known now; read it at once rather than wait for
+            // its change to be reported, so that it is there when the open returns.
+            double duration = 0;
+            if (mpv_get_property(mpv_, "duration", MPV_FORMAT_DOUBLE, &duration) >= 0) {
+                duration_ = duration;
+            }
         }
         break;
     case MPV_EVENT_END_FILE: {
@@ -261,7 +272,7 @@ void MpvEngine::adoptVideoSize() {
     SetHeight(pixelsToTwips(fitted.height()));
 }
 
-void MpvEngine::startLoading(const QString& target) {
+void MpvEngine::startLoading(const QString& target, const QByteArray& fileOptions) {
     load_ = Load::Waiting;
     sawStart_ = false;
     entryId_ = -1;
@@ -270,25 +281,40 @@ void MpvEngine::startLoading(const QString& target) {
     duration_ = 0;
     stopped_ = false;
     setFlag("pause", false);
-    command({"loadfile", target.toUtf8(), "replace"});
+    if (fileOptions.isEmpty()) {
+        command({"loadfile", target.toUtf8(), "replace"});
+    } else {
+        command({"loadfile", target.toUtf8(), "replace", fileOptions});
+    }
 }
 
 void MpvEngine::SetFileName(const QString& path) {
-    fileName_ = path;
     if (path.isEmpty()) {
+        fileName_.clear();
         command({"stop"});
         load_ = Load::None;
         position_ = 0;
         duration_ = 0;
         return;
     }
-    try {
-        checkPlayableFile(path);
-    } catch (const EngineError&) {
-        command({"stop"});
-        load_ = Load::None;
-        throw;
+    // What mpv need not be asked about is refused before the open file is touched.
+    checkPlayableFile(path);
+
+    // Remembered so that a file mpv refuses does not cost the user what was playing.
+    struct Previous {
+        QString path;
+        double position = 0;
+        bool paused = false;
+        bool stopped = false;
+    };
+    std::optional<Previous> previous;
+    if (load_ == Load::Loaded) {
+        int paused = 0;
+        mpv_get_property(mpv_, "pause", MPV_FORMAT_FLAG, &paused);
+        previous = Previous{fileName_, position_, paused != 0, stopped_};
     }
+
+    fileName_ = path;
     SetVisible(true);
     startLoading(QString::fromUtf8(fileTarget(path)));
 
@@ -302,15 +328,22 @@ void MpvEngine::SetFileName(const QString& path) {
         loop.exec(QEventLoop::ExcludeUserInputEvents);
         waitLoop_ = nullptr;
     }
-    if (load_ == Load::Waiting) {
-        command({"stop"});
-        load_ = Load::None;
-        throw EngineError(EngineError::kCannotPlay, QStringLiteral("The file did not open in time."));
+    if (load_ == Load::Loaded) {
+        return;
     }
-    if (load_ == Load::Failed) {
-        load_ = Load::None;
-        throw EngineError(EngineError::kCannotPlay, failure_);
+    const QString reason =
+        load_ == Load::Waiting ? QStringLiteral("The file did not open in time.") : failure_;
+    command({"stop"});
+    load_ = Load::None;
+    fileName_.clear();
+    if (previous) {
+        fileName_ = previous->path;
+        startLoading(QString::fromUtf8(fileTarget(previous->path)),
+                     QByteArray("start=") + QByteArray::number(previous->position, 'f', 3));
+        setFlag("pause", previous->paused);
+        stopped_ = previous->stopped;
     }
+    throw EngineError(EngineError::kCannotPlay, reason);
 }
 
 void MpvEngine::Play() {
@@ -326,7 +359,9 @@ void MpvEngine::Play() {
     setFlag("pause", false);
 }
 
-void MpvEngine::Pause() { setFlag("pause", true); }
+void MpvEngine::Pause() {
+    setFlag("pause", true);
+}
 
 void MpvEngine::Stop() {
     // Stopped means held at the start, ready to play again; the position reads 0.
@@ -337,7 +372,9 @@ void MpvEngine::Stop() {
     stopped_ = true;
 }
 
-double MpvEngine::CurrentPosition() const { return stopped_ ? 0.0 : position_; }
+double MpvEngine::CurrentPosition() const {
+    return stopped_ ? 0.0 : position_;
+}
 
 void MpvEngine::SetCurrentPosition(double seconds) {
     if (load_ != Load::Loaded) {
@@ -347,7 +384,9 @@ void MpvEngine::SetCurrentPosition(double seconds) {
     position_ = seconds;
 }
 
-double MpvEngine::Duration() const { return duration_; }
+double MpvEngine::Duration() const {
+    return duration_;
+}
 
 void MpvEngine::SetWidth(double twips) {
     widthTwips_ = twips;

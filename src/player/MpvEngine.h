@@ -54,7 +54,7 @@ private:
     void drainEvents();
     void handleEvent(const mpv_event& event);
     void adoptVideoSize();
-    void startLoading(const QString& target);
+    void startLoading(const QString& target, const QByteArray& fileOptions = {});
 
     mpv_handle* mpv_ = nullptr;
     QPointer<QWidget> display_;
@@ -66,8 +66,8 @@ private:
     bool stopped_ = false;
 
     Load load_ = Load::None;
-    bool sawStart_ = false;      // the START_FILE of the file we are waiting for
-    long long entryId_ = -1;     // mpv's playlist entry id of the open file
+    bool sawStart_ = false;  // the START_FILE of the file we are waiting for
+    long long entryId_ = -1; // mpv's playlist entry id of the open file
     QString failure_;
     QEventLoop* waitLoop_ = nullptr; // while SetFileName waits for mpv's answer
     std::atomic<bool> drainPosted_{false};

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+namespace quarn::platform {
+
+// The system's screen saver switch. Held off, it keeps the screen saver and
+// idle blanking away: through org.freedesktop.ScreenSaver on the session bus
+// where a service owns that name, and on X11 also through the screen-saver
+// extension. Both holds belong to this process's connections, so they end
+// with the process however it ends.
+class ScreenSaver {
+public:
+    static ScreenSaver& instance();
+
+    // true switches the screen saver on again, false holds it off. Holding it
+    // off again while already held keeps the one hold.
+    void SetActive(bool active);
+    bool IsHeldOff() const { return heldOff_; }
+
+    // Nothing is released here: the holds end with the process's connections.
+    ~ScreenSaver() = default;
+
+private:
+    ScreenSaver() = default;
+    void inhibitOnBus();
+    void releaseOnBus();
+    static void suspendX11(bool suspend);
+
+    bool heldOff_ = false;
+    bool busHold_ = false;
+    std::uint32_t cookie_ = 0;
+    QString busPath_;
+};
+
+} // namespace quarn::platform

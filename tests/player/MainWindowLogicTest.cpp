@@ -1,0 +1,83 @@
+#include "player/MainWindowLogic.h"
+
+#include <gtest/gtest.h>
+
+using namespace quarn;
+
+TEST(TimeString, ShowsMinutesAndSecondsThenHours) {
+    EXPECT_EQ(TimeString(0), "0:00");
+    EXPECT_EQ(TimeString(65), "1:05");
+    EXPECT_EQ(TimeString(600), "10:00");
+    EXPECT_EQ(TimeString(3599), "59:59");
+    EXPECT_EQ(TimeString(3600), "1:00:00");
+    EXPECT_EQ(TimeString(3725), "1:02:05");
+    EXPECT_EQ(TimeString(36000), "10:00:00");
+    EXPECT_EQ(TimeString(2147483647), "596523:14:07");
+}
+
+TEST(TimeString, ShowsNegativeTimesWithAMinusSign) {
+    EXPECT_EQ(TimeString(-65), "-1:05");
+    EXPECT_EQ(TimeString(-3600), "-1:00:00");
+    EXPECT_EQ(TimeString(-2147483647 - 1), "-596523:14:07"); // no overflow at the very end
+}
+
+TEST(GetFileName, TakesTheTextAfterTheLastSeparator) {
+    EXPECT_EQ(GetFileName("/home/ann/Media/clip.avi"), "clip.avi");
+    EXPECT_EQ(GetFileName("clip.avi"), "clip.avi");
+    EXPECT_EQ(GetFileName("/home/ann/Media/"), "");
+    EXPECT_EQ(GetFileName(""), "");
+#if defined(Q_OS_WIN)
+    EXPECT_EQ(GetFileName("C:\\Media\\clip.avi"), "clip.avi");
+    EXPECT_EQ(GetFileName("C:\\Media\\"), "");
+#else
+    // Only "/" separates here; a backslash is part of a file's name.
+    EXPECT_EQ(GetFileName("C:\\Media\\clip.avi"), "C:\\Media\\clip.avi");
+    EXPECT_EQ(GetFileName("/tmp/a\\b.mp4"), "a\\b.mp4");
+#endif
+}
+
+TEST(CenteredPosition, CentresAcrossAndSitsSlightlyHigh) {
+    // 1280 x 1024 pixels is 19200 x 15360 twips; the splash is 6390 x 6240.
+    const TwipsPoint at = CenteredPosition(19200, 15360, 6390, 6240);
+    EXPECT_DOUBLE_EQ(at.left, (19200 - 6390) / 2.0);
+    EXPECT_DOUBLE_EQ(at.top, 15360 * 0.95 / 2 - 6240 / 2.0);
+}
+
+TEST(CenteredPosition, GivesAWindowTallerThanMostOfTheScreenANegativeTop) {
+    EXPECT_LT(CenteredPosition(19200, 15360, 3000, 15000).top, 0);
+}
+
+TEST(TilePositions, IncludesTheEndOfBothLoops) {
+    // A window narrower than the tile gets one column and one row.
+    auto tiles = TilePositions(3810, 3210, 3840, 4485);
+    ASSERT_EQ(tiles.size(), 1u);
+    EXPECT_EQ(tiles[0], (TwipsPoint{0, 0}));
+    // Exactly one tile wide: a second column starts at X = 3840, wholly outside.
+    tiles = TilePositions(3840, 3210, 3840, 4485);
+    ASSERT_EQ(tiles.size(), 2u);
+    EXPECT_EQ(tiles[1], (TwipsPoint{3840, 0}));
+    // Column by column, top to bottom.
+    tiles = TilePositions(5000, 5000, 3840, 4485);
+    ASSERT_EQ(tiles.size(), 4u);
+    EXPECT_EQ(tiles[1], (TwipsPoint{0, 4485}));
+    EXPECT_EQ(tiles[2], (TwipsPoint{3840, 0}));
+}
+
+TEST(TilePositions, AZeroTileDrawsNothing) {
+    EXPECT_TRUE(TilePositions(3810, 3210, 0, 4485).empty());
+}
+
+TEST(FitVideoToScreen, KeepsAVideoThatFits) {
+    EXPECT_EQ(FitVideoToScreen({320, 240}, {1280, 1024}), QSize(320, 240));
+}
+
+TEST(FitVideoToScreen, ScalesABigVideoDownWithItsAspect) {
+    // The title strip, the window's margins and the toolbar take 1820 twips
+    // (121.33 pixels) of height and the margins 200 twips (13.33) of width.
+    const QSize fitted = FitVideoToScreen({1920, 1080}, {1280, 1024});
+    EXPECT_LE(fitted.width() + 200 / 15.0, 1280);
+    EXPECT_NEAR(double(fitted.width()) / fitted.height(), 1920.0 / 1080.0, 0.01);
+    const QSize tall = FitVideoToScreen({1080, 1920}, {1280, 1024});
+    EXPECT_LE(tall.height() + 1820 / 15.0, 1024);
+    EXPECT_NEAR(double(tall.width()) / tall.height(), 1080.0 / 1920.0, 0.01);
+}

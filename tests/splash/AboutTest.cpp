@@ -1,0 +1,175 @@
+#include "common/Globals.h"
+#include "platform/MovieMod.h"
+#include "shaping/TheShyt.h"
+#include "splash/FrmAbout.h"
+#include "support/WindowsFixture.h"
+#include "toolbar/Menus.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <limits>
+
+using namespace quarn;
+
+TEST(AboutLogicTest, FramesRunTwoThreeFourOneAfterTheStoredPictureAndStrayNumbersStartOver) {
+    std::int32_t frame = 1; // as loaded
+    QList<int> shown;
+    for (int i = 0; i < 6; ++i) {
+        shown << (frame = about::NextFrame(frame));
+    }
+    EXPECT_EQ(shown, (QList<int>{2, 3, 4, 1, 2, 3}));
+    for (const std::int32_t stray : {0, 17, -3, std::numeric_limits<std::int32_t>::max()}) {
+        EXPECT_EQ(about::NextFrame(stray), 1) << stray;
+    }
+    EXPECT_EQ(about::FramePath(QStringLiteral("/opt/quarn"), 3), "/opt/quarn/quarn 3.bmp");
+}
+
+TEST(AboutLogicTest, OnlyVersionFivePointOhOneWithAPointIsNamedXP) {
+    EXPECT_EQ(about::WinVerCaption(FormatWinVer(5, 1, QLocale::c())), "5.01 XP");
+    EXPECT_EQ(about::WinVerCaption(FormatWinVer(5, 1, QLocale(QLocale::German))), QString());
+    for (const char* other : {"5.00", "5.1", "4.10", "10.00", "6.01", ""}) {
+        EXPECT_EQ(about::WinVerCaption(QString::fromLatin1(other)), QString()) << other;
+    }
+}
+
+TEST(AboutLogicTest, ReadoutIsTheColourFourSpacesAndThePlaceInTwips) {
+    EXPECT_EQ(about::ColourReadout(16777215, 1500, 750), "16777215    [1500,750]");
+    EXPECT_EQ(about::ColourReadout(-1, 5370, 15), "-1    [5370,15]");
+    EXPECT_EQ(about::ColourReadout(255, 22.5f, -30), "255    [22.5,-30]");
+}
+
+namespace {
+
+// A frame picture: the key colour all round a solid body, each frame its own
+// colour and size.
+QImage framePicture(int frame) {
+    QImage image(60 + 10 * frame, 90 + 5 * frame, QImage::Format_RGB32);
+    image.fill(qRgb(255, 0, 255));
+    QPainter(&image).fillRect(image.rect().adjusted(3, 3, -3, -3),
+                              QColor(40 * frame, 200 - 30 * frame, 60));
+    return image;
+}
+
+class AboutBoxTest : public test::WindowsFixture {
+protected:
+    void SetUp() override {
+        WindowsFixture::SetUp();
+        for (int frame = 1; frame <= 4; ++frame) {
+            ASSERT_TRUE(framePicture(frame).save(about::FramePath(folder.path(), frame), "BMP"));
+        }
+        box.SetFrameFolder(folder.path());
+    }
+
+    void expectShowing(int frame) {
+        const QImage expected = framePicture(frame);
+        EXPECT_EQ(box.Picture1().Picture(), expected) << "frame " << frame;
+        EXPECT_EQ(box.Picture1().size(), expected.size()) << "frame " << frame;
+        EXPECT_EQ(box.Picture1().mask(), GetSkinRegion(expected)) << "frame " << frame;
+    }
+
+    void moveWith(QWidget& target, QPoint at, Qt::MouseButtons buttons) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(at), target.mapToGlobal(QPointF(at)),
+                         Qt::NoButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(&target, &move);
+    }
+
+    QTemporaryDir folder;
+    FrmAbout box;
+};
+
+} // namespace
+
+TEST_F(AboutBoxTest, LoadShapesThePicturesSetsTheVersionLineAndStartsTheAnimation) {
+    EXPECT_TRUE(box.Picture1().HasBorder());
+    EXPECT_EQ(box.Picture1().geometry(), QRect(40, 40, 110, 148));
+    box.Load();
+    EXPECT_EQ(box.windowTitle(), "About...");
+    EXPECT_EQ(box.size(), QSize(358, 402));
+    EXPECT_EQ(FrmAbout::AboutFrame, 1);
+    for (PictureBox* picture : {&box.Picture1(), &box.Picture2()}) {
+        EXPECT_FALSE(picture->HasBorder());
+        EXPECT_EQ(picture->size(), picture->Picture().size());
+        EXPECT_EQ(picture->mask(), GetSkinRegion(picture->Picture()));
+    }
+    EXPECT_EQ(box.Label1().text(), "Windows Version");
+    EXPECT_EQ(box.Label2().text(), "OK");
+    EXPECT_EQ(box.MyWinVer().text(), about::WinVerCaption(GetWinVer()));
+    EXPECT_EQ(box.MyWinVer().ForeColour(), colourWord(128, 255, 255));
+    EXPECT_TRUE(box.Timer1.isActive());
+    EXPECT_EQ(box.Timer1.interval(), 200);
+}
+
+TEST_F(AboutBoxTest, TheTimerShowsTheNextFrameReshapedAlsoWhileHidden) {
+    box.Load();
+    EXPECT_FALSE(box.isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return FrmAbout::AboutFrame == 3; }, 2000));
+    expectShowing(3);
+    for (const int frame : {4, 1, 2}) {
+        box.Timer1_Timer();
+        expectShowing(frame);
+    }
+}
+
+TEST_F(AboutBoxTest, AMissingOrUnreadableFrameKeepsThePictureAndTheAnimationGoesOn) {
+    ASSERT_TRUE(QFile::remove(about::FramePath(folder.path(), 3)));
+    QFile broken(about::FramePath(folder.path(), 4));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    broken.write("BM not really a picture");
+    broken.close();
+    box.Load();
+    box.Timer1_Timer();
+    expectShowing(2);
+    box.Timer1_Timer(); // 3 is missing
+    box.Timer1_Timer(); // 4 cannot be read
+    EXPECT_EQ(FrmAbout::AboutFrame, 4);
+    expectShowing(2);
+    box.Timer1_Timer();
+    expectShowing(1);
+}
+
+TEST_F(AboutBoxTest, RightButtonAloneOverTheBackgroundReadsItsColourAndPlace) {
+    box.Load();
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    const QPoint at(20, 250);
+    ASSERT_EQ(box.childAt(at), nullptr);
+    box.MyWinVer().setText(QStringLiteral("unchanged"));
+    moveWith(box, at, Qt::LeftButton);
+    moveWith(box, at, Qt::LeftButton | Qt::RightButton);
+    moveWith(box.Label1(), QPoint(10, 10), Qt::RightButton);
+    moveWith(box.Picture2(), QPoint(50, 40), Qt::RightButton);
+    EXPECT_EQ(box.MyWinVer().text(), "unchanged");
+
+    const QRgb background = loadPicture(QStringLiteral(":/skins/about.png")).pixel(at);
+    moveWith(box, at, Qt::RightButton);
+    EXPECT_EQ(box.MyWinVer().text(),
+              about::ColourReadout(colourWordFromRgb(background), 300, 3750));
+    // Dragged off the window, nothing can be read there.
+    moveWith(box, QPoint(-5, 400), Qt::RightButton);
+    EXPECT_EQ(box.MyWinVer().text(), "-1    [-75,6000]");
+}
+
+using AboutMenuTest = test::WindowsFixture;
+
+TEST_F(AboutMenuTest, AboutTwiceLeavesOneBoxAndOKHidesItWithoutStoppingTheAnimation) {
+    menus().mnuSaverItems_Click(1);
+    menus().mnuSaverItems_Click(1);
+    int boxes = 0;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        boxes += qobject_cast<FrmAbout*>(window) != nullptr;
+    }
+    EXPECT_EQ(boxes, 1);
+    EXPECT_TRUE(frmAbout().isVisible());
+
+    QTest::mouseClick(&frmAbout().Label2(), Qt::LeftButton);
+    EXPECT_FALSE(frmAbout().isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([] { return FrmAbout::AboutFrame == 3; }, 2000));
+    menus().mnuSaverItems_Click(1);
+    EXPECT_TRUE(frmAbout().isVisible());
+    EXPECT_EQ(FrmAbout::AboutFrame, 3) << "not loaded again";
+}

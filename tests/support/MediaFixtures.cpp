@@ -1,0 +1,128 @@
+#include "support/MediaFixtures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QUuid>
+#include <stdexcept>
+
+namespace quarn::test::media {
+
+namespace {
+
+QDir folder() {
+    QDir dir(QStringLiteral(QUARN_BINARY_DIR "/test-media"));
+    dir.mkpath(QStringLiteral("."));
+    return dir;
+}
+
+// Runs ffmpeg into a temporary name and renames it into place, so that tests
+// running side by side never see half a file.
+QString generated(const QString& name, const QStringList& ffmpegArguments) {
+    const QString path = folder().filePath(name);
+    if (QFileInfo::exists(path)) {
+        return path;
+    }
+    const QString partial = path + QStringLiteral(".%1.part.") + QFileInfo(name).suffix();
+    const QString temporary = partial.arg(QUuid::createUuid().toString(QUuid::Id128));
+    QProcess ffmpeg;
+    QStringList arguments{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
+                          QStringLiteral("error"), QStringLiteral("-y")};
+    arguments << ffmpegArguments << temporary;
+    ffmpeg.start(QStringLiteral("ffmpeg"), arguments);
+    if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitCode() != 0) {
+        throw std::runtime_error("ffmpeg failed: " + ffmpeg.readAllStandardError().toStdString());
+    }
+    QFile::rename(temporary, path);
+    QFile::remove(temporary);
+    return path;
+}
+
+QString written(const QString& name, const QByteArray& bytes) {
+    const QString path = folder().filePath(name);
+    if (!QFileInfo::exists(path)) {
+        QSaveFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        file.commit();
+    }
+    return path;
+}
+
+} // namespace
+
+QString VideoClip() {
+    return generated(QStringLiteral("video-320x240-3s.mp4"),
+                     {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                      QStringLiteral("color=c=0xD02020:s=320x120:r=30:d=3[top];"
+                                     "color=c=0x2040D0:s=320x120:r=30:d=3[bottom];"
+                                     "[top][bottom]vstack"),
+                      QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                      QStringLiteral("sine=f=440:d=3"), QStringLiteral("-c:v"),
+                      QStringLiteral("libx264"), QStringLiteral("-pix_fmt"),
+                      QStringLiteral("yuv420p"), QStringLiteral("-c:a"), QStringLiteral("aac"),
+                      QStringLiteral("-shortest")});
+}
+
+QString WideClip() {
+    return generated(QStringLiteral("video-640x360-2s.mp4"),
+                     {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                      QStringLiteral("testsrc2=s=640x360:r=25:d=2"), QStringLiteral("-c:v"),
+                      QStringLiteral("libx264"), QStringLiteral("-pix_fmt"),
+                      QStringLiteral("yuv420p")});
+}
+
+QString AudioClip() {
+    return generated(QStringLiteral("audio-3s.mp3"),
+                     {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                      QStringLiteral("sine=f=330:d=3"), QStringLiteral("-c:a"),
+                      QStringLiteral("libmp3lame")});
+}
+
+QString OneFrameClip() {
+    return generated(QStringLiteral("one-frame.mp4"),
+                     {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                      QStringLiteral("testsrc=s=160x120:r=25"), QStringLiteral("-frames:v"),
+                      QStringLiteral("1"), QStringLiteral("-c:v"), QStringLiteral("libx264"),
+                      QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p")});
+}
+
+QString TruncatedClip() {
+    QFile whole(VideoClip());
+    whole.open(QIODevice::ReadOnly);
+    const QByteArray bytes = whole.readAll();
+    return written(QStringLiteral("truncated.mp4"), bytes.left(bytes.size() / 2));
+}
+
+QString TextFile() {
+    return written(QStringLiteral("notes.mp4"),
+                   "These are notes, not a film.\nhttp://example.invalid/film.mp4\n");
+}
+
+QString EmptyFile() {
+    return written(QStringLiteral("empty.mp4"), QByteArray());
+}
+
+QString Folder() {
+    const QDir dir = folder();
+    dir.mkpath(QStringLiteral("a-folder.mp4"));
+    return dir.filePath(QStringLiteral("a-folder.mp4"));
+}
+
+QString MissingFile() {
+    return folder().filePath(QStringLiteral("no-such-file.mp4"));
+}
+
+QString OddlyNamedCopy(const QString& name) {
+    const QString path = folder().filePath(QStringLiteral("odd/") + name);
+    if (!QFileInfo::exists(path)) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile::copy(VideoClip(), path);
+    }
+    return path;
+}
+
+} // namespace quarn::test::media
