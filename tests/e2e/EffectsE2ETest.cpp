@@ -1,0 +1,393 @@
+// The screen-effects menu of the real player on a private desktop: the melt
+// effect and the About box.
+#include "support/MediaFixtures.h"
+#include "support/XSession.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <vector>
+
+using quarn::e2e::XSession;
+namespace media = quarn::test::media;
+
+namespace {
+
+const QString kProgram = QStringLiteral(QUARN_PROGRAM_PATH);
+const QString kMainCaption = QStringLiteral("QUARN Media Player");
+const QString kAboutCaption = QStringLiteral("About...");
+
+// Where things are, in pixels: the Screen Effects button on the toolbar, the
+// menu's items below the point where it was popped up, and the About box's
+// elements.
+const QPoint kScreenEffectsButton(184 + 8, 8 + 10);
+const QPoint kFirstMenuItem(40, 11);
+const int kMenuItemHeight = 21;
+const QRect kPicture1(40, 40, 106, 144);
+const QRect kMyWinVer(192, 304, 121, 25);
+const QPoint kOK(48 + 132, 336 + 12);
+const QPoint kBackground(20, 250); // no element there
+
+constexpr int kMelter = 0;
+constexpr int kAbout = 1;
+
+// A desktop of large squares: a smear shows along their edges and grows as
+// the effect goes on.
+QImage checkerTile() {
+    QImage tile(128, 128, QImage::Format_RGB32);
+    for (int y = 0; y < 128; ++y) {
+        for (int x = 0; x < 128; ++x) {
+            tile.setPixel(
+                x, y, ((x / 64) + (y / 64)) % 2 ? qRgb(0xf0, 0xc0, 0x20) : qRgb(0x20, 0x60, 0xc0));
+        }
+    }
+    return tile;
+}
+
+// Pixels that differ between two screenshots, leaving out an area.
+int differingPixels(const QImage& a, const QImage& b, const QRegion& leaveOut = {}) {
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        const auto* rowA = reinterpret_cast<const QRgb*>(a.constScanLine(y));
+        const auto* rowB = reinterpret_cast<const QRgb*>(b.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x) {
+            if (rowA[x] != rowB[x] && !leaveOut.contains(QPoint(x, y))) {
+                ++count;
+            }
+        }
+    }
+    return count;
+}
+
+// The animation's pictures: 0 the stored one, 1 to 4 the frame files beside
+// the program.
+std::vector<QImage> aboutPictures() {
+    std::vector<QImage> pictures{
+        QImage(QStringLiteral(QUARN_SOURCE_DIR "/src/forms/skins/about-picture1.png"))};
+    const QDir programDir = QFileInfo(kProgram).dir();
+    for (int frame = 1; frame <= 4; ++frame) {
+        pictures.push_back(QImage(programDir.filePath(QStringLiteral("quarn %1.bmp").arg(frame))));
+    }
+    for (QImage& picture : pictures) {
+        picture = picture.convertToFormat(QImage::Format_RGB32);
+    }
+    return pictures;
+}
+
+// Which of the pictures the screen shows at `at`, judged by the picture's
+// opaque pixels; -1 for none.
+int pictureShown(const QImage& screen, QPoint at, const std::vector<QImage>& pictures) {
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        const QImage& picture = pictures[i];
+        const QRgb key = picture.pixel(0, 0);
+        int opaque = 0;
+        int same = 0;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                if (picture.pixel(x, y) != key) {
+                    ++opaque;
+                    same += screen.pixel(at + QPoint(x, y)) == picture.pixel(x, y);
+                }
+            }
+        }
+        if (opaque > 0 && same > opaque * 98 / 100) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+int next(int frame) {
+    return frame >= 0 && frame < 4 ? frame + 1 : 1;
+}
+
+class EffectsE2ETest : public ::testing::Test {
+protected:
+    void startPlayer(const QStringList& args = {}) {
+        session = std::make_unique<XSession>();
+        session->setDesktopBackground(checkerTile());
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("QUARN_MELT_STATS"), QStringLiteral("1"));
+        player = session->start(kProgram, args, env);
+        const auto intro = session->waitForWindow(QStringLiteral("Intro"), 15000);
+        ASSERT_TRUE(intro) << qPrintable(session->output(player));
+        session->click(session->geometry(*intro).center()); // skips the intro
+        const auto found = session->waitForWindow(kMainCaption, 10000);
+        ASSERT_TRUE(found) << qPrintable(session->output(player));
+        mainWindow = *found;
+        ASSERT_TRUE(XSession::waitUntil([&] { return toolbar().has_value(); }, 5000));
+        playerWindowIds = session->windows(QStringLiteral("Form1"));
+        playerWindowIds.push_back(mainWindow);
+        QThread::msleep(300); // the windows settle where the player docks them
+    }
+
+    void TearDown() override {
+        if (HasFailure() && session) {
+            const QString name =
+                QString::fromUtf8(::testing::UnitTest::GetInstance()->current_test_info()->name());
+            std::printf("screenshot: %s\nplayer log: %s\n",
+                        qPrintable(session->saveScreenshot(QStringLiteral("effects-") + name)),
+                        qPrintable(session->logFile(player)));
+        }
+    }
+
+    std::optional<QRect> toolbar() {
+        for (quint64 window : session->windows(QStringLiteral("Form1"))) {
+            const QRect at = session->geometry(window);
+            if (session->isViewable(window) && at.size() == QSize(244, 46)) {
+                return at;
+            }
+        }
+        return std::nullopt;
+    }
+
+    // Pops the screen-effects menu up from the toolbar and clicks an item
+    // (none: closes the menu with Escape).
+    void choose(std::optional<int> item) {
+        const auto bar = toolbar();
+        ASSERT_TRUE(bar);
+        const QPoint popup = bar->topLeft() + kScreenEffectsButton;
+        // The menu opens with its corner at the pointer.
+        const QRect menuArea(popup + QPoint(10, 5), QSize(80, 30));
+        const QImage without = session->screenshot().copy(menuArea);
+        session->click(popup);
+        ASSERT_TRUE(XSession::waitUntil(
+            [&] { return session->screenshot().copy(menuArea) != without; }, 3000))
+            << "no menu";
+        QThread::msleep(100);
+        if (item) {
+            session->click(popup + kFirstMenuItem + QPoint(0, *item * kMenuItemHeight));
+        } else {
+            session->key(QStringLiteral("Escape"));
+        }
+    }
+
+    // The effect reports "melt: running ..." as it starts and
+    // "melt: N steps, F frames in S s" as it ends.
+    int meltLines(const QRegularExpression& pattern) const {
+        return int(session->output(player).split('\n').filter(pattern).size());
+    }
+    bool waitForRuns(int started, int ended) {
+        static const QRegularExpression running(QStringLiteral("^melt: running"));
+        static const QRegularExpression done(QStringLiteral("^melt: \\d+ steps"));
+        return XSession::waitUntil(
+            [&] { return meltLines(running) == started && meltLines(done) == ended; }, 5000);
+    }
+
+    // The player's own windows (which go on changing: the time, the video),
+    // with a margin. Known by their identities: the effect's window, having no
+    // caption of its own, is named after the program.
+    QRegion playerWindows() {
+        QRegion area;
+        for (quint64 window : playerWindowIds) {
+            if (session->isViewable(window)) {
+                area += session->frameGeometry(window).adjusted(-4, -4, 4, 4);
+            }
+        }
+        return area;
+    }
+
+    // Waits until at least this share of the screen differs from `reference`.
+    bool waitForSmear(const QImage& reference, double share) {
+        const int wanted = int(reference.width() * reference.height() * share);
+        return XSession::waitUntil(
+            [&] { return differingPixels(reference, session->screenshot()) >= wanted; }, 6000, 50);
+    }
+
+    // Waits until the desktop (all but the player's windows) is as it was.
+    bool waitForDesktopAsBefore(const QImage& before) {
+        return XSession::waitUntil(
+            [&] { return differingPixels(before, session->screenshot(), playerWindows()) == 0; },
+            3000, 50);
+    }
+
+    std::unique_ptr<XSession> session;
+    QProcess* player = nullptr;
+    quint64 mainWindow = 0;
+    std::vector<quint64> playerWindowIds;
+};
+
+} // namespace
+
+// The melt effect ----------------------------------------------------------------
+
+TEST_F(EffectsE2ETest, MelterSmearsItsOwnWholeScreenWindowUntilATypedKeyAndLeavesTheDesktop) {
+    ASSERT_NO_FATAL_FAILURE(startPlayer());
+    const QImage before = session->screenshot();
+    ASSERT_NO_FATAL_FAILURE(choose(kMelter));
+    ASSERT_TRUE(waitForRuns(1, 0)) << qPrintable(session->output(player));
+    session->saveScreenshot(QStringLiteral("effects-melter-start"));
+
+    // The desktop around the player smears as much as the player: the
+    // effect's own window covers the whole screen.
+    ASSERT_TRUE(waitForSmear(before, 0.02));
+    session->saveScreenshot(QStringLiteral("effects-melter-smeared"));
+    EXPECT_GT(differingPixels(before, session->screenshot(), playerWindows()),
+              0.01 * before.width() * before.height());
+    std::vector<QRect> effectWindows;
+    for (quint64 window : session->windows(kMainCaption)) {
+        if (window != mainWindow && session->isViewable(window)) {
+            effectWindows.push_back(session->frameGeometry(window));
+        }
+    }
+    EXPECT_EQ(effectWindows, std::vector<QRect>{QRect(0, 0, 1280, 1024)});
+
+    for (const char* key : {"Left", "Down", "F5", "Shift_L", "Control_L"}) {
+        session->key(QString::fromLatin1(key));
+    }
+    QThread::msleep(500);
+    EXPECT_TRUE(waitForRuns(1, 0)) << "keys that type nothing leave it running";
+    session->key(QStringLiteral("a"));
+    ASSERT_TRUE(waitForRuns(1, 1));
+    EXPECT_TRUE(waitForDesktopAsBefore(before))
+        << differingPixels(before, session->screenshot(), playerWindows());
+    for (quint64 window : session->windows(kMainCaption)) {
+        EXPECT_TRUE(window == mainWindow || !session->isViewable(window)) << "the effect is gone";
+    }
+}
+
+TEST_F(EffectsE2ETest, MelterEndsOnAClickAndASecondRunTakesTheScreenAfresh) {
+    ASSERT_NO_FATAL_FAILURE(startPlayer());
+    const QImage before = session->screenshot();
+    ASSERT_NO_FATAL_FAILURE(choose(kMelter));
+    ASSERT_TRUE(waitForRuns(1, 0));
+    ASSERT_TRUE(waitForSmear(before, 0.02));
+    session->click(QPoint(640, 100));
+    ASSERT_TRUE(waitForRuns(1, 1));
+    ASSERT_TRUE(waitForDesktopAsBefore(before));
+
+    // A plain desktop now: the second run must melt it, not the first run's picture.
+    const QRgb plain = qRgb(0x30, 0xa0, 0x50);
+    session->setDesktopBackground(QColor(plain));
+    const QImage plainBefore = session->screenshot();
+    ASSERT_NO_FATAL_FAILURE(choose(kMelter));
+    ASSERT_TRUE(waitForRuns(2, 1));
+    ASSERT_TRUE(waitForSmear(plainBefore, 0.001));
+    const QImage second = session->screenshot();
+    for (const QPoint corner : {QPoint(10, 10), QPoint(1270, 10), QPoint(10, 1014)}) {
+        EXPECT_EQ(second.pixel(corner), plain) << corner.x() << "," << corner.y();
+    }
+    session->key(QStringLiteral("Escape"));
+    ASSERT_TRUE(waitForRuns(2, 2));
+    EXPECT_TRUE(waitForDesktopAsBefore(plainBefore));
+}
+
+TEST_F(EffectsE2ETest, PlaybackGoesOnWhileTheScreenMelts) {
+    ASSERT_NO_FATAL_FAILURE(startPlayer({media::VideoClip()}));
+    // The main window fits itself around the 320 x 240 video...
+    ASSERT_TRUE(
+        XSession::waitUntil([&] { return session->geometry(mainWindow).width() > 320; }, 5000));
+    const QRect playing = session->geometry(mainWindow);
+    ASSERT_NO_FATAL_FAILURE(choose(kMelter));
+    ASSERT_TRUE(waitForRuns(1, 0));
+    // ...and shrinks back when the 3-second clip has played to its end: the
+    // position went on advancing while the screen melted.
+    EXPECT_TRUE(XSession::waitUntil(
+        [&] { return session->geometry(mainWindow).width() < playing.width(); }, 6000));
+    EXPECT_TRUE(waitForRuns(1, 0)) << "still melting";
+    session->key(QStringLiteral("Escape"));
+    ASSERT_TRUE(waitForRuns(1, 1));
+}
+
+// The menu and the About box -------------------------------------------------------
+
+TEST_F(EffectsE2ETest, ClosingTheMenuWithoutAChoiceDoesNothing) {
+    ASSERT_NO_FATAL_FAILURE(startPlayer());
+    const QImage before = session->screenshot();
+    ASSERT_NO_FATAL_FAILURE(choose(std::nullopt));
+    EXPECT_TRUE(waitForDesktopAsBefore(before));
+    QThread::msleep(300);
+    EXPECT_TRUE(waitForRuns(0, 0));
+    EXPECT_TRUE(session->windows(kAboutCaption).empty());
+}
+
+TEST_F(EffectsE2ETest, AboutTwiceShowsOneAnimatedBoxThatOKHidesAndThatReopensOnALaterFrame) {
+    const std::vector<QImage> pictures = aboutPictures();
+    ASSERT_NO_FATAL_FAILURE(startPlayer());
+    // The box opens in the middle of the screen, over the toolbar: move the
+    // player (the toolbar follows it) out of its way.
+    const QRect main = session->geometry(mainWindow);
+    session->drag(main.topLeft() + QPoint(3, 3), QPoint(40, 80));
+    ASSERT_TRUE(XSession::waitUntil([&] { return toolbar() && toolbar()->right() < 400; }, 3000));
+    QThread::msleep(200);
+
+    ASSERT_NO_FATAL_FAILURE(choose(kAbout));
+    const auto box = session->waitForWindow(kAboutCaption);
+    ASSERT_TRUE(box);
+    const QRect at = session->geometry(*box);
+    const QPoint picture = at.topLeft() + kPicture1.topLeft();
+    // The stored picture first (for 200 ms), then the frames from frame 2.
+    int first = -1;
+    XSession::waitUntil(
+        [&] { return (first = pictureShown(session->screenshot(), picture, pictures)) >= 0; }, 2000,
+        10);
+    EXPECT_TRUE(first == 0 || first == 2) << first;
+    ASSERT_NO_FATAL_FAILURE(choose(kAbout));
+    QThread::msleep(300);
+    EXPECT_EQ(session->windows(kAboutCaption).size(), 1u);
+    EXPECT_TRUE(session->isViewable(*box));
+    EXPECT_EQ(at.size(), QSize(358, 402));
+    session->saveScreenshot(QStringLiteral("effects-about"));
+
+    // Two seconds of the animation: every change goes on to the next frame,
+    // 2, 3, 4, 1, one every 200 ms.
+    std::vector<std::pair<qint64, int>> changes;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 2000) {
+        const int shown = pictureShown(session->screenshot(), picture, pictures);
+        ASSERT_GE(shown, 1) << "an animation frame at " << clock.elapsed() << " ms";
+        if (changes.empty() || changes.back().second != shown) {
+            changes.emplace_back(clock.elapsed(), shown);
+        }
+        QThread::msleep(15);
+    }
+    ASSERT_GE(changes.size(), 8u);
+    for (std::size_t i = 1; i < changes.size(); ++i) {
+        EXPECT_EQ(changes[i].second, next(changes[i - 1].second)) << "change " << i;
+    }
+    const double interval =
+        double(changes.back().first - changes[1].first) / double(changes.size() - 2);
+    EXPECT_GT(interval, 150);
+    EXPECT_LT(interval, 260);
+
+    session->click(at.topLeft() + kOK);
+    ASSERT_TRUE(XSession::waitUntil([&] { return !session->isViewable(*box); }, 3000));
+    QThread::msleep(500);
+    ASSERT_NO_FATAL_FAILURE(choose(kAbout));
+    ASSERT_TRUE(XSession::waitUntil([&] { return session->isViewable(*box); }, 3000));
+    QThread::msleep(100);
+    const int reopened = pictureShown(session->screenshot(), picture, pictures);
+    EXPECT_GE(reopened, 1) << "a frame of the running animation, not the stored picture";
+    EXPECT_TRUE(XSession::waitUntil(
+        [&] { return pictureShown(session->screenshot(), picture, pictures) == next(reopened); },
+        1000));
+}
+
+TEST_F(EffectsE2ETest, RightButtonMoveOverTheAboutBoxShowsTheColourReadout) {
+    ASSERT_NO_FATAL_FAILURE(startPlayer());
+    ASSERT_NO_FATAL_FAILURE(choose(kAbout));
+    const auto box = session->waitForWindow(kAboutCaption);
+    ASSERT_TRUE(box);
+    QThread::msleep(300);
+    const QRect at = session->geometry(*box);
+    const QRect line = kMyWinVer.translated(at.topLeft());
+    const QImage empty = session->screenshot().copy(line);
+
+    session->drag(at.topLeft() + kBackground, at.topLeft() + kBackground + QPoint(10, 10), 1);
+    QThread::msleep(300);
+    EXPECT_EQ(session->screenshot().copy(line), empty) << "the left button shows nothing";
+
+    session->drag(at.topLeft() + kBackground, at.topLeft() + kBackground + QPoint(10, 10), 3);
+    EXPECT_TRUE(XSession::waitUntil(
+        [&] { return differingPixels(session->screenshot().copy(line), empty) > 50; }, 2000));
+    session->saveScreenshot(QStringLiteral("effects-about-readout"));
+}
