@@ -149,7 +149,7 @@ void FrmMain::SetSpeed(std::int32_t speed) {
 void FrmMain::mousePressEvent(QMouseEvent* event) {
     // Any button on the margins moves the window.
     event->accept();
-    DragWindow(*this, event->globalPosition().toPoint());
+    DragWindow(*this, event->globalPosition().toPoint(), event->button());
 }
 
 void FrmMain::moveEvent(QMoveEvent* event) {

@@ -63,32 +63,53 @@ void applyRegion(QWidget& widget, const QRegion& region) {
     }
 }
 
-// Follows the mouse with a window until the button is released; used where no
-// window manager moves windows for us.
-class ManualMove : public QObject {
+// A drag of a window from a press until its button is released. The window
+// manager's move starts only once the mouse moves with the button still down:
+// started from the press itself, a quick click could leave the window manager
+// moving the window after the button was already up. The window manager is
+// told of the left button only, so other buttons move the window here.
+class WindowDrag : public QObject {
 public:
-    ManualMove(QWidget& window, QPoint grabbedAt)
-        : QObject(&window), window_(window), offset_(grabbedAt - window.pos()) {
+    WindowDrag(QWidget& window, QPoint grabbedAt, Qt::MouseButton button)
+        : QObject(&window), window_(window), offset_(grabbedAt - window.pos()), button_(button) {
         qApp->installEventFilter(this);
     }
 
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::MouseMove) {
             const auto* move = static_cast<QMouseEvent*>(event);
+            if (!(move->buttons() & button_)) {
+                finish(); // the release went elsewhere
+                return false;
+            }
+            if (!manual_ && button_ == Qt::LeftButton) {
+                QWindow* handle = window_.windowHandle();
+                if (handle != nullptr && handle->startSystemMove()) {
+                    finish();
+                    return true;
+                }
+            }
+            manual_ = true;
             window_.move(move->globalPosition().toPoint() - offset_);
             return true;
         }
-        if (event->type() == QEvent::MouseButtonRelease) {
-            qApp->removeEventFilter(this);
-            deleteLater();
-            return true;
+        if (event->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent*>(event)->button() == button_) {
+            finish();
         }
         return false;
     }
 
 private:
+    void finish() {
+        qApp->removeEventFilter(this);
+        deleteLater();
+    }
+
     QWidget& window_;
     QPoint offset_;
+    Qt::MouseButton button_;
+    bool manual_ = false;
 };
 
 } // namespace
@@ -104,13 +125,8 @@ void ShapeControl(PictureBox& picture) {
     applyRegion(picture, GetSkinRegion(picture.Picture()));
 }
 
-void DragWindow(QWidget& target, QPoint grabbedAt) {
-    QWidget* window = target.window();
-    QWindow* handle = window->windowHandle();
-    if (handle != nullptr && handle->startSystemMove()) {
-        return;
-    }
-    new ManualMove(*window, grabbedAt);
+void DragWindow(QWidget& target, QPoint grabbedAt, Qt::MouseButton button) {
+    new WindowDrag(*target.window(), grabbedAt, button);
 }
 
 } // namespace quarn

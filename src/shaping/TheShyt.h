@@ -34,10 +34,11 @@ void ShapeForm(PictureBox& picture, QWidget& window);
 // Prepares the picture element and cuts the element itself to its outline.
 void ShapeControl(PictureBox& picture);
 
-// Starts moving the target's window with the mouse, as if its title bar had
-// been grabbed: the window manager's own move where there is one, otherwise
-// the window follows the mouse until the button is released. grabbedAt is
-// where the button went down, on the screen.
-void DragWindow(QWidget& target, QPoint grabbedAt);
+// Moves the target's window with the mouse, as if its title bar had been
+// grabbed, from a press of the given button at grabbedAt (on the screen) until
+// that button is released. Once the mouse moves, a left-button drag is handed
+// to the window manager where there is one; other buttons, and desktops
+// without a window manager, move the window here.
+void DragWindow(QWidget& target, QPoint grabbedAt, Qt::MouseButton button);
 
 } // namespace quarn

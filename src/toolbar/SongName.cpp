@@ -31,8 +31,8 @@ void SongName::Load() {
     label1_->SetForeColour(kTitleColour);
 }
 
-void SongName::drag(Qt::MouseButton, QPoint grabbedAt) {
-    DragWindow(*this, grabbedAt);
+void SongName::drag(Qt::MouseButton button, QPoint grabbedAt) {
+    DragWindow(*this, grabbedAt, button);
 }
 
 void SongName::moveEvent(QMoveEvent* event) {

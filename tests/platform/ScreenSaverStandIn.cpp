@@ -1,0 +1,75 @@
+// Owns org.freedesktop.ScreenSaver on the session bus and keeps the
+// inhibitions it is given, as a desktop would: each ends with UnInhibit or
+// when the client that asked for it leaves the bus. Tests ask it how many are
+// held with Inhibitions().
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusContext>
+#include <QDBusServiceWatcher>
+#include <QMap>
+#include <QObject>
+#include <cstdio>
+
+class StandIn : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
+public:
+    StandIn() {
+        watcher_.setConnection(QDBusConnection::sessionBus());
+        watcher_.setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
+        connect(&watcher_, &QDBusServiceWatcher::serviceUnregistered, this,
+                [this](const QString& client) {
+                    for (auto it = holders_.begin(); it != holders_.end();) {
+                        it = it.value() == client ? holders_.erase(it) : std::next(it);
+                    }
+                    report();
+                });
+    }
+
+public slots:
+    uint Inhibit(const QString& application, const QString& reason) {
+        const uint cookie = next_++;
+        const QString client = message().service();
+        holders_.insert(cookie, client);
+        watcher_.addWatchedService(client);
+        std::printf("Inhibit %s (%s) -> %u\n", qPrintable(application), qPrintable(reason), cookie);
+        report();
+        return cookie;
+    }
+    void UnInhibit(uint cookie) {
+        holders_.remove(cookie);
+        std::printf("UnInhibit %u\n", cookie);
+        report();
+    }
+    uint Inhibitions() { return static_cast<uint>(holders_.size()); }
+
+private:
+    void report() {
+        std::printf("held %lld\n", static_cast<long long>(holders_.size()));
+        std::fflush(stdout);
+    }
+
+    QMap<uint, QString> holders_;
+    uint next_ = 1;
+    QDBusServiceWatcher watcher_;
+};
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    StandIn standIn;
+    bus.registerObject(QStringLiteral("/org/freedesktop/ScreenSaver"), &standIn,
+                       QDBusConnection::ExportAllSlots);
+    bus.registerObject(QStringLiteral("/ScreenSaver"), &standIn, QDBusConnection::ExportAllSlots);
+    if (!bus.registerService(QStringLiteral("org.freedesktop.ScreenSaver"))) {
+        std::fprintf(stderr, "cannot own org.freedesktop.ScreenSaver\n");
+        return 1;
+    }
+    std::printf("ready\n");
+    std::fflush(stdout);
+    return QCoreApplication::exec();
+}
+
+#include "ScreenSaverStandIn.moc"
