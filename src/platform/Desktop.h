@@ -15,6 +15,10 @@ void KeepOutOfTaskbar(QWidget& window);
 // the front and gives it the focus. False when there is none.
 bool ActivateWindowByTitle(const QString& title);
 
+// Calls off a window manager's move of the window that has not taken the
+// pointer yet (the button was released first).
+void CancelSystemMove(QWidget& window);
+
 // The directory of the running program, where the files that ship beside it live.
 QString ProgramDirectory();
 

@@ -66,6 +66,17 @@ void checkPlayableFile(const QString& path) {
     }
 }
 
+// mpv's reasons ("unrecognized file format") as a message box shows them.
+QString asSentence(QString reason) {
+    if (!reason.isEmpty()) {
+        reason[0] = reason[0].toUpper();
+        if (!reason.endsWith(QLatin1Char('.'))) {
+            reason += QLatin1Char('.');
+        }
+    }
+    return reason;
+}
+
 } // namespace
 
 MpvEngine::MpvEngine(QWidget* display, const MpvOptions& extraOptions, QObject* parent)
@@ -216,11 +227,11 @@ void MpvEngine::handleEvent(const mpv_event& event) {
         if (load_ == Load::Waiting) {
             load_ = Load::Failed;
             if (end->reason == MPV_END_FILE_REASON_ERROR) {
-                failure_ = QString::fromUtf8(mpv_error_string(end->error));
+                failure_ = asSentence(QString::fromUtf8(mpv_error_string(end->error)));
             } else if (end->reason == MPV_END_FILE_REASON_REDIRECT) {
-                failure_ = QStringLiteral("playlists are not played");
+                failure_ = QStringLiteral("Playlists are not played.");
             } else {
-                failure_ = QStringLiteral("no audio or video data found");
+                failure_ = QStringLiteral("No audio or video was found.");
             }
             break;
         }

@@ -1,6 +1,7 @@
 #include "shaping/TheShyt.h"
 
 #include "forms/FormKit.h"
+#include "platform/Desktop.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -63,39 +64,45 @@ void applyRegion(QWidget& widget, const QRegion& region) {
     }
 }
 
-// A drag of a window from a press until its button is released. The window
-// manager's move starts only once the mouse moves with the button still down:
-// started from the press itself, a quick click could leave the window manager
-// moving the window after the button was already up. The window manager is
-// told of the left button only, so other buttons move the window here.
+// A drag of a window from a press until its button is released. A left-button
+// drag is the window manager's own move where there is one. The window manager
+// takes the pointer only a moment after the press; a release that comes
+// before (a quick click) reaches the window instead, and then the move is
+// called off, or the window would follow the mouse with no button down. The
+// window manager is told of the left button only, so other buttons, and
+// desktops without a window manager, move the window here.
 class WindowDrag : public QObject {
 public:
     WindowDrag(QWidget& window, QPoint grabbedAt, Qt::MouseButton button)
         : QObject(&window), window_(window), offset_(grabbedAt - window.pos()), button_(button) {
+        QWindow* handle = window.windowHandle();
+        bySystem_ = button == Qt::LeftButton && handle != nullptr && handle->startSystemMove();
         qApp->installEventFilter(this);
     }
 
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::MouseMove) {
-            const auto* move = static_cast<QMouseEvent*>(event);
-            if (!(move->buttons() & button_)) {
-                finish(); // the release went elsewhere
-                return false;
+        switch (event->type()) {
+        case QEvent::MouseMove:
+            if (!bySystem_) {
+                const auto* move = static_cast<QMouseEvent*>(event);
+                window_.move(move->globalPosition().toPoint() - offset_);
+                return true;
             }
-            if (!manual_ && button_ == Qt::LeftButton) {
-                QWindow* handle = window_.windowHandle();
-                if (handle != nullptr && handle->startSystemMove()) {
-                    finish();
-                    return true;
+            break;
+        case QEvent::MouseButtonRelease:
+            if (static_cast<QMouseEvent*>(event)->button() == button_) {
+                if (bySystem_) {
+                    platform::CancelSystemMove(window_);
                 }
+                finish();
             }
-            manual_ = true;
-            window_.move(move->globalPosition().toPoint() - offset_);
-            return true;
-        }
-        if (event->type() == QEvent::MouseButtonRelease &&
-            static_cast<QMouseEvent*>(event)->button() == button_) {
+            break;
+        case QEvent::MouseButtonPress:
+            // The window manager's move has come and gone: this is a new press.
             finish();
+            break;
+        default:
+            break;
         }
         return false;
     }
@@ -109,7 +116,7 @@ private:
     QWidget& window_;
     QPoint offset_;
     Qt::MouseButton button_;
-    bool manual_ = false;
+    bool bySystem_ = false;
 };
 
 } // namespace

@@ -17,21 +17,21 @@ protected:
 };
 
 TEST_F(ScreenSaverTest, HoldingOffInhibitsOnceAndSwitchingOnReleases) {
-    bus.startScreenSaverService();
+    test::ScreenSaverStandIn service(bus.address());
     ScreenSaver& saver = ScreenSaver::instance();
     saver.SetActive(false);
     EXPECT_TRUE(saver.IsHeldOff());
-    EXPECT_EQ(bus.inhibitions(), 1);
+    EXPECT_EQ(service.inhibitions(), 1);
     saver.SetActive(false);
     saver.SetActive(false);
-    EXPECT_EQ(bus.inhibitions(), 1); // one hold, not a stack of them
+    EXPECT_EQ(service.inhibitions(), 1); // one hold, not a stack of them
     saver.SetActive(true);
     EXPECT_FALSE(saver.IsHeldOff());
-    EXPECT_EQ(bus.inhibitions(), 0);
+    EXPECT_EQ(service.inhibitions(), 0);
     saver.SetActive(true);
-    EXPECT_EQ(bus.inhibitions(), 0);
+    EXPECT_EQ(service.inhibitions(), 0);
     saver.SetActive(false);
-    EXPECT_EQ(bus.inhibitions(), 1);
+    EXPECT_EQ(service.inhibitions(), 1);
 }
 
 TEST_F(ScreenSaverTest, WithoutAServiceNothingHappensAndNothingFails) {

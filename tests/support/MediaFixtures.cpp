@@ -67,6 +67,20 @@ QString VideoClip() {
                       QStringLiteral("-shortest")});
 }
 
+QString ColourStepsClip() {
+    return generated(QStringLiteral("colour-steps-30s.mp4"),
+                     {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                      QStringLiteral("color=c=0xC02020:s=320x240:r=25:d=10[a];"
+                                     "color=c=0x20C020:s=320x240:r=25:d=10[b];"
+                                     "color=c=0x2020C0:s=320x240:r=25:d=10[c];"
+                                     "[a][b][c]concat=n=3:v=1:a=0"),
+                      QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                      QStringLiteral("sine=f=220:d=30"), QStringLiteral("-c:v"),
+                      QStringLiteral("libx264"), QStringLiteral("-g"), QStringLiteral("25"),
+                      QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), QStringLiteral("-c:a"),
+                      QStringLiteral("aac"), QStringLiteral("-shortest")});
+}
+
 QString WideClip() {
     return generated(QStringLiteral("video-640x360-2s.mp4"),
                      {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),

@@ -4,7 +4,7 @@
 #include <QDBusMessage>
 #include <QDBusReply>
 #include <QElapsedTimer>
-#include <QThread>
+#include <QUuid>
 #include <stdexcept>
 
 namespace quarn::test {
@@ -15,13 +15,19 @@ QString readLine(QProcess& process, int timeoutMs) {
     QElapsedTimer timer;
     timer.start();
     while (!process.canReadLine()) {
-        if (timer.elapsed() > timeoutMs || !process.waitForReadyRead(100)) {
-            if (timer.elapsed() > timeoutMs || process.state() == QProcess::NotRunning) {
-                throw std::runtime_error("no answer from " + process.program().toStdString());
-            }
+        if (timer.elapsed() > timeoutMs || process.state() == QProcess::NotRunning) {
+            throw std::runtime_error("no answer from " + process.program().toStdString());
         }
+        process.waitForReadyRead(100);
     }
     return QString::fromUtf8(process.readLine()).trimmed();
+}
+
+void stop(QProcess* process) {
+    if (process != nullptr && process->state() != QProcess::NotRunning) {
+        process->kill();
+        process->waitForFinished(2000);
+    }
 }
 
 } // namespace
@@ -34,38 +40,44 @@ PrivateBus::PrivateBus() : daemon_(std::make_unique<QProcess>()) {
 }
 
 PrivateBus::~PrivateBus() {
-    for (auto* process : {standIn_.get(), daemon_.get()}) {
-        if (process != nullptr && process->state() != QProcess::NotRunning) {
-            process->kill();
-            process->waitForFinished(2000);
-        }
-    }
+    stop(daemon_.get());
 }
 
 void PrivateBus::becomeSessionBus() const {
     qputenv("DBUS_SESSION_BUS_ADDRESS", address_.toUtf8());
 }
 
-void PrivateBus::startScreenSaverService() {
-    standIn_ = std::make_unique<QProcess>();
+ScreenSaverStandIn::ScreenSaverStandIn(const QString& busAddress)
+    : address_(busAddress), process_(std::make_unique<QProcess>()) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address_);
-    standIn_->setProcessEnvironment(env);
-    standIn_->start(QStringLiteral(QUARN_SCREENSAVER_STANDIN_PATH), {});
-    while (readLine(*standIn_, 5000) != QLatin1String("ready")) {
+    process_->setProcessEnvironment(env);
+    process_->start(QStringLiteral(QUARN_SCREENSAVER_STANDIN_PATH), {});
+    while (readLine(*process_, 5000) != QLatin1String("ready")) {
     }
 }
 
-int PrivateBus::inhibitions() const {
-    // A connection of its own, so that asking never counts as the player's.
-    QDBusConnection probe =
-        QDBusConnection::connectToBus(address_, QStringLiteral("quarn-test-probe"));
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.ScreenSaver"),
-        QStringLiteral("/org/freedesktop/ScreenSaver"),
-        QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("Inhibitions"));
-    const QDBusReply<uint> reply = probe.call(call, QDBus::Block, 2000);
-    return reply.isValid() ? static_cast<int>(reply.value()) : -1;
+ScreenSaverStandIn::~ScreenSaverStandIn() {
+    stop(process_.get());
+}
+
+int ScreenSaverStandIn::inhibitions() const {
+    // A connection of its own, so that asking is never taken for the player.
+    const QString name = QStringLiteral("quarn-test-probe-") + QUuid::createUuid().toString();
+    int count = -1;
+    {
+        QDBusConnection probe = QDBusConnection::connectToBus(address_, name);
+        const QDBusMessage call = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.ScreenSaver"),
+            QStringLiteral("/org/freedesktop/ScreenSaver"),
+            QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("Inhibitions"));
+        const QDBusReply<uint> reply = probe.call(call, QDBus::Block, 2000);
+        if (reply.isValid()) {
+            count = static_cast<int>(reply.value());
+        }
+    }
+    QDBusConnection::disconnectFromBus(name);
+    return count;
 }
 
 } // namespace quarn::test

@@ -6,8 +6,7 @@
 
 namespace quarn::test {
 
-// A session bus of the test's own, and optionally the stand-in screen-saver
-// service on it. Both end with the object.
+// A session bus of the test's own; it ends with the object.
 class PrivateBus {
 public:
     PrivateBus();
@@ -17,15 +16,23 @@ public:
     // Makes this bus the process's session bus (before anything has used one).
     void becomeSessionBus() const;
 
-    // Starts the stand-in screen-saver service on the bus; returns once it is ready.
-    void startScreenSaverService();
-    // How many inhibitions the stand-in holds right now.
+private:
+    std::unique_ptr<QProcess> daemon_;
+    QString address_;
+};
+
+// The stand-in screen-saver service on a bus, for as long as the object lives.
+class ScreenSaverStandIn {
+public:
+    explicit ScreenSaverStandIn(const QString& busAddress);
+    ~ScreenSaverStandIn();
+
+    // How many inhibitions it holds right now; -1 when it cannot be asked.
     int inhibitions() const;
 
 private:
-    std::unique_ptr<QProcess> daemon_;
-    std::unique_ptr<QProcess> standIn_;
     QString address_;
+    std::unique_ptr<QProcess> process_;
 };
 
 } // namespace quarn::test
