@@ -12,6 +12,7 @@
 #include "toolbar/Toolbar.h"
 #include "tray/MyTrayMod.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -173,6 +174,14 @@ void FrmMain::changeEvent(QEvent* event) {
 void FrmMain::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     WakeMonitor();
+}
+
+void FrmMain::closeEvent(QCloseEvent* event) {
+    // The window has no close button of its own; a close from the desktop
+    // (the window manager's close keys) ends the program, as Exit does,
+    // rather than leaving the player without its main window.
+    event->ignore();
+    toolbar().Options_Click();
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {

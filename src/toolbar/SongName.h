@@ -2,6 +2,7 @@
 
 #include "forms/FormKit.h"
 
+#include <QCloseEvent>
 #include <QWidget>
 
 namespace quarn {
@@ -19,6 +20,8 @@ public:
 
 protected:
     void moveEvent(QMoveEvent* event) override;
+    // The companions stay with the main window: a close from the desktop is refused.
+    void closeEvent(QCloseEvent* event) override { event->ignore(); }
 
 private:
     void drag(Qt::MouseButton button, QPoint grabbedAt);

@@ -312,3 +312,15 @@ TEST_F(PlayerE2ETest, TheScreenSaverIsHeldOffWhilePlayingAndReleasedAfter) {
     player->kill();
     EXPECT_TRUE(XSession::waitUntil([&] { return standIn.inhibitions() == 0; }, 3000));
 }
+
+TEST_F(PlayerE2ETest, ClosingTheMainWindowFromTheDesktopEndsTheProgram) {
+    startPlayer();
+    for (quint64 companion : session->windows(QStringLiteral("Form1"))) {
+        session->closeWindow(companion);
+    }
+    QThread::msleep(300);
+    EXPECT_TRUE(toolbar() && titleStrip()) << "a companion went away";
+    EXPECT_FALSE(playerEnded());
+    session->closeWindow(mainWindow);
+    EXPECT_TRUE(XSession::waitUntil([&] { return playerEnded(); }, 5000));
+}
