@@ -30,7 +30,8 @@ void centerOnScreen(QWidget& window) {
         return;
     }
     const QRect area = screen->geometry();
-    window.move(area.center() - QPoint(window.width() / 2, window.height() / 2));
+    window.move(area.left() + (area.width() - window.width()) / 2,
+                area.top() + (area.height() - window.height()) / 2);
 }
 
 void setDesignColours(QWidget& widget, ColourWord back, ColourWord fore) {

@@ -67,7 +67,11 @@ void Splash::Load() {
 void Splash::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (introFailed_ && !finished_) {
-        QTimer::singleShot(0, this, &Splash::Intro_EndOfStream);
+        // Without an intro the player comes up after a glimpse of the splash.
+        // Not sooner: the toolbar was shown and hidden again while loading,
+        // and the window manager must be done with that before it is shown
+        // once more, or it may never map it.
+        QTimer::singleShot(kNoIntroMs, this, &Splash::Intro_EndOfStream);
     }
 }
 

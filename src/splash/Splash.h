@@ -32,6 +32,9 @@ public:
     // The intro file, beside the program.
     static QString IntroPath();
 
+    // How long the splash stays up when there is no intro to play.
+    static constexpr int kNoIntroMs = 500;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
