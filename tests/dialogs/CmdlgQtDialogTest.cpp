@@ -91,10 +91,16 @@ TEST_F(CmdlgQtDialogTest, SaveAppendsTheDefaultExtensionAndAsksBeforeReplacing) 
     EXPECT_EQ(CMDLG.FileName(), Path("clip.mp4"));
 }
 
-TEST_F(CmdlgQtDialogTest, GetFolderNameGivesTheChosenFolderOrNothingOnCancel) {
+TEST_F(CmdlgQtDialogTest, GetFolderNameShowsItsTitleAndGivesTheChosenFolderOrNothingOnCancel) {
     ASSERT_TRUE(QDir(folder_.path()).mkdir(QStringLiteral("Songs")));
-    Choose(Path("Songs"));
-    EXPECT_EQ(CMDLG.GetFolderName(QStringLiteral("Songs")), Path("Songs"));
+    QString title;
+    driver_.Answer<QFileDialog>([&](QFileDialog* dialog) {
+        title = dialog->windowTitle();
+        TypeFileName(dialog, Path("Songs"));
+        Accept(dialog);
+    });
+    EXPECT_EQ(CMDLG.GetFolderName(QStringLiteral("Pick the songs")), Path("Songs"));
+    EXPECT_EQ(title, QStringLiteral("Pick the songs"));
     driver_.Answer<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
     EXPECT_EQ(CMDLG.GetFolderName(QStringLiteral("Songs")), QString());
 }

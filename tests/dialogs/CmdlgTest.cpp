@@ -13,9 +13,7 @@ namespace {
 class ScriptedDialogs : public FileDialogBackend {
 public:
     std::deque<std::optional<QString>> answers; // a cancel once they run out
-    std::optional<QString> folder;
     QList<Request> requests;
-    QStringList folderTitles;
 
     std::optional<QString> ChooseFile(const Request& request) override {
         requests << request;
@@ -26,10 +24,7 @@ public:
         }
         return answer;
     }
-    std::optional<QString> ChooseFolder(const QString& title) override {
-        folderTitles << title;
-        return folder;
-    }
+    std::optional<QString> ChooseFolder(const QString&) override { return std::nullopt; }
 };
 
 class CmdlgTest : public ::testing::Test {
@@ -133,14 +128,6 @@ TEST_F(CmdlgTest, PresetNamesAreCutToLeaveRoomForTheirNul) {
     EXPECT_EQ(CMDLG.FileTitle(), QString(255, u'y') + QChar(u'\0'));
     CMDLG.SetFileName(QString(2000, u'x'));
     EXPECT_EQ(CMDLG.FileName(), QString(1023, u'x'));
-}
-
-TEST_F(CmdlgTest, GetFolderNameGivesTheChosenFolderOrNothing) {
-    dialogs_->folder = QStringLiteral("/home/ann/Music");
-    EXPECT_EQ(CMDLG.GetFolderName(QStringLiteral("Songs")), QStringLiteral("/home/ann/Music"));
-    EXPECT_EQ(dialogs_->folderTitles, QStringList{QStringLiteral("Songs")});
-    dialogs_->folder.reset();
-    EXPECT_EQ(CMDLG.GetFolderName(QString()), QString());
 }
 
 TEST_F(CmdlgTest, ResizingKeepsTheDesignSize) {

@@ -1,19 +1,14 @@
 // The screen-effects menu of the real player on a private desktop: the melt
 // effect and the About box.
 #include "support/MediaFixtures.h"
-#include "support/XSession.h"
+#include "support/PlayerDriver.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QThread>
-#include <gtest/gtest.h>
 
-#include <algorithm>
-#include <memory>
-#include <optional>
 #include <vector>
 
 using quarn::e2e::XSession;
@@ -21,14 +16,10 @@ namespace media = quarn::test::media;
 
 namespace {
 
-const QString kProgram = QStringLiteral(QUARN_PROGRAM_PATH);
-const QString kMainCaption = QStringLiteral("QUARN Media Player");
 const QString kAboutCaption = QStringLiteral("About...");
 
-// Where things are, in pixels: the Screen Effects button on the toolbar, the
-// menu's items below the point where it was popped up, and the About box's
-// elements.
-const QPoint kScreenEffectsButton(184 + 8, 8 + 10);
+// The screen-effects menu's items, below the point where it was popped up,
+// and the About box's elements.
 const QPoint kFirstMenuItem(40, 11);
 const int kMenuItemHeight = 21;
 const QRect kPicture1(40, 40, 106, 144);
@@ -72,7 +63,7 @@ int differingPixels(const QImage& a, const QImage& b, const QRegion& leaveOut = 
 std::vector<QImage> aboutPictures() {
     std::vector<QImage> pictures{
         QImage(QStringLiteral(QUARN_SOURCE_DIR "/src/forms/skins/about-picture1.png"))};
-    const QDir programDir = QFileInfo(kProgram).dir();
+    const QDir programDir = QFileInfo(QStringLiteral(QUARN_PROGRAM_PATH)).dir();
     for (int frame = 1; frame <= 4; ++frame) {
         pictures.push_back(QImage(programDir.filePath(QStringLiteral("quarn %1.bmp").arg(frame))));
     }
@@ -109,58 +100,32 @@ int next(int frame) {
     return frame >= 0 && frame < 4 ? frame + 1 : 1;
 }
 
-class EffectsE2ETest : public ::testing::Test {
+class EffectsE2ETest : public quarn::e2e::PlayerDriver {
 protected:
-    void startPlayer(const QStringList& args = {}) {
-        session = std::make_unique<XSession>();
+    void SetUp() override {
+        startSession();
         session->setDesktopBackground(checkerTile());
+    }
+
+    // The player reports on the effect: "melt: running ..." as it starts and
+    // "melt: N steps, F frames in S s" as it ends.
+    void startPlayer(const QStringList& args = {}) {
         QProcessEnvironment env;
         env.insert(QStringLiteral("QUARN_MELT_STATS"), QStringLiteral("1"));
-        player = session->start(kProgram, args, env);
-        const auto intro = session->waitForWindow(QStringLiteral("Intro"), 15000);
-        ASSERT_TRUE(intro) << qPrintable(session->output(player));
-        session->click(session->geometry(*intro).center()); // skips the intro
-        const auto found = session->waitForWindow(kMainCaption, 10000);
-        ASSERT_TRUE(found) << qPrintable(session->output(player));
-        mainWindow = *found;
-        ASSERT_TRUE(XSession::waitUntil([&] { return toolbar().has_value(); }, 5000));
-        playerWindowIds = session->windows(QStringLiteral("Form1"));
-        playerWindowIds.push_back(mainWindow);
-        QThread::msleep(300); // the windows settle where the player docks them
-    }
-
-    void TearDown() override {
-        if (HasFailure() && session) {
-            const QString name =
-                QString::fromUtf8(::testing::UnitTest::GetInstance()->current_test_info()->name());
-            std::printf("screenshot: %s\nplayer log: %s\n",
-                        qPrintable(session->saveScreenshot(QStringLiteral("effects-") + name)),
-                        qPrintable(session->logFile(player)));
-        }
-    }
-
-    std::optional<QRect> toolbar() {
-        for (quint64 window : session->windows(QStringLiteral("Form1"))) {
-            const QRect at = session->geometry(window);
-            if (session->isViewable(window) && at.size() == QSize(244, 46)) {
-                return at;
-            }
-        }
-        return std::nullopt;
+        ASSERT_NO_FATAL_FAILURE(PlayerDriver::startPlayer(args, env));
+        ASSERT_TRUE(XSession::waitUntil([&] { return docked(); }, 3000))
+            << qPrintable(describeWindows());
     }
 
     // Pops the screen-effects menu up from the toolbar and clicks an item
     // (none: closes the menu with Escape).
     void choose(std::optional<int> item) {
-        const auto bar = toolbar();
-        ASSERT_TRUE(bar);
-        const QPoint popup = bar->topLeft() + kScreenEffectsButton;
+        const QPoint popup = toolbarButton(kScreenEffects);
         // The menu opens with its corner at the pointer.
         const QRect menuArea(popup + QPoint(10, 5), QSize(80, 30));
-        const QImage without = session->screenshot().copy(menuArea);
+        const QImage without = grab(menuArea);
         session->click(popup);
-        ASSERT_TRUE(XSession::waitUntil(
-            [&] { return session->screenshot().copy(menuArea) != without; }, 3000))
+        ASSERT_TRUE(XSession::waitUntil([&] { return grab(menuArea) != without; }, 3000))
             << "no menu";
         QThread::msleep(100);
         if (item) {
@@ -170,8 +135,6 @@ protected:
         }
     }
 
-    // The effect reports "melt: running ..." as it starts and
-    // "melt: N steps, F frames in S s" as it ends.
     int meltLines(const QRegularExpression& pattern) const {
         return int(session->output(player).split('\n').filter(pattern).size());
     }
@@ -187,10 +150,8 @@ protected:
     // caption of its own, is named after the program.
     QRegion playerWindows() {
         QRegion area;
-        for (quint64 window : playerWindowIds) {
-            if (session->isViewable(window)) {
-                area += session->frameGeometry(window).adjusted(-4, -4, 4, 4);
-            }
+        for (quint64 window : {windows.main, windows.titleStrip, windows.toolbar}) {
+            area += session->geometry(window).adjusted(-4, -4, 4, 4);
         }
         return area;
     }
@@ -208,23 +169,17 @@ protected:
             [&] { return differingPixels(before, session->screenshot(), playerWindows()) == 0; },
             3000, 50);
     }
-
-    std::unique_ptr<XSession> session;
-    QProcess* player = nullptr;
-    quint64 mainWindow = 0;
-    std::vector<quint64> playerWindowIds;
 };
 
 } // namespace
 
 // The melt effect ----------------------------------------------------------------
 
-TEST_F(EffectsE2ETest, MelterSmearsItsOwnWholeScreenWindowUntilATypedKeyAndLeavesTheDesktop) {
+TEST_F(EffectsE2ETest, MelterSmearsItsOwnWholeScreenWindowUntilAKeyOrClickAndRetakesTheScreen) {
     ASSERT_NO_FATAL_FAILURE(startPlayer());
     const QImage before = session->screenshot();
     ASSERT_NO_FATAL_FAILURE(choose(kMelter));
     ASSERT_TRUE(waitForRuns(1, 0)) << qPrintable(session->output(player));
-    session->saveScreenshot(QStringLiteral("effects-melter-start"));
 
     // The desktop around the player smears as much as the player: the
     // effect's own window covers the whole screen.
@@ -234,35 +189,18 @@ TEST_F(EffectsE2ETest, MelterSmearsItsOwnWholeScreenWindowUntilATypedKeyAndLeave
               0.01 * before.width() * before.height());
     std::vector<QRect> effectWindows;
     for (quint64 window : session->windows(kMainCaption)) {
-        if (window != mainWindow && session->isViewable(window)) {
+        if (window != windows.main && session->isViewable(window)) {
             effectWindows.push_back(session->frameGeometry(window));
         }
     }
     EXPECT_EQ(effectWindows, std::vector<QRect>{QRect(0, 0, 1280, 1024)});
-
-    for (const char* key : {"Left", "Down", "F5", "Shift_L", "Control_L"}) {
-        session->key(QString::fromLatin1(key));
-    }
-    QThread::msleep(500);
-    EXPECT_TRUE(waitForRuns(1, 0)) << "keys that type nothing leave it running";
     session->key(QStringLiteral("a"));
     ASSERT_TRUE(waitForRuns(1, 1));
     EXPECT_TRUE(waitForDesktopAsBefore(before))
         << differingPixels(before, session->screenshot(), playerWindows());
     for (quint64 window : session->windows(kMainCaption)) {
-        EXPECT_TRUE(window == mainWindow || !session->isViewable(window)) << "the effect is gone";
+        EXPECT_TRUE(window == windows.main || !session->isViewable(window)) << "the effect is gone";
     }
-}
-
-TEST_F(EffectsE2ETest, MelterEndsOnAClickAndASecondRunTakesTheScreenAfresh) {
-    ASSERT_NO_FATAL_FAILURE(startPlayer());
-    const QImage before = session->screenshot();
-    ASSERT_NO_FATAL_FAILURE(choose(kMelter));
-    ASSERT_TRUE(waitForRuns(1, 0));
-    ASSERT_TRUE(waitForSmear(before, 0.02));
-    session->click(QPoint(640, 100));
-    ASSERT_TRUE(waitForRuns(1, 1));
-    ASSERT_TRUE(waitForDesktopAsBefore(before));
 
     // A plain desktop now: the second run must melt it, not the first run's picture.
     const QRgb plain = qRgb(0x30, 0xa0, 0x50);
@@ -275,7 +213,7 @@ TEST_F(EffectsE2ETest, MelterEndsOnAClickAndASecondRunTakesTheScreenAfresh) {
     for (const QPoint corner : {QPoint(10, 10), QPoint(1270, 10), QPoint(10, 1014)}) {
         EXPECT_EQ(second.pixel(corner), plain) << corner.x() << "," << corner.y();
     }
-    session->key(QStringLiteral("Escape"));
+    session->click(QPoint(640, 100));
     ASSERT_TRUE(waitForRuns(2, 2));
     EXPECT_TRUE(waitForDesktopAsBefore(plainBefore));
 }
@@ -283,15 +221,13 @@ TEST_F(EffectsE2ETest, MelterEndsOnAClickAndASecondRunTakesTheScreenAfresh) {
 TEST_F(EffectsE2ETest, PlaybackGoesOnWhileTheScreenMelts) {
     ASSERT_NO_FATAL_FAILURE(startPlayer({media::VideoClip()}));
     // The main window fits itself around the 320 x 240 video...
-    ASSERT_TRUE(
-        XSession::waitUntil([&] { return session->geometry(mainWindow).width() > 320; }, 5000));
-    const QRect playing = session->geometry(mainWindow);
+    ASSERT_TRUE(XSession::waitUntil([&] { return main().width() > 320; }, 5000));
+    const QRect playing = main();
     ASSERT_NO_FATAL_FAILURE(choose(kMelter));
     ASSERT_TRUE(waitForRuns(1, 0));
     // ...and shrinks back when the 3-second clip has played to its end: the
     // position went on advancing while the screen melted.
-    EXPECT_TRUE(XSession::waitUntil(
-        [&] { return session->geometry(mainWindow).width() < playing.width(); }, 6000));
+    EXPECT_TRUE(XSession::waitUntil([&] { return main().width() < playing.width(); }, 6000));
     EXPECT_TRUE(waitForRuns(1, 0)) << "still melting";
     session->key(QStringLiteral("Escape"));
     ASSERT_TRUE(waitForRuns(1, 1));
@@ -309,20 +245,20 @@ TEST_F(EffectsE2ETest, ClosingTheMenuWithoutAChoiceDoesNothing) {
     EXPECT_TRUE(session->windows(kAboutCaption).empty());
 }
 
-TEST_F(EffectsE2ETest, AboutTwiceShowsOneAnimatedBoxThatOKHidesAndThatReopensOnALaterFrame) {
+TEST_F(EffectsE2ETest, TheAboutBoxAnimatesItsFramesReadsColoursUnderTheRightButtonAndOKHidesIt) {
     const std::vector<QImage> pictures = aboutPictures();
     ASSERT_NO_FATAL_FAILURE(startPlayer());
     // The box opens in the middle of the screen, over the toolbar: move the
     // player (the toolbar follows it) out of its way.
-    const QRect main = session->geometry(mainWindow);
-    session->drag(main.topLeft() + QPoint(3, 3), QPoint(40, 80));
-    ASSERT_TRUE(XSession::waitUntil([&] { return toolbar() && toolbar()->right() < 400; }, 3000));
+    session->drag(main().topLeft() + QPoint(3, 3), QPoint(40, 80));
+    ASSERT_TRUE(XSession::waitUntil([&] { return toolbar().right() < 400 && docked(); }, 3000));
     QThread::msleep(200);
 
     ASSERT_NO_FATAL_FAILURE(choose(kAbout));
     const auto box = session->waitForWindow(kAboutCaption);
     ASSERT_TRUE(box);
     const QRect at = session->geometry(*box);
+    EXPECT_EQ(at.size(), QSize(358, 402));
     const QPoint picture = at.topLeft() + kPicture1.topLeft();
     // The stored picture first (for 200 ms), then the frames from frame 2.
     int first = -1;
@@ -330,11 +266,7 @@ TEST_F(EffectsE2ETest, AboutTwiceShowsOneAnimatedBoxThatOKHidesAndThatReopensOnA
         [&] { return (first = pictureShown(session->screenshot(), picture, pictures)) >= 0; }, 2000,
         10);
     EXPECT_TRUE(first == 0 || first == 2) << first;
-    ASSERT_NO_FATAL_FAILURE(choose(kAbout));
-    QThread::msleep(300);
-    EXPECT_EQ(session->windows(kAboutCaption).size(), 1u);
-    EXPECT_TRUE(session->isViewable(*box));
-    EXPECT_EQ(at.size(), QSize(358, 402));
+    QThread::msleep(400);
     session->saveScreenshot(QStringLiteral("effects-about"));
 
     // Two seconds of the animation: every change goes on to the next frame,
@@ -359,35 +291,17 @@ TEST_F(EffectsE2ETest, AboutTwiceShowsOneAnimatedBoxThatOKHidesAndThatReopensOnA
     EXPECT_GT(interval, 150);
     EXPECT_LT(interval, 260);
 
-    session->click(at.topLeft() + kOK);
-    ASSERT_TRUE(XSession::waitUntil([&] { return !session->isViewable(*box); }, 3000));
-    QThread::msleep(500);
-    ASSERT_NO_FATAL_FAILURE(choose(kAbout));
-    ASSERT_TRUE(XSession::waitUntil([&] { return session->isViewable(*box); }, 3000));
-    QThread::msleep(100);
-    const int reopened = pictureShown(session->screenshot(), picture, pictures);
-    EXPECT_GE(reopened, 1) << "a frame of the running animation, not the stored picture";
-    EXPECT_TRUE(XSession::waitUntil(
-        [&] { return pictureShown(session->screenshot(), picture, pictures) == next(reopened); },
-        1000));
-}
-
-TEST_F(EffectsE2ETest, RightButtonMoveOverTheAboutBoxShowsTheColourReadout) {
-    ASSERT_NO_FATAL_FAILURE(startPlayer());
-    ASSERT_NO_FATAL_FAILURE(choose(kAbout));
-    const auto box = session->waitForWindow(kAboutCaption);
-    ASSERT_TRUE(box);
-    QThread::msleep(300);
-    const QRect at = session->geometry(*box);
+    // A move with the right button held over the background writes the
+    // colour there on the version line; with the left button nothing shows.
     const QRect line = kMyWinVer.translated(at.topLeft());
-    const QImage empty = session->screenshot().copy(line);
-
+    const QImage empty = grab(line);
     session->drag(at.topLeft() + kBackground, at.topLeft() + kBackground + QPoint(10, 10), 1);
     QThread::msleep(300);
-    EXPECT_EQ(session->screenshot().copy(line), empty) << "the left button shows nothing";
-
+    EXPECT_EQ(grab(line), empty) << "the left button shows nothing";
     session->drag(at.topLeft() + kBackground, at.topLeft() + kBackground + QPoint(10, 10), 3);
-    EXPECT_TRUE(XSession::waitUntil(
-        [&] { return differingPixels(session->screenshot().copy(line), empty) > 50; }, 2000));
+    EXPECT_TRUE(XSession::waitUntil([&] { return differingPixels(grab(line), empty) > 50; }, 2000));
     session->saveScreenshot(QStringLiteral("effects-about-readout"));
+
+    session->click(at.topLeft() + kOK);
+    EXPECT_TRUE(XSession::waitUntil([&] { return !session->isViewable(*box); }, 3000));
 }

@@ -4,7 +4,6 @@
 #include "toolbar/Toolbar.h"
 #include "tray/MyTrayMod.h"
 
-#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -16,22 +15,10 @@ TEST_F(FrmMainTest, LoadSetsTheSeekBarAndPutsTheTrayIconOnTheSplash) {
     FrmMain& main = frmMain();
     EXPECT_EQ(main.HScroll1().maximum(), 0);
     EXPECT_EQ(main.HScroll1().minimum(), 0);
-    EXPECT_TRUE(IsLoaded(Window::Toolbar));
-    EXPECT_TRUE(IsLoaded(Window::Splash));
     ASSERT_NE(TrayIcon(), nullptr);
     EXPECT_EQ(TrayIcon()->parent(), &splash());
     EXPECT_EQ(TrayIcon()->toolTip(), "Quarn Media Player");
     EXPECT_FALSE(main.isVisible());
-}
-
-TEST_F(FrmMainTest, CenterFormPlacesAWindowAsDesigned) {
-    QWidget window;
-    window.resize(426, 416);
-    frmMain().CenterForm(window);
-    const QRect screen = window.screen()->geometry();
-    const double top = (pixelsToTwips(screen.height()) * 0.95) / 2 - pixelsToTwips(416) / 2;
-    const double left = pixelsToTwips(screen.width()) / 2 - pixelsToTwips(426) / 2;
-    EXPECT_EQ(window.pos(), QPoint(twipsToPixels(left), twipsToPixels(top)));
 }
 
 TEST_F(FrmMainTest, PaintsTheBackgroundFromTheTile) {

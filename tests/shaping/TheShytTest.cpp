@@ -72,35 +72,6 @@ TEST(SkinRuns, OneBitOfDifferenceIsOpaque) {
     EXPECT_TRUE(SkinRuns(withAlpha).empty());
 }
 
-TEST(SkinRuns, ASinglePixelGivesItsOwnSquare) {
-    QImage image = picture(10, 8, kRed);
-    image.setPixel(6, 5, kBlue);
-    EXPECT_EQ(GetSkinRegion(image).boundingRect(), QRect(6, 5, 1, 1));
-}
-
-TEST(SkinRuns, ARowOpaqueToItsEndKeepsTheLastColumnAndEndsThere) {
-    QImage image = picture(5, 2, kRed);
-    for (int x = 2; x < 5; ++x) {
-        image.setPixel(x, 0, kBlue);
-    }
-    image.setPixel(0, 1, kBlue);
-    const std::vector<QRect> runs = SkinRuns(image);
-    ASSERT_EQ(runs.size(), 2u);
-    EXPECT_EQ(runs[0], QRect(2, 0, 3, 1));
-    EXPECT_EQ(runs[1], QRect(0, 1, 1, 1)); // no run carried over from the row above
-}
-
-TEST(SkinRuns, AKeyPixelBetweenOpaqueOnesCutsAHole) {
-    QImage image = picture(5, 1, kRed);
-    image.setPixel(1, 0, kBlue);
-    image.setPixel(3, 0, kBlue);
-    EXPECT_EQ(SkinRuns(image), (std::vector<QRect>{QRect(1, 0, 1, 1), QRect(3, 0, 1, 1)}));
-    const QRegion region = GetSkinRegion(image);
-    EXPECT_TRUE(region.contains(QPoint(1, 0)));
-    EXPECT_FALSE(region.contains(QPoint(2, 0)));
-    EXPECT_TRUE(region.contains(QPoint(3, 0)));
-}
-
 TEST(SkinRuns, MatchesThePixelByPixelScanOnARaggedPicture) {
     QImage image = picture(97, 61, kRed);
     quint32 seed = 12345;

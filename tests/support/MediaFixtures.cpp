@@ -81,14 +81,6 @@ QString ColourStepsClip() {
                       QStringLiteral("aac"), QStringLiteral("-shortest")});
 }
 
-QString WideClip() {
-    return generated(QStringLiteral("video-640x360-2s.mp4"),
-                     {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                      QStringLiteral("testsrc2=s=640x360:r=25:d=2"), QStringLiteral("-c:v"),
-                      QStringLiteral("libx264"), QStringLiteral("-pix_fmt"),
-                      QStringLiteral("yuv420p")});
-}
-
 QString AudioClip() {
     return generated(QStringLiteral("audio-3s.mp3"),
                      {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),

@@ -16,8 +16,6 @@ inline constexpr unsigned kBottomColour = 0x2040D0; // blue
 // 10 s and blue for the last 10 s: what it shows tells where it plays.
 QString ColourStepsClip();
 inline constexpr unsigned kStepColours[3] = {0xC02020, 0x20C020, 0x2020C0};
-// 640 x 360 with a 16:9 sample aspect of 1:1, 2 s, no sound.
-QString WideClip();
 // 3 s of sound, no picture.
 QString AudioClip();
 // One picture frame and nothing else.

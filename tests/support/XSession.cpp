@@ -47,6 +47,10 @@ constexpr uint32_t kIconicState = 3; // ICCCM WM_STATE
     throw std::runtime_error(("XSession: " + message).toStdString());
 }
 
+QStringList words(const QString& text) {
+    return text.split(' ', Qt::SkipEmptyParts);
+}
+
 struct FreeReply {
     void operator()(void* reply) const { std::free(reply); }
 };
@@ -179,14 +183,12 @@ struct XSession::Private {
     std::deque<Child> helpers; // Xvfb first; a deque keeps references to its items valid
     std::deque<Child> programs;
 
-    // Keysyms the keymap lacks get a spare keycode of their own for the rest of
-    // the session. Remapping one keycode per character, as xdotool does, races
-    // with programs that read the keymap only when they handle the change.
+    // Keysyms the keymap lacks get a spare keycode each, until they run out.
+    // Remapping one keycode per character, as xdotool does, races with
+    // programs that read the keymap only when they handle the change.
     std::vector<xcb_keycode_t> spareKeycodes;
-    std::vector<xcb_keysym_t> spareAssigned; // parallel to spareKeycodes
-    std::vector<quint64> spareLastUse;
-    quint64 keyUseCounter = 0;
-    std::set<xcb_keysym_t> initialKeysyms;
+    std::set<xcb_keysym_t> keymapKeysyms;
+    std::map<xcb_keysym_t, xcb_keycode_t> addedKeysyms;
 
     ~Private() { stopAll(); }
 
@@ -198,14 +200,10 @@ struct XSession::Private {
                   const QProcessEnvironment& env, bool pipeStdout, int deathSignal) {
         Child child;
         child.name = QFileInfo(program).fileName();
-        int sameName = 0;
-        for (const auto* group : {&helpers, &programs}) {
-            sameName += int(std::count_if(group->begin(), group->end(),
-                                          [&](const Child& c) { return c.name == child.name; }));
-        }
-        child.log = QStringLiteral("%1/%2-%3%4.log")
-                        .arg(logDirectory, tag, child.name,
-                             sameName ? QStringLiteral("-%1").arg(sameName + 1) : QString());
+        child.log = QStringLiteral("%1/%2-%3-%4.log")
+                        .arg(logDirectory, tag)
+                        .arg(helpers.size() + programs.size() + 1)
+                        .arg(child.name);
         writeFile(child.log, {});
 
         child.process = std::make_unique<QProcess>();
@@ -274,15 +272,14 @@ struct XSession::Private {
     }
 
     void stopAll() {
-        // The programs and helpers first, the X server last: they all hang on it.
+        // The programs and helpers first, the X server (the first helper) last:
+        // they all hang on it.
         std::vector<Child*> first;
         for (auto& c : programs) {
             first.push_back(&c);
         }
-        for (auto it = helpers.rbegin(); it != helpers.rend(); ++it) {
-            if (it->name != QLatin1String("Xvfb")) {
-                first.push_back(&*it);
-            }
+        for (size_t i = helpers.size(); i-- > 1;) {
+            first.push_back(&helpers[i]);
         }
         stop(first);
         if (x) {
@@ -291,13 +288,9 @@ struct XSession::Private {
             x = nullptr;
             screen = nullptr;
         }
-        std::vector<Child*> server;
-        for (auto& c : helpers) {
-            if (c.name == QLatin1String("Xvfb")) {
-                server.push_back(&c);
-            }
+        if (!helpers.empty()) {
+            stop({&helpers.front()});
         }
-        stop(server);
         programs.clear();
         helpers.clear();
     }
@@ -326,19 +319,18 @@ struct XSession::Private {
     // X --------------------------------------------------------------------------
 
     void connect() {
-        int screenNumber = 0;
-        x = xcb_connect(displayName.toLatin1().constData(), &screenNumber);
+        x = xcb_connect(displayName.toLatin1().constData(), nullptr);
         if (xcb_connection_has_error(x)) {
             xcb_disconnect(x);
             x = nullptr;
             fail(QStringLiteral("cannot connect to the new display %1").arg(displayName));
         }
-        auto it = xcb_setup_roots_iterator(xcb_get_setup(x));
-        for (int i = 0; i < screenNumber; ++i) {
-            xcb_screen_next(&it);
-        }
-        screen = it.data;
+        screen = xcb_setup_roots_iterator(xcb_get_setup(x)).data; // Xvfb's only screen
         root = screen->root;
+        if (!plainPixels()) {
+            fail(
+                QStringLiteral("the display %1 keeps its pixels in another form").arg(displayName));
+        }
         ownWindow = xcb_generate_id(x);
         const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
         xcb_create_window(x, XCB_COPY_FROM_PARENT, ownWindow, root, -10, -10, 1, 1, 0,
@@ -644,58 +636,29 @@ struct XSession::Private {
         }
     }
 
-    const xcb_visualtype_t* rootVisual() const {
+    // Screenshots and the desktop background take pixels as they are: 32
+    // bits, least significant byte first, 8 bits each of red, green and blue,
+    // as Xvfb keeps a 24-bit screen.
+    bool plainPixels() const {
+        const xcb_setup_t* setup = xcb_get_setup(x);
+        const xcb_format_t* formats = xcb_setup_pixmap_formats(setup);
+        bool plain = setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST;
+        for (int i = 0; i < xcb_setup_pixmap_formats_length(setup); ++i) {
+            plain = plain &&
+                    (formats[i].depth != screen->root_depth || formats[i].bits_per_pixel == 32);
+        }
         for (auto depths = xcb_screen_allowed_depths_iterator(screen); depths.rem;
              xcb_depth_next(&depths)) {
             for (auto visuals = xcb_depth_visuals_iterator(depths.data); visuals.rem;
                  xcb_visualtype_next(&visuals)) {
-                if (visuals.data->visual_id == screen->root_visual) {
-                    return visuals.data;
-                }
+                const xcb_visualtype_t* v = visuals.data;
+                plain =
+                    plain &&
+                    (v->visual_id != screen->root_visual ||
+                     (v->red_mask == 0xff0000 && v->green_mask == 0xff00 && v->blue_mask == 0xff));
             }
         }
-        return nullptr;
-    }
-
-    const xcb_format_t* pixmapFormat(uint8_t depth) const {
-        const xcb_setup_t* setup = xcb_get_setup(x);
-        const xcb_format_t* formats = xcb_setup_pixmap_formats(setup);
-        for (int i = 0; i < xcb_setup_pixmap_formats_length(setup); ++i) {
-            if (formats[i].depth == depth) {
-                return &formats[i];
-            }
-        }
-        return nullptr;
-    }
-
-    static int shiftOf(uint32_t mask) {
-        int shift = 0;
-        while (mask && !((mask >> shift) & 1)) {
-            ++shift;
-        }
-        return shift;
-    }
-
-    uint32_t pixelFor(QRgb rgb) const {
-        const xcb_visualtype_t* visual = rootVisual();
-        auto scale = [](unsigned value, uint32_t mask) {
-            const int shift = shiftOf(mask);
-            const uint32_t max = mask >> shift;
-            return ((value * max + 127) / 255) << shift;
-        };
-        return scale(qRed(rgb), visual->red_mask) | scale(qGreen(rgb), visual->green_mask) |
-               scale(qBlue(rgb), visual->blue_mask);
-    }
-
-    QRgb rgbFor(uint32_t pixel) const {
-        const xcb_visualtype_t* visual = rootVisual();
-        auto channel = [pixel](uint32_t mask) {
-            const int shift = shiftOf(mask);
-            const uint32_t max = mask >> shift;
-            return max ? int(((pixel & mask) >> shift) * 255 / max) : 0;
-        };
-        return qRgb(channel(visual->red_mask), channel(visual->green_mask),
-                    channel(visual->blue_mask));
+        return plain;
     }
 
     // Keyboard ---------------------------------------------------------------------
@@ -719,77 +682,23 @@ struct XSession::Private {
             if (empty && first + i > 8) {
                 spareKeycodes.push_back(xcb_keycode_t(first + i));
             }
-            initialKeysyms.insert(syms, syms + perCode);
+            keymapKeysyms.insert(syms, syms + perCode);
         }
-        spareAssigned.assign(spareKeycodes.size(), 0);
-        spareLastUse.assign(spareKeycodes.size(), 0);
     }
 
-    // Makes every keysym in `wanted` typeable. Returns false when there are not
-    // enough spare keycodes for all of them at once.
-    bool ensureKeysyms(const std::vector<xcb_keysym_t>& wanted) {
-        const std::set<xcb_keysym_t> neededNow(wanted.begin(), wanted.end());
-        std::vector<xcb_keysym_t> missing;
-        for (xcb_keysym_t sym : neededNow) {
-            if (initialKeysyms.count(sym)) {
-                continue;
-            }
-            auto it = std::find(spareAssigned.begin(), spareAssigned.end(), sym);
-            if (it != spareAssigned.end()) {
-                spareLastUse[size_t(it - spareAssigned.begin())] = ++keyUseCounter;
-            } else {
-                missing.push_back(sym);
-            }
+    // Makes `sym` typeable; false when every spare keycode is taken.
+    bool addKeysym(xcb_keysym_t sym) {
+        if (keymapKeysyms.count(sym) || addedKeysyms.count(sym)) {
+            return true;
         }
-        for (xcb_keysym_t sym : missing) {
-            // The least recently used slot that this text does not need.
-            std::optional<size_t> slot;
-            for (size_t i = 0; i < spareKeycodes.size(); ++i) {
-                if (spareAssigned[i] != 0 && neededNow.count(spareAssigned[i])) {
-                    continue;
-                }
-                if (!slot || spareLastUse[i] < spareLastUse[*slot]) {
-                    slot = i;
-                }
-            }
-            if (!slot) {
-                return false;
-            }
-            const xcb_keysym_t syms[2] = {sym, sym};
-            xcb_change_keyboard_mapping(x, 1, spareKeycodes[*slot], 2, syms);
-            spareAssigned[*slot] = sym;
-            spareLastUse[*slot] = ++keyUseCounter;
+        if (addedKeysyms.size() == spareKeycodes.size()) {
+            return false;
         }
-        if (!missing.empty()) {
-            sync();
-        }
+        const xcb_keycode_t code = spareKeycodes[addedKeysyms.size()];
+        const xcb_keysym_t syms[2] = {sym, sym};
+        xcb_change_keyboard_mapping(x, 1, code, 2, syms);
+        addedKeysyms[sym] = code;
         return true;
-    }
-
-    // The chord as xdotool takes it, with its keysyms made typeable first.
-    QString prepareChord(const QString& chord) {
-        QStringList parts = chord.split('+');
-        if (chord.endsWith(QLatin1String("++")) || chord == QLatin1String("+")) {
-            parts = chord.left(chord.size() - 1).split('+', Qt::SkipEmptyParts);
-            parts << QStringLiteral("plus");
-        }
-        std::vector<xcb_keysym_t> syms;
-        for (QString& part : parts) {
-            const QList<uint> codepoints = part.toUcs4();
-            xcb_keysym_t sym = 0;
-            if (codepoints.size() == 1 && codepoints[0] > 0x7e) {
-                sym = keysymForCharacter(codepoints[0]);
-                part = keysymName(sym);
-            } else {
-                // Modifier words such as "ctrl" are xdotool's own, not keysyms.
-                sym = xcb_keysym_t(XStringToKeysym(part.toLatin1().constData()));
-            }
-            if (sym != 0) {
-                syms.push_back(sym);
-            }
-        }
-        ensureKeysyms(syms);
-        return parts.join('+');
     }
 };
 
@@ -806,50 +715,43 @@ XSession::XSession(Options options) : d(std::make_unique<Private>()) {
     try {
         // The display and the bus do not depend on each other: start both.
         const QProcessEnvironment base = QProcessEnvironment::systemEnvironment();
-        Child& xvfb = d->launch(
-            d->helpers, QStringLiteral("Xvfb"),
-            {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-             QStringLiteral("0"),
-             QStringLiteral("%1x%2x24").arg(options.screen.width()).arg(options.screen.height()),
-             QStringLiteral("-nolisten"), QStringLiteral("tcp"),
-             // Without -noreset the server resets whenever its last client
-             // leaves, and forgets the desktop background.
-             QStringLiteral("-noreset"), QStringLiteral("-dpi"), QStringLiteral("96")},
-            base, true, SIGTERM);
-        Child* bus = nullptr;
-        if (options.sessionBus) {
-            // No service folders: nothing on the host gets activated on our bus.
-            const QString config = d->tempPath(QStringLiteral("bus.conf"));
-            writeFile(
-                config,
-                QStringLiteral("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus "
-                               "Configuration 1.0//EN\"\n"
-                               " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                               "<busconfig>\n"
-                               "  <type>session</type>\n"
-                               "  <keep_umask/>\n"
-                               "  <listen>unix:path=%1</listen>\n"
-                               "  <auth>EXTERNAL</auth>\n"
-                               "  <policy context=\"default\">\n"
-                               "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-                               "    <allow eavesdrop=\"true\"/>\n"
-                               "    <allow own=\"*\"/>\n"
-                               "  </policy>\n"
-                               "</busconfig>\n")
-                    .arg(d->tempPath(QStringLiteral("bus")))
-                    .toUtf8());
-            bus = &d->launch(d->helpers, QStringLiteral("dbus-daemon"),
-                             {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
-                              QStringLiteral("--print-address=1")},
-                             base, true, SIGKILL);
-        }
+        // Without -noreset the server resets whenever its last client leaves,
+        // and forgets the desktop background.
+        Child& xvfb =
+            d->launch(d->helpers, QStringLiteral("Xvfb"),
+                      words(QStringLiteral("-displayfd 1 -screen 0 %1x%2x24 -nolisten tcp "
+                                           "-noreset -dpi 96")
+                                .arg(options.screen.width())
+                                .arg(options.screen.height())),
+                      base, true, SIGTERM);
+        // No service folders: nothing on the host gets activated on our bus.
+        const QString config = d->tempPath(QStringLiteral("bus.conf"));
+        writeFile(config, QStringLiteral(R"(<!DOCTYPE busconfig PUBLIC
+ "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <keep_umask/>
+  <listen>unix:path=%1</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+)")
+                              .arg(d->tempPath(QStringLiteral("bus")))
+                              .toUtf8());
+        Child& bus = d->launch(d->helpers, QStringLiteral("dbus-daemon"),
+                               words(QStringLiteral("--nofork --print-address=1"))
+                                   << "--config-file=" + config,
+                               base, true, SIGKILL);
 
         d->displayName = ':' + d->readLine(xvfb, QStringLiteral("announce its display"));
         d->connect();
         d->readKeymap();
-        if (bus) {
-            d->busAddress = d->readLine(*bus, QStringLiteral("announce its address"));
-        }
+        d->busAddress = d->readLine(bus, QStringLiteral("announce its address"));
 
         const QProcessEnvironment env = environment();
         Child* wm = nullptr;
@@ -884,19 +786,6 @@ XSession::XSession(Options options) : d(std::make_unique<Private>()) {
       <mousebind button="Middle" action="Press"><action name="Focus"/><action name="Raise"/></mousebind>
       <mousebind button="Right" action="Press"><action name="Focus"/><action name="Raise"/></mousebind>
     </context>
-    <context name="Titlebar">
-      <mousebind button="Left" action="Press"><action name="Focus"/><action name="Raise"/></mousebind>
-      <mousebind button="Left" action="Drag"><action name="Move"/></mousebind>
-    </context>
-    <context name="Close">
-      <mousebind button="Left" action="Click"><action name="Close"/></mousebind>
-    </context>
-    <context name="Iconify">
-      <mousebind button="Left" action="Click"><action name="Iconify"/></mousebind>
-    </context>
-    <context name="Maximize">
-      <mousebind button="Left" action="Click"><action name="ToggleMaximize"/></mousebind>
-    </context>
   </mouse>
   <menu><file>%1</file></menu>
 </openbox_config>
@@ -904,20 +793,18 @@ XSession::XSession(Options options) : d(std::make_unique<Private>()) {
                               .arg(menu)
                               .toUtf8());
             wm = &d->launch(d->helpers, QStringLiteral("openbox"),
-                            {QStringLiteral("--config-file"), rc, QStringLiteral("--sm-disable")},
-                            env, false, SIGKILL);
+                            words(QStringLiteral("--sm-disable --config-file")) << rc, env, false,
+                            SIGKILL);
         }
         if (options.trayHost) {
             // A small panel in the bottom right corner, like a taskbar's
             // notification area; it reserves no screen space.
-            tray = &d->launch(
-                d->helpers, QStringLiteral("trayer"),
-                {QStringLiteral("--edge"), QStringLiteral("bottom"), QStringLiteral("--align"),
-                 QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("request"),
-                 QStringLiteral("--height"), QStringLiteral("24"), QStringLiteral("--SetDockType"),
-                 QStringLiteral("true"), QStringLiteral("--SetPartialStrut"),
-                 QStringLiteral("false"), QStringLiteral("--transparent"), QStringLiteral("false")},
-                env, false, SIGKILL);
+            tray =
+                &d->launch(d->helpers, QStringLiteral("trayer"),
+                           words(QStringLiteral("--edge bottom --align right --widthtype request "
+                                                "--height 24 --SetDockType true "
+                                                "--SetPartialStrut false --transparent false")),
+                           env, false, SIGKILL);
         }
         if (wm) {
             const xcb_atom_t check = d->atom("_NET_SUPPORTING_WM_CHECK");
@@ -958,50 +845,29 @@ QProcessEnvironment XSession::environment() const {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // Nothing of the developer's desktop may leak in: another display server,
     // session manager, input method, platform theme or scaling.
-    for (const char* name : {"WAYLAND_DISPLAY",
-                             "WAYLAND_SOCKET",
-                             "QT_QPA_PLATFORM",
-                             "QT_QPA_PLATFORMTHEME",
-                             "QT_STYLE_OVERRIDE",
-                             "QT_SCALE_FACTOR",
-                             "QT_SCREEN_SCALE_FACTORS",
-                             "QT_AUTO_SCREEN_SCALE_FACTOR",
-                             "QT_ENABLE_HIGHDPI_SCALING",
-                             "QT_FONT_DPI",
-                             "QT_IM_MODULE",
-                             "GTK_IM_MODULE",
-                             "XMODIFIERS",
-                             "SESSION_MANAGER",
-                             "XAUTHORITY",
-                             "XDG_CURRENT_DESKTOP",
-                             "XDG_SESSION_DESKTOP",
-                             "DESKTOP_SESSION",
-                             "GNOME_DESKTOP_SESSION_ID",
-                             "KDE_FULL_SESSION",
-                             "DBUS_SESSION_BUS_ADDRESS"}) {
-        env.remove(QString::fromLatin1(name));
+    for (const QString& name :
+         words(QStringLiteral("WAYLAND_DISPLAY WAYLAND_SOCKET QT_QPA_PLATFORM QT_QPA_PLATFORMTHEME "
+                              "QT_STYLE_OVERRIDE QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS "
+                              "QT_AUTO_SCREEN_SCALE_FACTOR QT_ENABLE_HIGHDPI_SCALING QT_FONT_DPI "
+                              "QT_IM_MODULE GTK_IM_MODULE XMODIFIERS SESSION_MANAGER XAUTHORITY "
+                              "XDG_CURRENT_DESKTOP XDG_SESSION_DESKTOP DESKTOP_SESSION "
+                              "GNOME_DESKTOP_SESSION_ID KDE_FULL_SESSION"))) {
+        env.remove(name);
     }
     env.insert(QStringLiteral("DISPLAY"), d->displayName);
     env.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("x11"));
-    // Without a bus of its own a program must not reach the developer's, nor
-    // have libdbus start one for the display.
-    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
-               d->busAddress.isEmpty() ? "unix:path=" + d->tempPath(QStringLiteral("no-bus"))
-                                       : d->busAddress);
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), d->busAddress);
     env.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
-    for (const auto& [variable, folder] :
-         std::initializer_list<std::pair<const char*, const char*>>{{"XDG_RUNTIME_DIR", "runtime"},
-                                                                    {"XDG_CONFIG_HOME", "config"},
-                                                                    {"XDG_DATA_HOME", "data"},
-                                                                    {"XDG_CACHE_HOME", "cache"},
-                                                                    {"XDG_STATE_HOME", "state"}}) {
-        const QString path = d->tempPath(QString::fromLatin1(folder));
+    for (const QString& setting :
+         words(QStringLiteral("XDG_RUNTIME_DIR=runtime XDG_CONFIG_HOME=config XDG_DATA_HOME=data "
+                              "XDG_CACHE_HOME=cache XDG_STATE_HOME=state"))) {
+        const QString path = d->tempPath(setting.section('=', 1));
         if (!QFileInfo::exists(path)) {
             QDir().mkpath(path);
             QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                             QFileDevice::ExeOwner);
         }
-        env.insert(QString::fromLatin1(variable), path);
+        env.insert(setting.section('=', 0, 0), path);
     }
     return env;
 }
@@ -1151,14 +1017,6 @@ QStringList press(int button) {
     return {QStringLiteral("mousedown"), QString::number(button)};
 }
 
-QStringList release(int button) {
-    return {QStringLiteral("mouseup"), QString::number(button)};
-}
-
-QStringList pause(double seconds) {
-    return {QStringLiteral("sleep"), QString::number(seconds)};
-}
-
 } // namespace
 
 void XSession::moveMouse(QPoint p) {
@@ -1171,7 +1029,7 @@ void XSession::mouseDown(int button) {
 }
 
 void XSession::mouseUp(int button) {
-    runXdotool(d->displayName, release(button));
+    runXdotool(d->displayName, {QStringLiteral("mouseup"), QString::number(button)});
     d->settle();
 }
 
@@ -1181,18 +1039,13 @@ void XSession::click(QPoint p, int button) {
     mouseUp(button);
 }
 
-void XSession::doubleClick(QPoint p, int button) {
-    click(p, button);
-    click(p, button);
-}
-
 void XSession::drag(QPoint from, QPoint to, int button) {
     runXdotool(d->displayName, moveTo(from) + press(button));
     d->settle();
     constexpr int steps = 8;
     QStringList args;
     for (int i = 1; i <= steps; ++i) {
-        args += moveTo(from + (to - from) * i / steps) + pause(0.015);
+        args += moveTo(from + (to - from) * i / steps) + words(QStringLiteral("sleep 0.015"));
     }
     runXdotool(d->displayName, args);
     mouseUp(button);
@@ -1215,43 +1068,30 @@ bool XSession::pointerGrabbed() {
 }
 
 void XSession::key(const QString& keysym) {
-    runXdotool(d->displayName, {QStringLiteral("key"), d->prepareChord(keysym)});
-}
-
-void XSession::keyDown(const QString& keysym) {
-    runXdotool(d->displayName, {QStringLiteral("keydown"), d->prepareChord(keysym)});
-}
-
-void XSession::keyUp(const QString& keysym) {
-    runXdotool(d->displayName, {QStringLiteral("keyup"), d->prepareChord(keysym)});
+    runXdotool(d->displayName, {QStringLiteral("key"), keysym});
 }
 
 void XSession::type(const QString& text) {
     // Each character is pressed as its keysym, which xdotool finds on the
     // keymap (adding Shift where the keymap wants it).
-    std::vector<xcb_keysym_t> pending;
     QStringList names;
     auto flush = [&] {
+        d->sync(); // the keymap as xdotool is to read it
         if (!names.isEmpty()) {
-            runXdotool(d->displayName, QStringList{QStringLiteral("key"), QStringLiteral("--delay"),
-                                                   QStringLiteral("12")} +
-                                           names);
+            runXdotool(d->displayName, words(QStringLiteral("key --delay 12")) + names);
         }
         names.clear();
-        pending.clear();
     };
     for (char32_t c : text.toUcs4()) {
         const xcb_keysym_t sym = keysymForCharacter(c);
-        pending.push_back(sym);
-        if (!d->ensureKeysyms(pending)) {
-            // More new characters than spare keycodes: type what fits, give
-            // the program time to read it (it reads the keymap only when it
-            // gets to the change), then remap.
-            pending.pop_back();
+        if (!d->addKeysym(sym)) {
+            // Every spare keycode is taken: type what came before, give the
+            // program time to read it (it reads the keymap only when it gets
+            // to the change), then hand the spare keycodes out afresh.
             flush();
             QThread::msleep(400);
-            pending.push_back(sym);
-            d->ensureKeysyms(pending);
+            d->addedKeysyms.clear();
+            d->addKeysym(sym);
         }
         names << keysymName(sym);
     }
@@ -1269,39 +1109,16 @@ QImage XSession::screenshot() {
                             xcb_get_image(d->x, XCB_IMAGE_FORMAT_Z_PIXMAP, d->root, 0, 0,
                                           uint16_t(width), uint16_t(height), ~0u),
                             nullptr));
-    const xcb_format_t* format = reply ? d->pixmapFormat(reply->depth) : nullptr;
-    if (!format || (format->bits_per_pixel != 32 && format->bits_per_pixel != 24 &&
-                    format->bits_per_pixel != 16)) {
+    if (!reply || xcb_get_image_data_length(reply.get()) != width * height * 4) {
         fail(QStringLiteral("cannot read the screen of %1").arg(d->displayName));
     }
-    const int bytesPerPixel = format->bits_per_pixel / 8;
-    const int pad = format->scanline_pad;
-    const int stride = ((width * format->bits_per_pixel + pad - 1) / pad) * pad / 8;
-    const bool lsbFirst = xcb_get_setup(d->x)->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST;
-    const uint8_t* data = xcb_get_image_data(reply.get());
-    const bool plain =
-        format->bits_per_pixel == 32 && lsbFirst && d->pixelFor(qRgb(0xff, 0, 0)) == 0xff0000u &&
-        d->pixelFor(qRgb(0, 0xff, 0)) == 0xff00u && d->pixelFor(qRgb(0, 0, 0xff)) == 0xffu;
-
     QImage image(width, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y) {
-        const uint8_t* in = data + size_t(y) * size_t(stride);
-        auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
-        if (plain) {
-            for (int x = 0; x < width; ++x) {
-                uint32_t pixel = 0;
-                std::memcpy(&pixel, in + x * 4, 4);
-                out[x] = 0xff000000u | pixel;
-            }
-            continue;
-        }
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        std::memcpy(line, xcb_get_image_data(reply.get()) + size_t(y) * size_t(width) * 4,
+                    size_t(width) * 4);
         for (int x = 0; x < width; ++x) {
-            uint32_t pixel = 0;
-            for (int b = 0; b < bytesPerPixel; ++b) {
-                const int shift = lsbFirst ? 8 * b : 8 * (bytesPerPixel - 1 - b);
-                pixel |= uint32_t(in[x * bytesPerPixel + b]) << shift;
-            }
-            out[x] = d->rgbFor(pixel);
+            line[x] |= 0xff000000u; // the pad byte
         }
     }
     return image;
@@ -1319,7 +1136,7 @@ QString XSession::saveScreenshot(const QString& name) {
 
 void XSession::setDesktopBackground(const QColor& colour) {
     d->checkConnection();
-    const uint32_t pixel = d->pixelFor(colour.rgb());
+    const uint32_t pixel = colour.rgb() & 0xffffffu;
     xcb_change_window_attributes(d->x, d->root, XCB_CW_BACK_PIXEL, &pixel);
     xcb_clear_area(d->x, 0, d->root, 0, 0, 0, 0);
     d->sync();
@@ -1330,36 +1147,22 @@ void XSession::setDesktopBackground(const QImage& tile) {
     if (tile.isNull()) {
         return;
     }
-    const uint8_t depth = d->screen->root_depth;
-    const xcb_format_t* format = d->pixmapFormat(depth);
-    if (!format || format->bits_per_pixel != 32 ||
-        xcb_get_setup(d->x)->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST) {
-        fail(QStringLiteral("cannot paint the desktop of %1 with a picture").arg(d->displayName));
-    }
+    // The picture's rows as they are: the server keeps pixels in the same form.
     const QImage source = tile.convertToFormat(QImage::Format_RGB32);
+    const uint8_t depth = d->screen->root_depth;
     const xcb_pixmap_t pixmap = xcb_generate_id(d->x);
     xcb_create_pixmap(d->x, depth, pixmap, d->root, uint16_t(source.width()),
                       uint16_t(source.height()));
     const xcb_gcontext_t gc = xcb_generate_id(d->x);
     xcb_create_gc(d->x, gc, pixmap, 0, nullptr);
     // As many rows per request as the server takes.
-    const size_t rowBytes = size_t(source.width()) * 4;
     const size_t maxBytes = size_t(xcb_get_maximum_request_length(d->x)) * 4 - 64;
-    const int rowsPerRequest = std::max(1, int(maxBytes / rowBytes));
-    std::vector<uint32_t> pixels(size_t(source.width()));
+    const int rowsPerRequest = std::max(1, int(maxBytes / size_t(source.bytesPerLine())));
     for (int top = 0; top < source.height(); top += rowsPerRequest) {
         const int rows = std::min(rowsPerRequest, source.height() - top);
-        std::vector<uint32_t> chunk;
-        chunk.reserve(size_t(rows) * size_t(source.width()));
-        for (int y = top; y < top + rows; ++y) {
-            const auto* line = reinterpret_cast<const QRgb*>(source.constScanLine(y));
-            for (int x = 0; x < source.width(); ++x) {
-                chunk.push_back(d->pixelFor(line[x]));
-            }
-        }
         xcb_put_image(d->x, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, uint16_t(source.width()),
-                      uint16_t(rows), 0, int16_t(top), 0, depth, uint32_t(chunk.size() * 4),
-                      reinterpret_cast<const uint8_t*>(chunk.data()));
+                      uint16_t(rows), 0, int16_t(top), 0, depth,
+                      uint32_t(rows * source.bytesPerLine()), source.constScanLine(top));
     }
     xcb_free_gc(d->x, gc);
     // The root keeps its own reference to the pixmap.
@@ -1380,40 +1183,31 @@ std::vector<QRect> XSession::trayIcons() {
             return xcb_get_property(c, 0, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256);
         },
         xcb_get_property_reply);
-    std::vector<xcb_window_t> level;
+    std::vector<xcb_window_t> panels;
     for (size_t i = 0; i < candidates.size(); ++i) {
         if (const auto* reply = classes[i].get(); reply && reply->format == 8) {
             // "instance\0class\0"
             const QByteArray value(static_cast<const char*>(xcb_get_property_value(reply)),
                                    xcb_get_property_value_length(reply));
             if (value.split('\0').value(1) == "trayer" && d->viewable(candidates[i])) {
-                level.push_back(candidates[i]);
+                panels.push_back(candidates[i]);
             }
         }
     }
     const xcb_atom_t xembed = d->atom("_XEMBED_INFO");
     std::vector<QRect> icons;
-    while (!level.empty()) {
-        std::vector<xcb_window_t> next;
-        for (const auto& children : d->childrenOf(level)) {
-            next.insert(next.end(), children.begin(), children.end());
-        }
-        const auto infos = pipelined(
-            d->x, next,
-            [xembed](xcb_connection_t* c, xcb_window_t w) {
-                return xcb_get_property(c, 0, w, xembed, xembed, 0, 2);
-            },
-            xcb_get_property_reply);
-        level.clear();
-        for (size_t i = 0; i < next.size(); ++i) {
-            if (!d->values32(infos[i].get()).empty()) {
-                if (d->viewable(next[i])) {
-                    icons.push_back(d->rectOnRoot(next[i]));
-                }
-            } else {
-                level.push_back(next[i]);
+    std::function<void(xcb_window_t)> search = [&](xcb_window_t window) {
+        const std::vector<xcb_window_t> children = d->childrenOf({window}).front();
+        for (xcb_window_t child : children) {
+            if (d->property32(child, xembed, xembed).empty()) {
+                search(child);
+            } else if (d->viewable(child)) {
+                icons.push_back(d->rectOnRoot(child));
             }
         }
+    };
+    for (xcb_window_t panel : panels) {
+        search(panel);
     }
     std::sort(icons.begin(), icons.end(), [](const QRect& a, const QRect& b) {
         return a.x() != b.x() ? a.x() < b.x() : a.y() < b.y();

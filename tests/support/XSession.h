@@ -23,7 +23,6 @@ struct XSessionOptions {
     QSize screen{1280, 1024};  // 24-bit colour, 96 dpi
     bool windowManager = true; // openbox: click to focus, windows go where programs ask
     bool trayHost = true;      // trayer: a small panel in the bottom right corner
-    bool sessionBus = true;    // without it programs get an address that leads nowhere
 };
 
 // A private X desktop for end-to-end tests: its own Xvfb display, a real window
@@ -46,8 +45,8 @@ public:
     XSession(const XSession&) = delete;
     XSession& operator=(const XSession&) = delete;
 
-    QString display() const;    // ":N"
-    QString busAddress() const; // empty when the session has no bus
+    QString display() const; // ":N"
+    QString busAddress() const;
     // DISPLAY, DBUS_SESSION_BUS_ADDRESS, private XDG_RUNTIME_DIR and XDG config,
     // data, cache and state folders (so programs keep their settings inside
     // the session), no WAYLAND_DISPLAY and no inherited QT_QPA_PLATFORM.
@@ -85,15 +84,12 @@ public:
     void mouseDown(int button = 1);
     void mouseUp(int button = 1);
     void click(QPoint p, int button = 1);
-    void doubleClick(QPoint p, int button = 1);
     void drag(QPoint from, QPoint to, int button = 1); // press, move in steps, release
     // True while someone holds the pointer: a window manager moving a window,
     // an open pop-up menu.
     bool pointerGrabbed();
     // A keysym name or an xdotool chord: "Return", "a", "F5", "ctrl+o".
     void key(const QString& keysym);
-    void keyDown(const QString& keysym);
-    void keyUp(const QString& keysym);
     void type(const QString& text); // any text, including spaces, quotes, non-ASCII
 
     // Screen.

@@ -118,11 +118,11 @@ TEST_F(ToolbarTest, OpenDocksBothCompanionsToTheMainWindow) {
     songName().move(0, 0);
     toolbar().move(0, 0);
     open(QStringLiteral("/media/song.mp3"));
-    const QRect main = frmMain().geometry();
-    const int left =
-        twipsToPixels(pixelsToTwips(main.width()) / 2 - 1850 + pixelsToTwips(main.x()));
-    EXPECT_EQ(songName().pos(), QPoint(left, main.y() - 40));
-    EXPECT_EQ(toolbar().pos(), QPoint(left, main.y() + main.height() + 2));
+    ASSERT_EQ(frmMain().geometry(), QRect(300, 400, 254, 214));
+    // 1850 twips left of the main window's middle: (300 + 127) * 15 - 1850 =
+    // 4555 twips, 303.67 pixels; 40 pixels above it and 2 below it.
+    EXPECT_EQ(songName().pos(), QPoint(304, 360));
+    EXPECT_EQ(toolbar().pos(), QPoint(304, 616));
 }
 
 TEST_F(ToolbarTest, PlayAndPauseNeedAnOpenFile) {

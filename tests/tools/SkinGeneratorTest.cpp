@@ -1,6 +1,6 @@
 // The skin generator must still draw exactly the committed pictures, and the
-// pictures must keep what the windows rely on: sizes, key colours, the
-// toolbar's frame colour, the file formats the program reads.
+// pictures must keep what the windows rely on: sizes, key colours, the file
+// formats the program reads.
 
 #include <QDir>
 #include <QFile>
@@ -111,10 +111,6 @@ TEST(SkinPictures, ShapedPicturesHaveTheirKeyColourTopLeft) {
         EXPECT_EQ(committed(QStringLiteral("quarn %1.bmp").arg(frame)).pixel(0, 0), animationKey);
 }
 
-TEST(SkinPictures, ToolbarFramePixelGivesTheTimeColour) {
-    EXPECT_EQ(committed("toolbar.png").pixel(10, 4), qRgb(88, 149, 193));
-}
-
 // A key-coloured pixel that cannot reach the picture's edge through other
 // key-coloured pixels would cut a pinhole into the window.
 int enclosedKeyPixels(const QImage& image) {
@@ -190,16 +186,6 @@ TEST(SkinIcons, ProgramIconHolds8And24And32BitImagesOf48Pixels) {
 TEST(SkinIcons, MenuWindowIconIsOne256ColourImage) {
     const std::vector<std::pair<QSize, int>> expected = {{{48, 48}, 8}};
     EXPECT_EQ(iconImages("menus.ico"), expected);
-}
-
-TEST(SkinIcons, DialogComponentPicturesReadBackAsGif) {
-    for (const char* name : {"cmdlg.gif", "dlgs.gif"}) {
-        QImageReader reader(committedDir + "/" + name);
-        EXPECT_EQ(reader.format(), "gif") << name;
-        const QImage image = reader.read();
-        EXPECT_EQ(image.size(), QSize(48, 48))
-            << name << ": " << reader.errorString().toStdString();
-    }
 }
 
 TEST(SkinResources, ProgramCarriesTheEmbeddedPictures) {
