@@ -3,6 +3,7 @@
 // the player and the X server.
 //
 //   melt_bench [seconds]    (default 5)
+#include "ProcessStats.h"
 #include "support/XSession.h"
 
 #include <QCoreApplication>
@@ -17,36 +18,11 @@
 #include <cstdlib>
 #include <optional>
 
+using quarn::bench::cpuSeconds;
+using quarn::bench::processNamed;
 using quarn::e2e::XSession;
 
 namespace {
-
-// Processor time (user and system) a process has used so far, in seconds.
-double cpuSeconds(qint64 pid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) {
-        return 0;
-    }
-    const QString text = QString::fromLatin1(stat.readAll());
-    // The fields after the command name, which is in parentheses.
-    const QStringList fields =
-        text.mid(text.lastIndexOf(QLatin1Char(')')) + 2).split(QLatin1Char(' '));
-    if (fields.size() < 13) {
-        return 0;
-    }
-    const double ticks = fields.at(11).toDouble() + fields.at(12).toDouble();
-    return ticks / double(sysconf(_SC_CLK_TCK));
-}
-
-qint64 processNamed(const XSession& session, const QString& name) {
-    for (qint64 pid : session.processIds()) {
-        QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
-        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == name.toLatin1()) {
-            return pid;
-        }
-    }
-    return 0;
-}
 
 int fail(const char* what, XSession& session, const QProcess* player) {
     std::fprintf(stderr, "melt_bench: %s\nplayer log: %s\n", what,
@@ -113,8 +89,8 @@ int main(int argc, char** argv) {
         return fail("the effect did not start", session, player);
     }
     const qint64 server = processNamed(session, QStringLiteral("Xvfb"));
-    const double playerBefore = cpuSeconds(player->processId());
-    const double serverBefore = cpuSeconds(server);
+    const double playerBefore = cpuSeconds(player->processId()).value_or(0.0);
+    const double serverBefore = cpuSeconds(server).value_or(0.0);
     QThread::sleep(static_cast<unsigned long>(seconds));
     session.key(QStringLiteral("Escape"));
 
@@ -129,8 +105,8 @@ int main(int argc, char** argv) {
             5000)) {
         return fail("the effect did not end", session, player);
     }
-    const double playerCpu = cpuSeconds(player->processId()) - playerBefore;
-    const double serverCpu = cpuSeconds(server) - serverBefore;
+    const double playerCpu = cpuSeconds(player->processId()).value_or(0.0) - playerBefore;
+    const double serverCpu = cpuSeconds(server).value_or(0.0) - serverBefore;
     const double steps = result.captured(1).toDouble();
     const double frames = result.captured(2).toDouble();
     const double wall = result.captured(3).toDouble();

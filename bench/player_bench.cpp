@@ -7,6 +7,7 @@
 //
 // Figures are printed, never judged: the machine is shared, so every run is
 // shown beside the median, with the load average before and after.
+#include "ProcessStats.h"
 #include "support/XSession.h"
 
 #include <QCoreApplication>
@@ -34,6 +35,9 @@
 #include <xcb/xcbext.h>
 #include <xcb/xproto.h>
 
+using quarn::bench::cpuSeconds;
+using quarn::bench::processNamed;
+using quarn::bench::statFields;
 using quarn::e2e::XSession;
 
 namespace {
@@ -65,33 +69,12 @@ double msSince(Clock::time_point start) {
 
 // --- /proc ------------------------------------------------------------------
 
-// The fields of /proc/<pid>/stat after the command name (which may hold spaces).
-QStringList statFields(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    const QString text = QString::fromLatin1(file.readAll());
-    return text.mid(text.lastIndexOf(QLatin1Char(')')) + 2).split(QLatin1Char(' '));
-}
-
-// User and system time of the whole process (all its threads), in seconds;
-// nullopt once it has gone.
-std::optional<double> cpuSeconds(qint64 pid) {
-    const QStringList fields = statFields(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (fields.size() < 13) {
-        return std::nullopt;
-    }
-    const double ticks = fields.at(11).toDouble() + fields.at(12).toDouble();
-    return ticks / double(sysconf(_SC_CLK_TCK));
-}
-
 double cpuOrZero(qint64 pid) {
     return cpuSeconds(pid).value_or(0.0);
 }
 
 bool running(qint64 pid) {
-    const QStringList fields = statFields(QStringLiteral("/proc/%1/stat").arg(pid));
+    const QStringList fields = statFields(pid);
     return !fields.isEmpty() && fields.at(0) != QLatin1String("Z") &&
            fields.at(0) != QLatin1String("X");
 }
@@ -201,16 +184,6 @@ QString loadAverage() {
         return QStringLiteral("?");
     }
     return QString::fromLatin1(file.readAll()).section(QLatin1Char(' '), 0, 2);
-}
-
-qint64 processNamed(const XSession& session, const QString& name) {
-    for (qint64 pid : session.processIds()) {
-        QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
-        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == name.toLatin1()) {
-            return pid;
-        }
-    }
-    return 0;
 }
 
 // --- the display, watched closely -----------------------------------------------

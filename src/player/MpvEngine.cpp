@@ -361,8 +361,8 @@ void MpvEngine::Play() {
     if (fileName_.isEmpty()) {
         return;
     }
-    if (load_ == Load::None) {
-        // The file played to its end (or was refused): play it again from the start.
+    if (load_ == Load::None || load_ == Load::Failed) {
+        // The file played to its end (or could not be opened again): play it from the start.
         startLoading(QString::fromUtf8(fileTarget(fileName_)));
         return;
     }

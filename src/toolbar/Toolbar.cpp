@@ -105,12 +105,8 @@ void Toolbar::mOpen_Click() {
 
 void Toolbar::OpenPath(const QString& path) {
     FrmMain& main = frmMain();
-    // Dock the title strip and the toolbar to the main window, without asking first.
-    const TwipsRect mainRect = toTwips(main.geometry());
-    const TwipsPoint title = SongNameDock(mainRect);
-    songName().move(twipsToPixels(title.left), twipsToPixels(title.top));
-    const TwipsPoint bar = ToolbarDock(mainRect);
-    move(twipsToPixels(bar.left), twipsToPixels(bar.top));
+    // The title strip and the toolbar join the main window first.
+    main.Monitor().Dock();
 
     if (path.isEmpty()) {
         // Cancelled: whatever plays goes on as it was.
@@ -118,16 +114,9 @@ void Toolbar::OpenPath(const QString& path) {
     }
     try {
         main.TheShow().SetFileName(path);
-        const QString opened = main.TheShow().FileName();
-        if (!opened.isEmpty()) {
-            main.EnableSeekBar(true);
-            main.EnableMarquee(true);
-            songName().Label1().setText(SongTitle(FrmMain::GetFileName(opened)));
-        } else {
-            main.EnableSeekBar(false);
-            main.EnableMarquee(false);
-            songName().Label1().setText(QString());
-        }
+        main.EnableSeekBar(true);
+        main.EnableMarquee(true);
+        songName().Label1().setText(SongTitle(FrmMain::GetFileName(main.TheShow().FileName())));
         SetScreenSaver(false);
     } catch (const EngineError& error) {
         if (error.code() == EngineError::kCannotPlay) {

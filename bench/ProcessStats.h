@@ -1,0 +1,46 @@
+#pragma once
+
+// What the benchmarks read about a process from /proc.
+
+#include "support/XSession.h"
+
+#include <QFile>
+#include <QStringList>
+#include <optional>
+#include <unistd.h>
+
+namespace quarn::bench {
+
+// The fields of /proc/<pid>/stat after the command name (which may hold spaces).
+inline QStringList statFields(qint64 pid) {
+    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QString text = QString::fromLatin1(file.readAll());
+    return text.mid(text.lastIndexOf(QLatin1Char(')')) + 2).split(QLatin1Char(' '));
+}
+
+// User and system time of the whole process (all its threads), in seconds;
+// nullopt once it has gone.
+inline std::optional<double> cpuSeconds(qint64 pid) {
+    const QStringList fields = statFields(pid);
+    if (fields.size() < 13) {
+        return std::nullopt;
+    }
+    const double ticks = fields.at(11).toDouble() + fields.at(12).toDouble();
+    return ticks / double(sysconf(_SC_CLK_TCK));
+}
+
+// The process of the session's with this command name; 0 when there is none.
+inline qint64 processNamed(const e2e::XSession& session, const QString& name) {
+    for (qint64 pid : session.processIds()) {
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == name.toLatin1()) {
+            return pid;
+        }
+    }
+    return 0;
+}
+
+} // namespace quarn::bench
