@@ -73,12 +73,6 @@ double cpuOrZero(qint64 pid) {
     return cpuSeconds(pid).value_or(0.0);
 }
 
-bool running(qint64 pid) {
-    const QStringList fields = statFields(pid);
-    return !fields.isEmpty() && fields.at(0) != QLatin1String("Z") &&
-           fields.at(0) != QLatin1String("X");
-}
-
 // On-CPU time per thread from the scheduler (/proc/<pid>/task/<tid>/schedstat,
 // nanoseconds), finer than /proc/<pid>/stat's 10 ms ticks. Sampled again and
 // again, so that a thread that ends during the span (a file's decoders end
@@ -468,7 +462,7 @@ PlaybackRun playOurs(XSession& session, Display& display, const QString& file) {
     int samples = 0;
     auto waitSize = [&](const std::function<bool(QSize)>& wanted, int timeoutMs) {
         const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (Clock::now() < deadline && running(pid)) {
+        while (Clock::now() < deadline && XSession::processRunning(pid)) {
             const QSize size = display.rect(main->first).size();
             if (wanted(size)) {
                 return true;
@@ -553,11 +547,11 @@ PlaybackRun playMpv(XSession& session, Display& display, const QString& file,
     double serverLast = serverAtStart;
     auto playEnd = playStart;
     int samples = 0;
-    while (running(pid) && msSince(playStart) < 30000) {
+    while (XSession::processRunning(pid) && msSince(playStart) < 30000) {
         // The same query of the window as for ours, so that the X server
         // does the same work for the benchmark in both.
         display.rect(window->first);
-        if (const auto cpu = cpuSeconds(pid); cpu && running(pid)) {
+        if (const auto cpu = cpuSeconds(pid); cpu && XSession::processRunning(pid)) {
             cpuLast = *cpu;
             serverLast = cpuOrZero(server);
             playEnd = Clock::now();

@@ -19,18 +19,6 @@ namespace {
 const QString kProbe = QStringLiteral(QUARN_PROBE_PATH);
 const QString kCaption = QStringLiteral("Harness Probe");
 
-// Running, not merely a zombie: orphans wait here for a parent that may be
-// slow to reap them.
-bool processRunning(qint64 pid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) {
-        return false;
-    }
-    const QByteArray line = stat.readAll();
-    const qsizetype end = line.lastIndexOf(") ");
-    return end >= 0 && end + 2 < line.size() && line[end + 2] != 'Z' && line[end + 2] != 'X';
-}
-
 } // namespace
 
 TEST(XSessionTest, ComesUpWithItsOwnDisplayAndGoesAwayWithEveryProcessItStarted) {
@@ -61,7 +49,7 @@ TEST(XSessionTest, ComesUpWithItsOwnDisplayAndGoesAwayWithEveryProcessItStarted)
         pids.push_back(session.output(shell).trimmed().toLongLong());
         EXPECT_EQ(pids.size(), 7u) << "Xvfb, dbus-daemon, openbox, trayer, probe, sh, sleep";
         for (qint64 pid : pids) {
-            EXPECT_TRUE(processRunning(pid)) << pid;
+            EXPECT_TRUE(XSession::processRunning(pid)) << pid;
         }
         socket = QStringLiteral("/tmp/.X11-unix/X") + session.display().mid(1);
         EXPECT_TRUE(QFileInfo::exists(socket));
@@ -75,7 +63,7 @@ TEST(XSessionTest, ComesUpWithItsOwnDisplayAndGoesAwayWithEveryProcessItStarted)
         }
     }
     for (qint64 pid : pids) {
-        EXPECT_FALSE(processRunning(pid)) << pid;
+        EXPECT_FALSE(XSession::processRunning(pid)) << pid;
     }
     EXPECT_FALSE(QFileInfo::exists(socket));
 }

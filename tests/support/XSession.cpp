@@ -109,17 +109,6 @@ QString makeLogDirectory() {
     return path;
 }
 
-// Running, not merely a zombie waiting for a parent that may be slow to reap it.
-bool processRunning(qint64 pid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) {
-        return false;
-    }
-    const QByteArray line = stat.readAll();
-    const qsizetype end = line.lastIndexOf(") ");
-    return end >= 0 && end + 2 < line.size() && line[end + 2] != 'Z' && line[end + 2] != 'X';
-}
-
 // The session's own folder (runtime, settings, bus socket) carries the test's
 // process id, so that folders of test processes that died without cleaning up
 // can be removed by the next session.
@@ -128,7 +117,7 @@ QString temporaryFolderTemplate() {
     const QDir temp(QDir::tempPath());
     for (const QString& name : temp.entryList({prefix + '*'}, QDir::Dirs)) {
         const qint64 pid = name.mid(prefix.size()).section('-', 0, 0).toLongLong();
-        if (pid > 0 && !processRunning(pid)) {
+        if (pid > 0 && !XSession::processRunning(pid)) {
             QDir(temp.filePath(name)).removeRecursively();
         }
     }
@@ -1258,6 +1247,16 @@ bool XSession::waitUntil(const std::function<bool()>& condition, int timeoutMs, 
         }
         QThread::msleep(static_cast<unsigned long>(std::min<qint64>(pollMs, left)));
     }
+}
+
+bool XSession::processRunning(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray line = stat.readAll();
+    const qsizetype end = line.lastIndexOf(") ");
+    return end >= 0 && end + 2 < line.size() && line[end + 2] != 'Z' && line[end + 2] != 'X';
 }
 
 } // namespace quarn::e2e

@@ -112,6 +112,10 @@ public:
     // QProcess notices exits) until it holds or timeoutMs has passed.
     static bool waitUntil(const std::function<bool()>& condition, int timeoutMs, int pollMs = 25);
 
+    // Whether a process is running, not merely a zombie waiting for a parent
+    // that may be slow to reap it.
+    static bool processRunning(qint64 pid);
+
 private:
     struct Private;
     std::unique_ptr<Private> d;
