@@ -83,6 +83,7 @@ FrmMain::FrmMain()
 
     display_->installEventFilter(this);
     connect(theShow_.get(), &MediaEngine::EndOfStream, this, &FrmMain::TheShow_EndOfStream);
+    connect(theShow_.get(), &MediaEngine::Failed, this, &FrmMain::TheShow_Failed);
 
     // The monitor asks for "as often as the system timer allows"; a system
     // timer's tick of about 15 ms is what that meant.
@@ -214,10 +215,12 @@ FrmMain::Snapshot FrmMain::snapshot() {
 
 void FrmMain::Timer1_Timer() {
     monitor_.Tick();
-    // Rest once a while has passed with nothing to follow: no playing media,
-    // no window moving. Idle, the player then costs no processor time.
+    // Rest once a while has passed with nothing to follow: nothing playing,
+    // no window moving. Idle, the player then costs no processor time. While
+    // something plays the monitor never rests, however seldom the position
+    // moves (a clip of two pictures a second, a pause in the sound).
     const Snapshot now = snapshot();
-    if (now == last_) {
+    if (now == last_ && !theShow_->Playing()) {
         if (++quietTicks_ >= kQuietTicksBeforeRest) {
             Timer1.stop();
         }
@@ -241,6 +244,12 @@ void FrmMain::TheShow_EndOfStream() {
     // Nothing plays any more: the screen saver may come back.
     SetScreenSaver(true);
     WakeMonitor();
+}
+
+void FrmMain::TheShow_Failed(const QString& reason) {
+    services().messageBox(QStringLiteral("Movie is invalid or you need a codec"),
+                          QStringLiteral("Playback Error"), reason);
+    TheShow_EndOfStream();
 }
 
 void FrmMain::EnableSeekBar(bool enabled) {
@@ -293,8 +302,16 @@ TwipsRect FrmMain::MainGeometry() const {
 
 void FrmMain::ResizeMain(double width, double height) {
     const QSize target(twipsToPixels(width), twipsToPixels(height));
-    if (size() != target) {
-        resize(target);
+    if (size() == target) {
+        return;
+    }
+    resize(target);
+    // Grown for a new video, the group stays wholly on the screen.
+    if (const QScreen* shown = screen()) {
+        const TwipsPoint at =
+            GroupOnScreen(toTwips(geometry()), toTwips(shown->availableGeometry()),
+                          pixelsToTwips(toolbar().width()), pixelsToTwips(toolbar().height()));
+        move(twipsToPixels(at.left), twipsToPixels(at.top));
     }
 }
 

@@ -75,6 +75,7 @@ private:
     void Timer2_Timer();
     void HScroll1_Scroll(int value);
     void TheShow_EndOfStream();
+    void TheShow_Failed(const QString& reason);
 
     // MonitorView
     void SetTimeCaption(const QString& caption) override;

@@ -51,6 +51,27 @@ std::vector<TwipsPoint> TilePositions(double innerWidth, double innerHeight, dou
     return tiles;
 }
 
+TwipsPoint GroupOnScreen(const TwipsRect& main, const TwipsRect& area, double companionWidth,
+                         double toolbarHeight) {
+    using namespace layout;
+    const double companionLeft = main.left + main.width / 2 - kDockHalfWidth;
+    const double left = std::min(main.left, companionLeft);
+    const double right = std::max(main.left + main.width, companionLeft + companionWidth);
+    const double top = main.top - kTitleAbove;
+    const double bottom = main.top + main.height + kToolbarGap + toolbarHeight;
+    // Into the area from the right and the bottom first, so that a group too
+    // large for it ends up at its left and top edges.
+    auto shift = [](double low, double high, double areaLow, double areaHigh) {
+        double by = std::min(0.0, areaHigh - high);
+        if (low + by < areaLow) {
+            by = areaLow - low;
+        }
+        return by;
+    };
+    return {main.left + shift(left, right, area.left, area.left + area.width),
+            main.top + shift(top, bottom, area.top, area.top + area.height)};
+}
+
 QSize FitVideoToScreen(QSize video, QSize available) {
     if (video.width() <= 0 || video.height() <= 0) {
         return video;

@@ -42,6 +42,13 @@ inline constexpr double kDisplayWidth = 3585;   // the display's design size
 inline constexpr double kDisplayHeight = 2715;
 } // namespace layout
 
+// Where the main window goes so that it, the title strip docked above it and
+// the toolbar docked below lie wholly inside the available area (all twips):
+// the group moves as little as it must. A group larger than the area keeps
+// its top left corner on the area.
+TwipsPoint GroupOnScreen(const TwipsRect& main, const TwipsRect& area, double companionWidth,
+                         double toolbarHeight);
+
 // The display size (pixels) for a video of the given display size: the video's
 // own size, or smaller with its aspect kept when the main window with the title
 // strip above and the toolbar below would not fit the available screen area.

@@ -25,7 +25,8 @@ private:
 
 // What the player's windows ask of a media engine: open a file and play it,
 // transport commands, position and length, and the display area's size.
-// Positions and lengths are seconds; sizes are twips.
+// Positions and lengths are seconds; sizes are twips. The engine tells of
+// what happens in it through its signals, on the user-interface thread.
 class MediaEngine : public QObject {
     Q_OBJECT
 public:
@@ -33,17 +34,21 @@ public:
     // Destroying an engine stops playback at once and releases everything.
     ~MediaEngine() override = default;
 
-    // Opens the file and starts playing it at once. Returns once the file has
-    // been accepted; throws EngineError(kCannotPlay, reason) when it is refused,
-    // and then what was open before plays on. An empty path closes whatever is
-    // open.
+    // Starts opening the file; it plays as soon as it is open. What is plainly
+    // no media file (missing, empty, a folder, unreadable) is refused at once
+    // with EngineError(kCannotPlay, reason). Otherwise the answer comes later,
+    // however long the file takes to open: Opened() when it plays, or
+    // Refused(), after which what was open before plays on. An empty path
+    // closes whatever is open.
     virtual void SetFileName(const QString& path) = 0;
-    // The path last set; "" before any.
+    // The file open or being opened; "" before any.
     virtual QString FileName() const = 0;
 
     virtual void Play() = 0;
     virtual void Pause() = 0;
     virtual void Stop() = 0;
+    // A file is open and its time runs (not paused, stopped or ended).
+    virtual bool Playing() const = 0;
 
     // Above 0 while something is playing (or paused past its start).
     virtual double CurrentPosition() const = 0;
@@ -61,9 +66,17 @@ public:
     virtual void SetSpeed(double factor) = 0;
 
 signals:
+    // The file set last (or played again after its end) is open and plays.
+    void Opened();
+    // The file set last cannot be played; the reason says why.
+    void Refused(int code, const QString& reason);
     // Playback of the open file reached its natural end. Not raised by Stop, by
     // replacing the file or by an error. The argument carries nothing.
     void EndOfStream(int result);
+    // The open file stopped with an error after it had opened (or the file
+    // that played before a refused one could not be taken up again). Nothing
+    // is open afterwards.
+    void Failed(const QString& reason);
 };
 
 } // namespace quarn

@@ -1,17 +1,16 @@
 #include "player/MpvEngine.h"
 
 #include "common/Twips.h"
+#include "platform/Graphics.h"
 #include "player/MainWindowLogic.h"
+#include "player/VideoOutputChoice.h"
 
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QScreen>
 #include <QThread>
-#include <QTimer>
 #include <QUrl>
 #include <clocale>
 #include <mpv/client.h>
-#include <optional>
 #include <vector>
 
 namespace quarn {
@@ -28,14 +27,16 @@ constexpr const char* kAudioOutputs = "coreaudio,null";
 constexpr const char* kAudioOutputs = "pipewire,pulse,alsa,null";
 #endif
 
-// Video outputs: the GPU renderer where there is a real GPU (mpv refuses
-// software GL by itself), otherwise X11 outputs that scale in software and, like
-// the GPU renderer, draw into an embedded window.
-#if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
-constexpr const char* kVideoOutputs = "gpu,xv,x11";
-#else
-constexpr const char* kVideoOutputs = "gpu";
-#endif
+// What the engine observes, by the number mpv hands back with each change.
+enum Observed : std::uint64_t { kTimePos = 1, kDuration, kVideoWidth, kVideoHeight, kCurrentVo };
+// Replies to loadfile commands carry this plus the command's serial number.
+constexpr std::uint64_t kLoadReply = 1000;
+
+// The video output is chosen once for the whole run, for every engine.
+VideoOutputChoice& videoOutputs() {
+    static VideoOutputChoice choice(platform::HasHardwareGraphics());
+    return choice;
+}
 
 void setOption(mpv_handle* mpv, const QByteArray& name, const QByteArray& value) {
     // Unknown options (an older or newer mpv) are not fatal; the player runs without them.
@@ -77,6 +78,19 @@ QString asSentence(QString reason) {
     return reason;
 }
 
+QString reasonFor(const mpv_event_end_file& end) {
+    if (end.reason == MPV_END_FILE_REASON_REDIRECT) {
+        return QStringLiteral("Playlists are not played.");
+    }
+    if (end.reason == MPV_END_FILE_REASON_ERROR && end.error < 0) {
+        const QString text = asSentence(QString::fromUtf8(mpv_error_string(end.error)));
+        if (!text.isEmpty()) {
+            return text;
+        }
+    }
+    return QStringLiteral("No audio or video could be played from it.");
+}
+
 } // namespace
 
 MpvEngine::MpvEngine(QWidget* display, const MpvOptions& extraOptions, QObject* parent)
@@ -111,8 +125,13 @@ MpvEngine::MpvEngine(QWidget* display, const MpvOptions& extraOptions, QObject* 
     // Sound-only files show the black display, not their cover art.
     setOption(mpv_, "audio-display", "no");
     setOption(mpv_, "ao", kAudioOutputs);
-    setOption(mpv_, "vo", kVideoOutputs);
     if (display_ != nullptr) {
+        appliedOutputs_ = videoOutputs().Outputs();
+        setOption(mpv_, "vo", appliedOutputs_);
+#if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
+        // The video is embedded in an X11 window: only X11 contexts can serve.
+        setOption(mpv_, "gpu-context", "x11egl,x11");
+#endif
         display_->setAttribute(Qt::WA_NativeWindow);
         display_->setAttribute(Qt::WA_DontCreateNativeAncestors);
         const auto wid = static_cast<int64_t>(display_->winId());
@@ -131,8 +150,13 @@ MpvEngine::MpvEngine(QWidget* display, const MpvOptions& extraOptions, QObject* 
         mpv_ = nullptr;
         throw EngineError(EngineError::kCannotPlay, QStringLiteral("mpv could not be started."));
     }
-    mpv_observe_property(mpv_, 1, "time-pos", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(mpv_, 2, "duration", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(mpv_, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(mpv_, kDuration, "duration", MPV_FORMAT_DOUBLE);
+    if (display_ != nullptr) {
+        mpv_observe_property(mpv_, kVideoWidth, "dwidth", MPV_FORMAT_INT64);
+        mpv_observe_property(mpv_, kVideoHeight, "dheight", MPV_FORMAT_INT64);
+        mpv_observe_property(mpv_, kCurrentVo, "current-vo", MPV_FORMAT_STRING);
+    }
     mpv_set_wakeup_callback(
         mpv_, [](void* self) { static_cast<MpvEngine*>(self)->scheduleDrain(); }, this);
 }
@@ -143,33 +167,29 @@ MpvEngine::~MpvEngine() {
     }
     mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
     // Fade the sound out over a few milliseconds so that it does not end in a click.
-    int paused = 1;
-    mpv_get_property(mpv_, "pause", MPV_FORMAT_FLAG, &paused);
-    if (load_ == Load::Loaded && paused == 0) {
-        double volume = 100;
-        mpv_get_property(mpv_, "volume", MPV_FORMAT_DOUBLE, &volume);
+    if (Playing()) {
         for (int step = 4; step >= 0; --step) {
-            double v = volume * step / 5;
-            mpv_set_property(mpv_, "volume", MPV_FORMAT_DOUBLE, &v);
+            double volume = 100.0 * step / 5;
+            mpv_set_property_async(mpv_, 0, "volume", MPV_FORMAT_DOUBLE, &volume);
             QThread::msleep(8);
         }
     }
     mpv_terminate_destroy(mpv_);
 }
 
-void MpvEngine::command(std::initializer_list<QByteArray> args) {
+void MpvEngine::command(std::initializer_list<QByteArray> args, std::uint64_t replyTo) {
     std::vector<const char*> argv;
     argv.reserve(args.size() + 1);
     for (const auto& a : args) {
         argv.push_back(a.constData());
     }
     argv.push_back(nullptr);
-    mpv_command(mpv_, argv.data());
+    mpv_command_async(mpv_, replyTo, argv.data());
 }
 
 void MpvEngine::setFlag(const char* name, bool value) {
     int flag = value ? 1 : 0;
-    mpv_set_property(mpv_, name, MPV_FORMAT_FLAG, &flag);
+    mpv_set_property_async(mpv_, 0, name, MPV_FORMAT_FLAG, &flag);
 }
 
 void MpvEngine::scheduleDrain() {
@@ -193,69 +213,71 @@ void MpvEngine::drainEvents() {
         }
         handleEvent(*event);
     }
-    if (waitLoop_ != nullptr && load_ != Load::Waiting) {
-        waitLoop_->quit();
-    }
 }
 
 void MpvEngine::handleEvent(const mpv_event& event) {
     switch (event.event_id) {
-    case MPV_EVENT_START_FILE: {
-        const auto* start = static_cast<const mpv_event_start_file*>(event.data);
-        if (load_ == Load::Waiting && !sawStart_) {
-            sawStart_ = true;
-            entryId_ = start->playlist_entry_id;
-        }
+    case MPV_EVENT_COMMAND_REPLY:
+        loadReplied(event);
         break;
-    }
+    case MPV_EVENT_START_FILE:
+        startedId_ = static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id;
+        break;
     case MPV_EVENT_FILE_LOADED:
-        if (load_ == Load::Waiting && sawStart_) {
+        if (load_ == Load::Waiting && entryId_ >= 0 && startedId_ == entryId_) {
             load_ = Load::Loaded;
-            // The length is known now; read it at once rather than wait for
-            // its change to be reported, so that it is there when the open returns.
-            double duration = 0;
-            if (mpv_get_property(mpv_, "duration", MPV_FORMAT_DOUBLE, &duration) >= 0) {
-                duration_ = duration;
+            const Purpose purpose = purpose_;
+            if (purpose == Purpose::Resume && resume_) {
+                stopped_ = resume_->stopped;
+            }
+            resume_.reset();
+            if (purpose != Purpose::Resume) {
+                // Told once mpv is done with this event: whoever listens may
+                // open another file meanwhile.
+                QMetaObject::invokeMethod(
+                    this, [this] { emit Opened(); }, Qt::QueuedConnection);
             }
         }
         break;
-    case MPV_EVENT_END_FILE: {
-        const auto* end = static_cast<const mpv_event_end_file*>(event.data);
-        if (end->playlist_entry_id != entryId_ || !sawStart_) {
-            break; // the end of a file that was replaced
-        }
-        if (load_ == Load::Waiting) {
-            load_ = Load::Failed;
-            if (end->reason == MPV_END_FILE_REASON_ERROR) {
-                failure_ = asSentence(QString::fromUtf8(mpv_error_string(end->error)));
-            } else if (end->reason == MPV_END_FILE_REASON_REDIRECT) {
-                failure_ = QStringLiteral("Playlists are not played.");
-            } else {
-                failure_ = QStringLiteral("No audio or video was found.");
-            }
-            break;
-        }
-        const bool natural = load_ == Load::Loaded && end->reason == MPV_END_FILE_REASON_EOF;
-        load_ = Load::None;
-        entryId_ = -1;
-        position_ = 0;
-        duration_ = 0;
-        if (natural) {
-            emit EndOfStream(0);
-        }
-        break;
-    }
-    case MPV_EVENT_VIDEO_RECONFIG:
-        adoptVideoSize();
+    case MPV_EVENT_END_FILE:
+        fileEnded(*static_cast<const mpv_event_end_file*>(event.data));
         break;
     case MPV_EVENT_PROPERTY_CHANGE: {
-        const auto* prop = static_cast<const mpv_event_property*>(event.data);
-        const double value =
-            prop->format == MPV_FORMAT_DOUBLE ? *static_cast<const double*>(prop->data) : 0.0;
-        if (event.reply_userdata == 1) {
-            position_ = value;
-        } else if (event.reply_userdata == 2) {
-            duration_ = value;
+        const auto& change = *static_cast<const mpv_event_property*>(event.data);
+        const bool ours = entryId_ >= 0 && startedId_ == entryId_;
+        switch (event.reply_userdata) {
+        case kTimePos:
+            position_ = ours && change.format == MPV_FORMAT_DOUBLE
+                            ? *static_cast<const double*>(change.data)
+                            : 0.0;
+            break;
+        case kDuration:
+            duration_ = ours && change.format == MPV_FORMAT_DOUBLE
+                            ? *static_cast<const double*>(change.data)
+                            : 0.0;
+            break;
+        case kVideoWidth:
+        case kVideoHeight: {
+            const std::int64_t value = change.format == MPV_FORMAT_INT64
+                                           ? *static_cast<const std::int64_t*>(change.data)
+                                           : 0;
+            (event.reply_userdata == kVideoWidth ? videoWidth_ : videoHeight_) = value;
+            videoSizeReported();
+            break;
+        }
+        case kCurrentVo:
+            if (change.format == MPV_FORMAT_STRING) {
+                videoOutputs().Adopt(QByteArray(*static_cast<const char* const*>(change.data)));
+            } else if (videoOutputs().Outputs() != appliedOutputs_) {
+                // No video output exists just now: the next one is made with
+                // the output that worked, without probing the others again.
+                appliedOutputs_ = videoOutputs().Outputs();
+                const char* outputs = appliedOutputs_.constData();
+                mpv_set_property_async(mpv_, 0, "vo", MPV_FORMAT_STRING, &outputs);
+            }
+            break;
+        default:
+            break;
         }
         break;
     }
@@ -264,123 +286,190 @@ void MpvEngine::handleEvent(const mpv_event& event) {
     }
 }
 
-void MpvEngine::adoptVideoSize() {
-    if (display_ == nullptr) {
+void MpvEngine::loadReplied(const mpv_event& event) {
+    if (event.reply_userdata != kLoadReply + loadSerial_ || load_ != Load::Waiting) {
+        return; // a load that was replaced meanwhile
+    }
+    if (event.error < 0) {
+        notOpened(asSentence(QString::fromUtf8(mpv_error_string(event.error))));
         return;
     }
-    int64_t w = 0;
-    int64_t h = 0;
-    if (mpv_get_property(mpv_, "dwidth", MPV_FORMAT_INT64, &w) < 0 ||
-        mpv_get_property(mpv_, "dheight", MPV_FORMAT_INT64, &h) < 0 || w <= 0 || h <= 0) {
+    const mpv_node& result = static_cast<const mpv_event_command*>(event.data)->result;
+    if (result.format == MPV_FORMAT_NODE_MAP) {
+        for (int i = 0; i < result.u.list->num; ++i) {
+            if (qstrcmp(result.u.list->keys[i], "playlist_entry_id") == 0 &&
+                result.u.list->values[i].format == MPV_FORMAT_INT64) {
+                entryId_ = result.u.list->values[i].u.int64;
+            }
+        }
+    }
+}
+
+void MpvEngine::fileEnded(const mpv_event_end_file& end) {
+    if (entryId_ < 0 || end.playlist_entry_id != entryId_) {
+        return; // the end of a file that was replaced
+    }
+    if (load_ == Load::Waiting) {
+        notOpened(reasonFor(end));
+        return;
+    }
+    entryId_ = -1;
+    position_ = 0;
+    duration_ = 0;
+    if (load_ != Load::Loaded) {
+        return;
+    }
+    load_ = Load::None;
+    stopped_ = false;
+    if (end.reason == MPV_END_FILE_REASON_EOF) {
+        QMetaObject::invokeMethod(
+            this, [this] { emit EndOfStream(0); }, Qt::QueuedConnection);
+    } else if (end.reason == MPV_END_FILE_REASON_ERROR) {
+        fileName_.clear();
+        const QString reason = reasonFor(end);
+        QMetaObject::invokeMethod(
+            this, [this, reason] { emit Failed(reason); }, Qt::QueuedConnection);
+    }
+}
+
+void MpvEngine::notOpened(const QString& reason) {
+    load_ = Load::None;
+    entryId_ = -1;
+    position_ = 0;
+    duration_ = 0;
+    if (purpose_ == Purpose::Open) {
+        refused(reason);
+        return;
+    }
+    // Played again after its end, or taken up again after a refusal: the file
+    // has gone bad meanwhile.
+    fileName_.clear();
+    resume_.reset();
+    QMetaObject::invokeMethod(
+        this, [this, reason] { emit Failed(reason); }, Qt::QueuedConnection);
+}
+
+void MpvEngine::refused(const QString& reason) {
+    fileName_.clear();
+    const std::optional<Resume> previous = std::exchange(resume_, std::nullopt);
+    QString gone;
+    if (previous) {
+        try {
+            checkPlayableFile(previous->path);
+            // What played before the refused file goes on where it was.
+            fileName_ = previous->path;
+            resume_ = previous;
+            paused_ = previous->paused;
+            startLoading(previous->path, Purpose::Resume, previous->position);
+        } catch (const EngineError& error) {
+            gone = error.reason();
+        }
+    }
+    if (fileName_.isEmpty()) {
+        command({"stop"}); // nothing else of that file (a playlist's entries) may play
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this, reason, gone] {
+            emit Refused(EngineError::kCannotPlay, reason);
+            if (!gone.isEmpty()) {
+                emit Failed(gone);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void MpvEngine::videoSizeReported() {
+    if (display_ == nullptr || videoWidth_ <= 0 || videoHeight_ <= 0) {
         return; // no video: the display keeps its size
     }
     QSize available(1 << 15, 1 << 15);
     if (const QScreen* screen = display_->screen()) {
         available = screen->availableGeometry().size();
     }
-    const QSize fitted = FitVideoToScreen(QSize(int(w), int(h)), available);
+    const QSize fitted = FitVideoToScreen(QSize(int(videoWidth_), int(videoHeight_)), available);
     SetWidth(pixelsToTwips(fitted.width()));
     SetHeight(pixelsToTwips(fitted.height()));
 }
 
-void MpvEngine::startLoading(const QString& target, const QByteArray& fileOptions) {
+void MpvEngine::startLoading(const QString& path, Purpose purpose, double startAt) {
     load_ = Load::Waiting;
-    sawStart_ = false;
+    purpose_ = purpose;
     entryId_ = -1;
-    failure_.clear();
     position_ = 0;
     duration_ = 0;
     stopped_ = false;
-    setFlag("pause", false);
-    if (fileOptions.isEmpty()) {
-        command({"loadfile", target.toUtf8(), "replace"});
+    if (purpose != Purpose::Resume) {
+        paused_ = false;
+    }
+    setFlag("pause", paused_);
+    SetVisible(true);
+    ++loadSerial_;
+    if (startAt > 0) {
+        command({"loadfile", fileTarget(path), "replace",
+                 QByteArray("start=") + QByteArray::number(startAt, 'f', 3)},
+                kLoadReply + loadSerial_);
     } else {
-        command({"loadfile", target.toUtf8(), "replace", fileOptions});
+        command({"loadfile", fileTarget(path), "replace"}, kLoadReply + loadSerial_);
     }
 }
 
 void MpvEngine::SetFileName(const QString& path) {
     if (path.isEmpty()) {
         fileName_.clear();
-        command({"stop"});
+        resume_.reset();
         load_ = Load::None;
+        entryId_ = -1;
         position_ = 0;
         duration_ = 0;
+        command({"stop"});
         return;
     }
     // What mpv need not be asked about is refused before the open file is touched.
     checkPlayableFile(path);
-
-    // Remembered so that a file mpv refuses does not cost the user what was playing.
-    struct Previous {
-        QString path;
-        double position = 0;
-        bool paused = false;
-        bool stopped = false;
-    };
-    std::optional<Previous> previous;
+    // Remembered so that a file mpv refuses does not cost the user what was
+    // playing. While another file is still opening, what played before that
+    // one stays the one to go back to.
     if (load_ == Load::Loaded) {
-        int paused = 0;
-        mpv_get_property(mpv_, "pause", MPV_FORMAT_FLAG, &paused);
-        previous = Previous{fileName_, position_, paused != 0, stopped_};
+        resume_ = Resume{fileName_, position_, paused_, stopped_};
+    } else if (load_ == Load::None || purpose_ == Purpose::Replay) {
+        resume_.reset();
     }
-
     fileName_ = path;
-    SetVisible(true);
-    startLoading(QString::fromUtf8(fileTarget(path)));
-
-    // Wait for mpv's answer, keeping the windows painted and the timers running;
-    // the user's input waits until the file has opened.
-    drainEvents();
-    if (load_ == Load::Waiting) {
-        QEventLoop loop;
-        QTimer::singleShot(kOpenTimeoutMs, &loop, &QEventLoop::quit);
-        waitLoop_ = &loop;
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-        waitLoop_ = nullptr;
-    }
-    if (load_ == Load::Loaded) {
-        return;
-    }
-    const QString reason =
-        load_ == Load::Waiting ? QStringLiteral("The file did not open in time.") : failure_;
-    command({"stop"});
-    load_ = Load::None;
-    fileName_.clear();
-    if (previous) {
-        fileName_ = previous->path;
-        startLoading(QString::fromUtf8(fileTarget(previous->path)),
-                     QByteArray("start=") + QByteArray::number(previous->position, 'f', 3));
-        setFlag("pause", previous->paused);
-        stopped_ = previous->stopped;
-    }
-    throw EngineError(EngineError::kCannotPlay, reason);
+    startLoading(path, Purpose::Open);
 }
 
 void MpvEngine::Play() {
     if (fileName_.isEmpty()) {
         return;
     }
-    if (load_ == Load::None || load_ == Load::Failed) {
-        // The file played to its end (or could not be opened again): play it from the start.
-        startLoading(QString::fromUtf8(fileTarget(fileName_)));
+    if (load_ == Load::None) {
+        // The file played to its end: play it again from the start.
+        startLoading(fileName_, Purpose::Replay);
         return;
     }
     stopped_ = false;
+    paused_ = false;
     setFlag("pause", false);
 }
 
 void MpvEngine::Pause() {
+    paused_ = true;
     setFlag("pause", true);
 }
 
 void MpvEngine::Stop() {
     // Stopped means held at the start, ready to play again; the position reads 0.
+    paused_ = true;
     setFlag("pause", true);
     if (load_ == Load::Loaded) {
         command({"seek", "0", "absolute+exact"});
     }
     stopped_ = true;
+}
+
+bool MpvEngine::Playing() const {
+    return load_ != Load::None && !paused_ && !stopped_;
 }
 
 double MpvEngine::CurrentPosition() const {
@@ -420,7 +509,7 @@ void MpvEngine::SetVisible(bool visible) {
 }
 
 void MpvEngine::SetSpeed(double factor) {
-    mpv_set_property(mpv_, "speed", MPV_FORMAT_DOUBLE, &factor);
+    mpv_set_property_async(mpv_, 0, "speed", MPV_FORMAT_DOUBLE, &factor);
 }
 
 } // namespace quarn

@@ -2,15 +2,17 @@
 
 #include "player/MediaEngine.h"
 
-#include <QEventLoop>
 #include <QPointer>
 #include <QWidget>
 #include <atomic>
+#include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
 struct mpv_handle;
 struct mpv_event;
+struct mpv_event_end_file;
 
 namespace quarn {
 
@@ -20,6 +22,11 @@ using MpvOptions = std::vector<std::pair<QString, QString>>;
 // The media engine over libmpv. With a display widget the video is drawn into
 // it (mpv's own output embedded in the widget's native window); without one the
 // engine plays sound only.
+//
+// The user-interface thread never waits for mpv: commands go to mpv without
+// waiting for their result, and everything the engine knows of mpv (the
+// position, the length, the video's size, the ends of files) comes from mpv's
+// events, drained on the user-interface thread.
 class MpvEngine final : public MediaEngine {
     Q_OBJECT
 public:
@@ -32,6 +39,7 @@ public:
     void Play() override;
     void Pause() override;
     void Stop() override;
+    bool Playing() const override;
     double CurrentPosition() const override;
     void SetCurrentPosition(double seconds) override;
     double Duration() const override;
@@ -42,19 +50,29 @@ public:
     void SetVisible(bool visible) override;
     void SetSpeed(double factor) override;
 
-    // How long SetFileName waits for mpv to accept or refuse a file.
-    static constexpr int kOpenTimeoutMs = 5000;
-
 private:
-    enum class Load { None, Waiting, Loaded, Failed };
+    // Why a file is being loaded, which decides what its answer means.
+    enum class Purpose { Open, Replay, Resume };
+    enum class Load { None, Waiting, Loaded };
+    // What played before an open, taken up again should the open be refused.
+    struct Resume {
+        QString path;
+        double position = 0;
+        bool paused = false;
+        bool stopped = false;
+    };
 
-    void command(std::initializer_list<QByteArray> args);
+    void command(std::initializer_list<QByteArray> args, std::uint64_t replyTo = 0);
     void setFlag(const char* name, bool value);
     void scheduleDrain();
     void drainEvents();
     void handleEvent(const mpv_event& event);
-    void adoptVideoSize();
-    void startLoading(const QString& target, const QByteArray& fileOptions = {});
+    void fileEnded(const mpv_event_end_file& end);
+    void loadReplied(const mpv_event& event);
+    void videoSizeReported();
+    void startLoading(const QString& path, Purpose purpose, double startAt = 0);
+    void notOpened(const QString& reason);
+    void refused(const QString& reason);
 
     mpv_handle* mpv_ = nullptr;
     QPointer<QWidget> display_;
@@ -63,13 +81,18 @@ private:
     double heightTwips_ = 0;
     double position_ = 0;
     double duration_ = 0;
+    std::int64_t videoWidth_ = 0; // mpv's display size of the video, 0 when none
+    std::int64_t videoHeight_ = 0;
+    bool paused_ = false;
     bool stopped_ = false;
+    QByteArray appliedOutputs_; // the "vo" option as last handed to mpv
 
     Load load_ = Load::None;
-    bool sawStart_ = false;  // the START_FILE of the file we are waiting for
-    long long entryId_ = -1; // mpv's playlist entry id of the open file
-    QString failure_;
-    QEventLoop* waitLoop_ = nullptr; // while SetFileName waits for mpv's answer
+    Purpose purpose_ = Purpose::Open;
+    std::uint64_t loadSerial_ = 0; // of the last loadfile sent
+    long long entryId_ = -1;       // mpv's playlist entry of the file set last, once named
+    long long startedId_ = -1;     // the entry mpv started last
+    std::optional<Resume> resume_;
     std::atomic<bool> drainPosted_{false};
 };
 

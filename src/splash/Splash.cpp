@@ -39,6 +39,8 @@ Splash::Splash()
     introElement_->setGeometry(pixelRect(d::kIntro));
     introElement_->hide();
     connect(intro_.get(), &MediaEngine::EndOfStream, this, &Splash::Intro_EndOfStream);
+    connect(intro_.get(), &MediaEngine::Refused, this, &Splash::introMissing);
+    connect(intro_.get(), &MediaEngine::Failed, this, &Splash::introMissing);
 }
 
 Splash::~Splash() = default;
@@ -52,8 +54,7 @@ void Splash::Load() {
     try {
         intro_->SetFileName(IntroPath());
     } catch (const EngineError&) {
-        // Without its intro the splash goes straight on to the player.
-        introFailed_ = true;
+        introMissing();
     }
     frmMain().CenterForm(*this);
     frmMain();
@@ -64,9 +65,23 @@ void Splash::Load() {
     songName().hide();
 }
 
+void Splash::introMissing() {
+    // Without its intro the splash goes straight on to the player.
+    introFailed_ = true;
+    if (isVisible()) {
+        comeUpWithoutIntro();
+    }
+}
+
 void Splash::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (introFailed_ && !finished_) {
+    if (introFailed_) {
+        comeUpWithoutIntro();
+    }
+}
+
+void Splash::comeUpWithoutIntro() {
+    if (!finished_) {
         // Without an intro the player comes up after a glimpse of the splash.
         // Not sooner: the toolbar was shown and hidden again while loading,
         // and the window manager must be done with that before it is shown

@@ -43,6 +43,8 @@ protected:
 
 private:
     void Intro_EndOfStream();
+    void introMissing();
+    void comeUpWithoutIntro();
     void Form_Click();
     void showPlayer();
     void openPendingFile();

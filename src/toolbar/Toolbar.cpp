@@ -67,7 +67,10 @@ void Toolbar::Load() {
     }
     // The time is written in the skin's frame colour.
     time_->SetForeColour(colourWordFromRgb(pToolbar_->Picture().pixel(10, 4)));
-    frmMain().CMDLG.SetDefaultExt(QStringLiteral("1"));
+    FrmMain& main = frmMain();
+    main.CMDLG.SetDefaultExt(QStringLiteral("1"));
+    connect(&main.TheShow(), &MediaEngine::Opened, this, &Toolbar::FileOpened);
+    connect(&main.TheShow(), &MediaEngine::Refused, this, &Toolbar::ReportRefusal);
 }
 
 void Toolbar::Play_Click() {
@@ -114,20 +117,29 @@ void Toolbar::OpenPath(const QString& path) {
     }
     try {
         main.TheShow().SetFileName(path);
-        main.EnableSeekBar(true);
-        main.EnableMarquee(true);
-        songName().Label1().setText(SongTitle(FrmMain::GetFileName(main.TheShow().FileName())));
-        SetScreenSaver(false);
     } catch (const EngineError& error) {
-        if (error.code() == EngineError::kCannotPlay) {
-            services().messageBox(QStringLiteral("Movie is invalid or you need a codec"),
-                                  QStringLiteral("Playback Error"), error.reason());
-        } else {
-            services().messageBox(QString::number(error.code()),
-                                  QString::fromLatin1(design::kApplicationTitle), error.reason());
-        }
+        ReportRefusal(error.code(), error.reason());
     }
     main.WakeMonitor();
+}
+
+void Toolbar::FileOpened() {
+    FrmMain& main = frmMain();
+    main.EnableSeekBar(true);
+    main.EnableMarquee(true);
+    songName().Label1().setText(SongTitle(FrmMain::GetFileName(main.TheShow().FileName())));
+    SetScreenSaver(false);
+    main.WakeMonitor();
+}
+
+void Toolbar::ReportRefusal(int code, const QString& reason) {
+    if (code == EngineError::kCannotPlay) {
+        services().messageBox(QStringLiteral("Movie is invalid or you need a codec"),
+                              QStringLiteral("Playback Error"), reason);
+    } else {
+        services().messageBox(QString::number(code), QString::fromLatin1(design::kApplicationTitle),
+                              reason);
+    }
 }
 
 void Toolbar::ScreenSavers_Click() {

@@ -32,11 +32,13 @@ public:
     void ScreenSavers_Click();
     void Options_Click();
 
-    // What Open does with the chosen file: open it in the main window and
-    // show its title; a file the engine refuses is reported in a message box
-    // and what played before goes on. An empty path (a cancelled dialog)
-    // changes nothing.
+    // What Open does with the chosen file: open it in the main window. Once
+    // it plays its title shows (FileOpened); a file the engine refuses is
+    // reported in a message box and what played before goes on. An empty path
+    // (a cancelled dialog) changes nothing.
     void OpenPath(const QString& path);
+    void FileOpened();
+    void ReportRefusal(int code, const QString& reason);
 
     // The filter of the Open dialog.
     static constexpr const char* kMediaFilter =

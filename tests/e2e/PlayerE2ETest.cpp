@@ -33,16 +33,6 @@ protected:
     QRgb videoPixel(bool top = true) {
         return session->screenshot().pixel(main().topLeft() + QPoint(168, top ? 68 : 188));
     }
-
-    // Chooses the file in the Open dialog that the toolbar's Open brings up.
-    void open(const QString& path) {
-        clickToolbar(kOpen);
-        const auto dialog = session->waitForWindow(QStringLiteral("Open"), 10000);
-        ASSERT_TRUE(dialog) << "no Open dialog";
-        QThread::msleep(300);
-        session->type(path);
-        session->key(QStringLiteral("Return"));
-    }
 };
 
 } // namespace

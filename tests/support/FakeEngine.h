@@ -18,11 +18,25 @@ public:
             throw EngineError(refuseCode, QStringLiteral("refused by the test"));
         }
         fileName = path;
+        playing = !path.isEmpty();
+        if (playing) {
+            emit Opened();
+        }
     }
     QString FileName() const override { return fileName; }
-    void Play() override { calls << QStringLiteral("Play"); }
-    void Pause() override { calls << QStringLiteral("Pause"); }
-    void Stop() override { calls << QStringLiteral("Stop"); }
+    void Play() override {
+        calls << QStringLiteral("Play");
+        playing = !fileName.isEmpty();
+    }
+    void Pause() override {
+        calls << QStringLiteral("Pause");
+        playing = false;
+    }
+    void Stop() override {
+        calls << QStringLiteral("Stop");
+        playing = false;
+    }
+    bool Playing() const override { return playing; }
     double CurrentPosition() const override { return position; }
     void SetCurrentPosition(double seconds) override {
         calls << QStringLiteral("Seek=%1").arg(seconds);
@@ -40,6 +54,7 @@ public:
 
     QStringList calls;
     QString fileName;
+    bool playing = false;
     bool refuse = false;
     int refuseCode = EngineError::kCannotPlay;
     double position = 0;

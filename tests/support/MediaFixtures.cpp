@@ -81,6 +81,19 @@ QString ColourStepsClip() {
                       QStringLiteral("aac"), QStringLiteral("-shortest")});
 }
 
+QString Pattern(int width, int height, int fps, int seconds) {
+    const QString size = QStringLiteral("%1x%2").arg(width).arg(height);
+    return generated(QStringLiteral("pattern-%1-%2fps-%3s.mp4").arg(size).arg(fps).arg(seconds),
+                     {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                      QStringLiteral("testsrc2=s=%1:r=%2:d=%3").arg(size).arg(fps).arg(seconds),
+                      QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                      QStringLiteral("sine=f=330:d=%1").arg(seconds), QStringLiteral("-c:v"),
+                      QStringLiteral("libx264"), QStringLiteral("-preset"),
+                      QStringLiteral("ultrafast"), QStringLiteral("-pix_fmt"),
+                      QStringLiteral("yuv420p"), QStringLiteral("-c:a"), QStringLiteral("aac"),
+                      QStringLiteral("-shortest")});
+}
+
 QString AudioClip() {
     return generated(QStringLiteral("audio-3s.mp3"),
                      {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),

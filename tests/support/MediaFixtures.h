@@ -26,6 +26,9 @@ QString TextFile();
 QString EmptyFile();
 QString Folder();
 QString MissingFile();
+// A moving test picture (a sweeping gradient and a running counter) with
+// sound, of the given size, frame rate and length: "pattern-WxH-Ffps-Ss.mp4".
+QString Pattern(int width, int height, int fps, int seconds);
 // VideoClip copied under a name that must be taken as a plain file name.
 QString OddlyNamedCopy(const QString& name);
 } // namespace media

@@ -1,5 +1,7 @@
 #include "support/PlayerDriver.h"
 
+#include <QThread>
+
 #include <cmath>
 #include <cstdio>
 
@@ -60,6 +62,20 @@ QPoint PlayerDriver::toolbarButton(QPoint button) {
     EXPECT_TRUE(XSession::waitUntil([&] { return docked(); }, 3000))
         << qPrintable(describeWindows());
     return toolbar().topLeft() + button;
+}
+
+void PlayerDriver::open(const QString& path) {
+    clickToolbar(kOpen);
+    const auto dialog = session->waitForWindow(QStringLiteral("Open"), 10000);
+    ASSERT_TRUE(dialog) << "no Open dialog";
+    QThread::msleep(300);
+    session->type(path);
+    session->key(QStringLiteral("Return"));
+}
+
+bool PlayerDriver::pictureMoves(int withinMs) {
+    const QImage first = grab(videoArea());
+    return XSession::waitUntil([&] { return grab(videoArea()) != first; }, withinMs, 100);
 }
 
 std::optional<quint64> PlayerDriver::viewable(const QString& caption, std::optional<QSize> size) {

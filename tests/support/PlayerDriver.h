@@ -56,6 +56,12 @@ protected:
     QPoint toolbarButton(QPoint button);
     void clickToolbar(QPoint button) { session->click(toolbarButton(button)); }
     QImage grab(const QRect& area) { return session->screenshot().copy(area); }
+    // Chooses the file in the Open dialog that the toolbar's Open brings up.
+    void open(const QString& path);
+    // The video area inside the main window (its margins left out).
+    QRect videoArea() { return main().adjusted(8, 8, -5, -25); }
+    // Whether the video area's picture changes within a moment.
+    bool pictureMoves(int withinMs = 2000);
     bool playerEnded() const { return player->state() == QProcess::NotRunning; }
     // The viewable window with this caption (and size), if any.
     std::optional<quint64> viewable(const QString& caption, std::optional<QSize> size = {});
