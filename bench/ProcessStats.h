@@ -32,6 +32,20 @@ inline std::optional<double> cpuSeconds(qint64 pid) {
     return ticks / double(sysconf(_SC_CLK_TCK));
 }
 
+// A field of /proc/<pid>/status in kB ("VmRSS:", "VmHWM:"); 0 when unreadable.
+inline double statusField(qint64 pid, const char* field) {
+    QFile file(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (line.startsWith(field)) {
+            return line.mid(qsizetype(qstrlen(field))).trimmed().split(' ').value(0).toDouble();
+        }
+    }
+    return 0;
+}
+
 // The process of the session's with this command name; 0 when there is none.
 inline qint64 processNamed(const e2e::XSession& session, const QString& name) {
     for (qint64 pid : session.processIds()) {

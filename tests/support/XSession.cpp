@@ -822,6 +822,10 @@ XSession::XSession(Options options) : d(std::make_unique<Private>()) {
 
 XSession::~XSession() = default;
 
+QSize XSession::screenSize() const {
+    return d->options.screen;
+}
+
 QString XSession::display() const {
     return d->displayName;
 }

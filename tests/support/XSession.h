@@ -46,6 +46,7 @@ public:
     XSession& operator=(const XSession&) = delete;
 
     QString display() const; // ":N"
+    QSize screenSize() const;
     QString busAddress() const;
     // DISPLAY, DBUS_SESSION_BUS_ADDRESS, private XDG_RUNTIME_DIR and XDG config,
     // data, cache and state folders (so programs keep their settings inside
