@@ -1,6 +1,9 @@
 #include "common/Globals.h"
 #include "forms/FormKit.h"
+#include "platform/Endings.h"
 #include "platform/ScreenSaver.h"
+#include "player/FrmMain.h"
+#include "player/MediaEngine.h"
 #include "splash/Splash.h"
 
 #include <QApplication>
@@ -46,11 +49,20 @@ int main(int argc, char** argv) {
     // The windows are hidden rather than closed; only Exit ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    quarn::platform::HandleBrokenXConnections([] {
+        if (quarn::IsLoaded(quarn::Window::FrmMain)) {
+            quarn::frmMain().TheShow().RestartAfterOutputLoss();
+        }
+    });
+
     quarn::Splash& splash = quarn::splash();
     splash.OpenWhenShown(fileArgument(QApplication::arguments()));
     splash.show();
 
     const int code = QApplication::exec();
+    // Whatever holds up the winding down (an engine that does not let go),
+    // the program is gone soon after Exit.
+    quarn::platform::EndWithin(1500, code);
 
     // However the program ends, it leaves the screen saver as it found it.
     quarn::platform::ScreenSaver::instance().SetActive(true);

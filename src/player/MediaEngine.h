@@ -65,6 +65,10 @@ public:
     // Playback speed, 1.0 being normal.
     virtual void SetSpeed(double factor) = 0;
 
+    // The engine's video output broke (its connection to the display, say):
+    // the engine starts afresh, and whatever was open is reported as Failed.
+    virtual void RestartAfterOutputLoss() = 0;
+
 signals:
     // The file set last (or played again after its end) is open and plays.
     void Opened();

@@ -94,7 +94,17 @@ QString reasonFor(const mpv_event_end_file& end) {
 } // namespace
 
 MpvEngine::MpvEngine(QWidget* display, const MpvOptions& extraOptions, QObject* parent)
-    : MediaEngine(parent), display_(display) {
+    : MediaEngine(parent), display_(display), extraOptions_(extraOptions) {
+    if (display_ != nullptr) {
+        display_->setAttribute(Qt::WA_NativeWindow);
+        display_->setAttribute(Qt::WA_DontCreateNativeAncestors);
+        widthTwips_ = pixelsToTwips(display_->width());
+        heightTwips_ = pixelsToTwips(display_->height());
+    }
+    createMpv();
+}
+
+void MpvEngine::createMpv() {
     // libmpv parses numbers the C way and refuses to start in any other
     // numeric locale (the toolkit sets the user's at start-up).
     std::setlocale(LC_NUMERIC, "C");
@@ -132,17 +142,13 @@ MpvEngine::MpvEngine(QWidget* display, const MpvOptions& extraOptions, QObject* 
         // The video is embedded in an X11 window: only X11 contexts can serve.
         setOption(mpv_, "gpu-context", "x11egl,x11");
 #endif
-        display_->setAttribute(Qt::WA_NativeWindow);
-        display_->setAttribute(Qt::WA_DontCreateNativeAncestors);
         const auto wid = static_cast<int64_t>(display_->winId());
         mpv_set_option(mpv_, "wid", MPV_FORMAT_INT64, const_cast<int64_t*>(&wid));
-        widthTwips_ = pixelsToTwips(display_->width());
-        heightTwips_ = pixelsToTwips(display_->height());
     } else {
         setOption(mpv_, "vid", "no");
         setOption(mpv_, "vo", "null");
     }
-    for (const auto& [name, value] : extraOptions) {
+    for (const auto& [name, value] : extraOptions_) {
         setOption(mpv_, name.toUtf8(), value.toUtf8());
     }
     if (mpv_initialize(mpv_) < 0) {
@@ -175,6 +181,33 @@ MpvEngine::~MpvEngine() {
         }
     }
     mpv_terminate_destroy(mpv_);
+}
+
+void MpvEngine::RestartAfterOutputLoss() {
+    // mpv waits on its broken thread for good: it can neither go on nor be
+    // shut down, so it is left as it is and a new one takes its place.
+    if (mpv_ != nullptr) {
+        mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
+        mpv_ = nullptr;
+    }
+    const bool wasOpen = !fileName_.isEmpty();
+    fileName_.clear();
+    resume_.reset();
+    load_ = Load::None;
+    entryId_ = -1;
+    startedId_ = -1;
+    position_ = 0;
+    duration_ = 0;
+    videoWidth_ = 0;
+    videoHeight_ = 0;
+    paused_ = false;
+    stopped_ = false;
+    createMpv();
+    if (wasOpen) {
+        QMetaObject::invokeMethod(
+            this, [this] { emit Failed(QStringLiteral("The video output failed.")); },
+            Qt::QueuedConnection);
+    }
 }
 
 void MpvEngine::command(std::initializer_list<QByteArray> args, std::uint64_t replyTo) {

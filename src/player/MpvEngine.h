@@ -49,6 +49,7 @@ public:
     void SetHeight(double twips) override;
     void SetVisible(bool visible) override;
     void SetSpeed(double factor) override;
+    void RestartAfterOutputLoss() override;
 
 private:
     // Why a file is being loaded, which decides what its answer means.
@@ -62,6 +63,7 @@ private:
         bool stopped = false;
     };
 
+    void createMpv();
     void command(std::initializer_list<QByteArray> args, std::uint64_t replyTo = 0);
     void setFlag(const char* name, bool value);
     void scheduleDrain();
@@ -76,6 +78,7 @@ private:
 
     mpv_handle* mpv_ = nullptr;
     QPointer<QWidget> display_;
+    MpvOptions extraOptions_;
     QString fileName_;
     double widthTwips_ = 0;
     double heightTwips_ = 0;

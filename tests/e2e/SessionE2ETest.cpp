@@ -28,7 +28,8 @@ protected:
 
     // The program ended by itself, with status 0, and told of no X trouble.
     void expectCleanExit() {
-        ASSERT_TRUE(XSession::waitUntil([&] { return playerEnded(); }, 3000));
+        ASSERT_TRUE(XSession::waitUntil([&] { return playerEnded(); }, 2000))
+            << "Exit takes 2 s at most";
         EXPECT_EQ(player->exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(player->exitCode(), 0);
         const QString log = session->output(player);

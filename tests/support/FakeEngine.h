@@ -49,6 +49,7 @@ public:
     void SetHeight(double twips) override { height = twips; }
     void SetVisible(bool v) override { visible = v; }
     void SetSpeed(double factor) override { speed = factor; }
+    void RestartAfterOutputLoss() override { calls << QStringLiteral("Restart"); }
 
     void EmitEndOfStream() { emit EndOfStream(0); }
 
