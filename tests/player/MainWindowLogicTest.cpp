@@ -81,3 +81,26 @@ TEST(FitVideoToScreen, ScalesABigVideoDownWithItsAspect) {
     EXPECT_LE(tall.height() + 1820 / 15.0, 1024);
     EXPECT_NEAR(double(tall.width()) / tall.height(), 1080.0 / 1920.0, 0.01);
 }
+
+TEST(GroupOnScreen, MovesTheGroupOnlyAsFarAsItMustToLieInsideTheArea) {
+    const TwipsRect area{0, 0, 28800, 16200}; // 1920 x 1080
+    const double companion = 3660;
+    const double toolbar = 690;
+    // Inside already: it stays.
+    const TwipsRect inside{6000, 3000, 4800, 4100};
+    EXPECT_EQ(GroupOnScreen(inside, area, companion, toolbar), (TwipsPoint{6000, 3000}));
+    // Grown down past the bottom: up until the toolbar's bottom meets the area's.
+    const TwipsRect tall{6000, 6000, 11720, 11000};
+    EXPECT_EQ(GroupOnScreen(tall, area, companion, toolbar),
+              (TwipsPoint{6000, 16200 - 690 - 30 - 11000}));
+    // Off the right edge, and off the top with the title strip above it.
+    const TwipsRect right{26000, 300, 4800, 4100};
+    EXPECT_EQ(GroupOnScreen(right, area, companion, toolbar), (TwipsPoint{24000, 600}));
+    // A narrow window's companions stick out further than it does.
+    const TwipsRect narrow{-500, 3000, 1700, 2000};
+    EXPECT_EQ(GroupOnScreen(narrow, area, companion, toolbar).left, 1850 - 1700 / 2.0);
+    // Larger than the area: its top left corner on the area's.
+    const TwipsRect huge{-4000, -4000, 40000, 20000};
+    EXPECT_EQ(GroupOnScreen(huge, TwipsRect{300, 450, 28800, 16200}, companion, toolbar),
+              (TwipsPoint{300, 1050}));
+}

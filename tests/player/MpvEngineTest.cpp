@@ -174,6 +174,18 @@ TEST_F(MpvEngineTest, RefusesWhatIsNotPlayableAndThePlayingFileGoesOn) {
     EXPECT_EQ(engine->FileName(), clip);
 }
 
+TEST_F(MpvEngineTest, AFileThatOpensAndThenFailsIsReportedWithItsReason) {
+    QSignalSpy failed(engine.get(), &MediaEngine::Failed);
+    QSignalSpy ends(engine.get(), &MediaEngine::EndOfStream);
+    engine->SetFileName(media::ZeroedMediaData());
+    ASSERT_TRUE(waitFor([&] { return failed.count() == 1; }));
+    EXPECT_FALSE(failed.at(0).at(0).toString().isEmpty());
+    EXPECT_EQ(ends.count(), 0);
+    EXPECT_EQ(engine->FileName(), "");
+    EXPECT_FALSE(engine->Playing());
+    ASSERT_TRUE(open(media::AudioClip()));
+}
+
 TEST_F(MpvEngineTest, APlayingFileDeletedBeforeARefusalIsReportedAsFailed) {
     const QString copy = media::OddlyNamedCopy(QStringLiteral("soon gone.mp4"));
     ASSERT_TRUE(open(copy));

@@ -7,6 +7,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QUuid>
+#include <QtEndian>
 #include <stdexcept>
 
 namespace quarn::test::media {
@@ -114,6 +115,17 @@ QString TruncatedClip() {
     whole.open(QIODevice::ReadOnly);
     const QByteArray bytes = whole.readAll();
     return written(QStringLiteral("truncated.mp4"), bytes.left(bytes.size() / 2));
+}
+
+QString ZeroedMediaData() {
+    QFile whole(VideoClip());
+    whole.open(QIODevice::ReadOnly);
+    QByteArray bytes = whole.readAll();
+    // The media-data box: its size, "mdat", then what it holds.
+    const qsizetype box = bytes.indexOf("mdat") - 4;
+    const auto size = qFromBigEndian<quint32>(bytes.constData() + box);
+    bytes.replace(box + 8, size - 8, QByteArray(size - 8, '\0'));
+    return written(QStringLiteral("zeroed-media-data.mp4"), bytes);
 }
 
 QString TextFile() {

@@ -20,6 +20,9 @@ inline constexpr unsigned kStepColours[3] = {0xC02020, 0x20C020, 0x2020C0};
 QString AudioClip();
 // One picture frame and nothing else.
 QString OneFrameClip();
+// VideoClip with the bytes of its pictures and sound all zero: it opens, then
+// nothing of it plays.
+QString ZeroedMediaData();
 // The first half of VideoClip's bytes.
 QString TruncatedClip();
 QString TextFile();
