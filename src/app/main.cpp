@@ -1,13 +1,12 @@
-#include "common/Globals.h"
+#include "app/Player.h"
+#include "forms/Designs.h"
 #include "forms/FormKit.h"
+#include "platform/Desktop.h"
 #include "platform/Endings.h"
 #include "platform/ScreenSaver.h"
-#include "player/FrmMain.h"
-#include "player/MediaEngine.h"
-#include "splash/Splash.h"
+#include "player/MpvEngine.h"
 
 #include <QApplication>
-#include <QIcon>
 
 namespace {
 
@@ -22,9 +21,10 @@ void preferX11() {
 #endif
 }
 
-// The file given on the command line, if any ("--" ends the options, so a
-// file whose name starts with "-" can be given after it).
-QString fileArgument(const QStringList& arguments) {
+// The files given on the command line ("--" ends the options, so a file whose
+// name starts with "-" can be given after it).
+QStringList fileArguments(const QStringList& arguments) {
+    QStringList files;
     bool optionsOver = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
@@ -32,9 +32,9 @@ QString fileArgument(const QStringList& arguments) {
             optionsOver = true;
             continue;
         }
-        return argument;
+        files << argument;
     }
-    return {};
+    return files;
 }
 
 } // namespace
@@ -49,23 +49,26 @@ int main(int argc, char** argv) {
     // The windows are hidden rather than closed; only Exit ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    quarn::platform::HandleBrokenXConnections([] {
-        if (quarn::IsLoaded(quarn::Window::FrmMain)) {
-            quarn::frmMain().TheShow().RestartAfterOutputLoss();
-        }
-    });
+    quarn::platform::ScreenSaver screenSaver;
+    quarn::PlayerServices services;
+    services.makeEngine = [](WId videoWindow) -> std::unique_ptr<quarn::MediaEngine> {
+        return std::make_unique<quarn::MpvEngine>(videoWindow);
+    };
+    services.screenSaver = &screenSaver;
+    services.message = quarn::ShowMessageBox;
+    services.fileDialogs = std::make_unique<quarn::QtFileDialogBackend>();
+    services.programDirectory = quarn::platform::ProgramDirectory();
+    quarn::Player player(std::move(services));
+    quarn::platform::HandleBrokenXConnections(
+        [&player] { player.Engine().RestartAfterOutputLoss(); });
 
-    quarn::Splash& splash = quarn::splash();
-    splash.OpenWhenShown(fileArgument(QApplication::arguments()));
-    splash.show();
-
+    player.Start(fileArguments(QApplication::arguments()));
     const int code = QApplication::exec();
-    // Whatever holds up the winding down (an engine that does not let go),
-    // the program is gone soon after Exit.
-    quarn::platform::EndWithin(1500, code);
 
     // However the program ends, it leaves the screen saver as it found it.
-    quarn::platform::ScreenSaver::instance().SetActive(true);
-    quarn::UnloadAll();
+    screenSaver.SetActive(true);
+    // Whatever holds up the winding down (an engine that does not let go),
+    // the program is gone soon after.
+    quarn::platform::EndWithin(1500, code);
     return code;
 }

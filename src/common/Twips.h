@@ -44,6 +44,10 @@ inline QRect toPixels(const TwipsRect& r) {
             twipsToPixels(r.height)};
 }
 
+inline QPoint toPixels(const TwipsPoint& p) {
+    return {twipsToPixels(p.left), twipsToPixels(p.top)};
+}
+
 inline TwipsRect toTwips(const QRect& r) {
     return {pixelsToTwips(r.x()), pixelsToTwips(r.y()), pixelsToTwips(r.width()),
             pixelsToTwips(r.height())};

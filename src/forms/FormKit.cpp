@@ -3,6 +3,7 @@
 #include "platform/Desktop.h"
 
 #include <QImageReader>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -42,6 +43,17 @@ void setDesignColours(QWidget& widget, ColourWord back, ColourWord fore) {
     widget.setAutoFillBackground(true);
 }
 
+void ClickDetector::Pressed(const QMouseEvent& event) {
+    button_ = event.button();
+}
+
+bool ClickDetector::Released(const QMouseEvent& event, const QRect& widget) {
+    const bool click = button_ != Qt::NoButton && event.button() == button_ &&
+                       widget.contains(event.position().toPoint());
+    button_ = Qt::NoButton;
+    return click;
+}
+
 Label::Label(QWidget* parent, const char* name, const design::Element& element,
              const design::Font& font, ColourWord colour, Qt::Alignment alignment)
     : QLabel(parent) {
@@ -62,16 +74,14 @@ void Label::SetForeColour(ColourWord colour) {
 }
 
 void Label::mousePressEvent(QMouseEvent* event) {
-    pressedInside_ = true;
+    click_.Pressed(*event);
     emit pressed(event->button(), event->globalPosition().toPoint());
     event->accept();
 }
 
 void Label::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = pressedInside_ && rect().contains(event->position().toPoint());
-    pressedInside_ = false;
     event->accept();
-    if (click) {
+    if (click_.Released(*event, rect())) {
         emit clicked();
     }
 }
@@ -126,16 +136,14 @@ void PictureBox::paintEvent(QPaintEvent*) {
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event) {
-    pressedInside_ = true;
+    click_.Pressed(*event);
     emit pressed(event->button(), event->globalPosition().toPoint());
     event->accept();
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = pressedInside_ && rect().contains(event->position().toPoint());
-    pressedInside_ = false;
     event->accept();
-    if (click) {
+    if (click_.Released(*event, rect())) {
         emit clicked();
     }
 }
@@ -143,6 +151,12 @@ void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
 void PictureBox::mouseMoveEvent(QMouseEvent* event) {
     emit mouseMoved(event->buttons(), event->position().toPoint());
     event->accept();
+}
+
+void ShowMessageBox(const QString& text, const QString& title, const QString& detail) {
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok);
+    box.setInformativeText(detail);
+    box.exec();
 }
 
 QIcon loadIcon(const QString& path) {

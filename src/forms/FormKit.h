@@ -9,6 +9,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QWidget>
 
 namespace quarn {
@@ -30,6 +31,18 @@ void centerOnScreen(QWidget& window);
 
 // Gives a window the designed background and text colours.
 void setDesignColours(QWidget& widget, ColourWord back, ColourWord fore);
+
+// Tells a click from other presses: a press and a release of the same
+// button, the release on the widget too.
+class ClickDetector {
+public:
+    void Pressed(const QMouseEvent& event);
+    // Whether this release ends a click on the widget whose rectangle is given.
+    bool Released(const QMouseEvent& event, const QRect& widget);
+
+private:
+    Qt::MouseButton button_ = Qt::NoButton;
+};
 
 // A text label: text drawn on its parent, transparent, in the designed font
 // and colour. It takes the mouse presses made on it (they do not reach the
@@ -55,7 +68,7 @@ protected:
 
 private:
     ColourWord foreColour_ = 0;
-    bool pressedInside_ = false;
+    ClickDetector click_;
 };
 
 // A picture element: a child that shows one picture at its origin, optionally
@@ -88,8 +101,12 @@ protected:
 private:
     QImage picture_;
     bool border_ = false;
-    bool pressedInside_ = false;
+    ClickDetector click_;
 };
+
+// A message box with the text, the title and one OK button; the detail, if
+// any, goes under the text in smaller print.
+void ShowMessageBox(const QString& text, const QString& title, const QString& detail);
 
 // An icon from an ICO file: its 32-bit image with alpha where there is one
 // (the toolkit shows a 24-bit image's transparency mask as black).

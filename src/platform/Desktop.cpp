@@ -1,5 +1,7 @@
 #include "platform/Desktop.h"
 
+#include "platform/X11.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
@@ -16,13 +18,6 @@ namespace quarn::platform {
 namespace {
 
 #if defined(QUARN_HAVE_X11)
-Display* x11Display() {
-    if (auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
-        return x11->display();
-    }
-    return nullptr;
-}
-
 // Before the window is mapped, the window manager reads its initial state
 // from the _NET_WM_STATE property; the toolkit keeps states it finds there.
 class SkipTaskbarFilter : public QObject {
@@ -31,7 +26,7 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show) {
             auto* window = static_cast<QWidget*>(watched);
-            if (Display* display = x11Display()) {
+            if (Display* display = X11Display()) {
                 const auto id = static_cast<Window>(window->winId());
                 Atom states[] = {XInternAtom(display, "_NET_WM_STATE_SKIP_TASKBAR", False),
                                  XInternAtom(display, "_NET_WM_STATE_SKIP_PAGER", False)};
@@ -49,7 +44,7 @@ public:
 
 void KeepOutOfTaskbar(QWidget& window) {
 #if defined(QUARN_HAVE_X11)
-    if (x11Display() != nullptr) {
+    if (X11Display() != nullptr) {
         window.installEventFilter(new SkipTaskbarFilter(&window));
         return;
     }
@@ -74,7 +69,7 @@ bool ActivateWindowByTitle(const QString& title) {
 
 void CancelSystemMove(QWidget& window) {
 #if defined(QUARN_HAVE_X11)
-    Display* display = x11Display();
+    Display* display = X11Display();
     if (display == nullptr) {
         return;
     }

@@ -1,7 +1,8 @@
 #include "platform/Endings.h"
 
+#include "platform/X11.h"
+
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QString>
 #include <chrono>
 #include <cstdio>
@@ -69,9 +70,7 @@ void HandleBrokenXConnections(std::function<void()> engineConnectionLost) {
     engineLost = std::move(engineConnectionLost);
 #if defined(QUARN_HAVE_X11)
     uiThread = std::this_thread::get_id();
-    if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
-        toolkitConnection = x11->connection();
-    }
+    toolkitConnection = X11Connection();
     std::snprintf(lostLine, sizeof lostLine, "%s: the connection to the display was lost\n",
                   qPrintable(QCoreApplication::applicationFilePath().section(u'/', -1)));
     XSetIOErrorHandler(onBrokenConnection);

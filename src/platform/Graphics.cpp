@@ -1,7 +1,8 @@
 #include "platform/Graphics.h"
 
+#include "platform/X11.h"
+
 #include <QDir>
-#include <QGuiApplication>
 
 #if defined(QUARN_HAVE_X11)
 #include <X11/Xlib.h>
@@ -12,16 +13,15 @@ namespace quarn::platform {
 
 bool HasHardwareGraphics() {
 #if defined(QUARN_HAVE_X11)
-    auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
-                                   : nullptr;
-    if (x11 == nullptr || x11->display() == nullptr) {
+    Display* display = X11Display();
+    if (display == nullptr) {
         return false;
     }
     int opcode = 0;
     int event = 0;
     int error = 0;
-    if (!XQueryExtension(x11->display(), "DRI3", &opcode, &event, &error) &&
-        !XQueryExtension(x11->display(), "DRI2", &opcode, &event, &error)) {
+    if (!XQueryExtension(display, "DRI3", &opcode, &event, &error) &&
+        !XQueryExtension(display, "DRI2", &opcode, &event, &error)) {
         return false;
     }
     const QDir dri(QStringLiteral("/dev/dri"));

@@ -4,7 +4,8 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusReply>
-#include <QGuiApplication>
+
+#include "platform/X11.h"
 
 #if defined(QUARN_HAVE_X11)
 #include <X11/Xlib.h>
@@ -27,11 +28,6 @@ QDBusMessage call(const QString& path, const QString& method, const QVariantList
 }
 
 } // namespace
-
-ScreenSaver& ScreenSaver::instance() {
-    static ScreenSaver screenSaver;
-    return screenSaver;
-}
 
 void ScreenSaver::SetActive(bool active) {
     if (!active && !heldOff_) {
@@ -76,12 +72,10 @@ void ScreenSaver::releaseOnBus() {
 
 void ScreenSaver::suspendX11(bool suspend) {
 #if defined(QUARN_HAVE_X11)
-    auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
-                                   : nullptr;
-    if (x11 == nullptr || x11->display() == nullptr) {
+    Display* display = X11Display();
+    if (display == nullptr) {
         return;
     }
-    Display* display = x11->display();
     int eventBase = 0;
     int errorBase = 0;
     if (XScreenSaverQueryExtension(display, &eventBase, &errorBase)) {

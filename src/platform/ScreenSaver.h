@@ -5,25 +5,31 @@
 
 namespace quarn::platform {
 
+// Switches the system's screen saver on (true) or holds it off (false).
+class ScreenSaverSwitch {
+public:
+    virtual ~ScreenSaverSwitch() = default;
+    virtual void SetActive(bool active) = 0;
+};
+
 // The system's screen saver switch. Held off, it keeps the screen saver and
 // idle blanking away: through org.freedesktop.ScreenSaver on the session bus
 // where a service owns that name, and on X11 also through the screen-saver
 // extension. Both holds belong to this process's connections, so they end
 // with the process however it ends.
-class ScreenSaver {
+class ScreenSaver final : public ScreenSaverSwitch {
 public:
-    static ScreenSaver& instance();
+    ScreenSaver() = default;
 
     // true switches the screen saver on again, false holds it off. Holding it
     // off again while already held keeps the one hold.
-    void SetActive(bool active);
+    void SetActive(bool active) override;
     bool IsHeldOff() const { return heldOff_; }
 
     // Nothing is released here: the holds end with the process's connections.
-    ~ScreenSaver() = default;
+    ~ScreenSaver() override = default;
 
 private:
-    ScreenSaver() = default;
     void inhibitOnBus();
     void releaseOnBus();
     static void suspendX11(bool suspend);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QSize>
 #include <QString>
 #include <stdexcept>
 
@@ -23,10 +24,11 @@ private:
     QString reason_;
 };
 
-// What the player's windows ask of a media engine: open a file and play it,
-// transport commands, position and length, and the display area's size.
-// Positions and lengths are seconds; sizes are twips. The engine tells of
-// what happens in it through its signals, on the user-interface thread.
+// What the player asks of a media engine: open a file and play it, transport
+// commands, position and length. Positions and lengths are seconds. The
+// engine tells of what happens in it through its signals, on the
+// user-interface thread; it draws the video into the window it was given and
+// leaves the size and place of that window to its owner.
 class MediaEngine : public QObject {
     Q_OBJECT
 public:
@@ -56,12 +58,6 @@ public:
     // Length of the open media, 0 when none.
     virtual double Duration() const = 0;
 
-    virtual double Width() const = 0;
-    virtual void SetWidth(double twips) = 0;
-    virtual double Height() const = 0;
-    virtual void SetHeight(double twips) = 0;
-    virtual void SetVisible(bool visible) = 0;
-
     // Playback speed, 1.0 being normal.
     virtual void SetSpeed(double factor) = 0;
 
@@ -70,6 +66,9 @@ public:
     virtual void RestartAfterOutputLoss() = 0;
 
 signals:
+    // A file is about to be opened: whatever shows its video must be on the
+    // screen before the engine's output is made in it.
+    void Loading();
     // The file set last (or played again after its end) is open and plays.
     void Opened();
     // The file set last cannot be played; the reason says why.
@@ -81,6 +80,12 @@ signals:
     // that played before a refused one could not be taken up again). Nothing
     // is open afterwards.
     void Failed(const QString& reason);
+    // The position or the length changed (seconds).
+    void PositionChanged(double seconds);
+    void DurationChanged(double seconds);
+    // The size of the video as it is to be shown, in pixels; an empty size
+    // when the open file has no video.
+    void VideoSizeChanged(QSize pixels);
 };
 
 } // namespace quarn

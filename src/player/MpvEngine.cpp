@@ -1,16 +1,14 @@
 #include "player/MpvEngine.h"
 
-#include "common/Twips.h"
 #include "platform/Graphics.h"
-#include "player/MainWindowLogic.h"
 #include "player/VideoOutputChoice.h"
 
 #include <QFileInfo>
-#include <QScreen>
 #include <QThread>
 #include <QUrl>
 #include <clocale>
 #include <mpv/client.h>
+#include <utility>
 #include <vector>
 
 namespace quarn {
@@ -93,14 +91,8 @@ QString reasonFor(const mpv_event_end_file& end) {
 
 } // namespace
 
-MpvEngine::MpvEngine(QWidget* display, const MpvOptions& extraOptions, QObject* parent)
-    : MediaEngine(parent), display_(display), extraOptions_(extraOptions) {
-    if (display_ != nullptr) {
-        display_->setAttribute(Qt::WA_NativeWindow);
-        display_->setAttribute(Qt::WA_DontCreateNativeAncestors);
-        widthTwips_ = pixelsToTwips(display_->width());
-        heightTwips_ = pixelsToTwips(display_->height());
-    }
+MpvEngine::MpvEngine(WId videoWindow, const MpvOptions& extraOptions, QObject* parent)
+    : MediaEngine(parent), videoWindow_(videoWindow), extraOptions_(extraOptions) {
     createMpv();
 }
 
@@ -135,15 +127,15 @@ void MpvEngine::createMpv() {
     // Sound-only files show the black display, not their cover art.
     setOption(mpv_, "audio-display", "no");
     setOption(mpv_, "ao", kAudioOutputs);
-    if (display_ != nullptr) {
+    if (videoWindow_ != 0) {
         appliedOutputs_ = videoOutputs().Outputs();
         setOption(mpv_, "vo", appliedOutputs_);
 #if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
         // The video is embedded in an X11 window: only X11 contexts can serve.
         setOption(mpv_, "gpu-context", "x11egl,x11");
 #endif
-        const auto wid = static_cast<int64_t>(display_->winId());
-        mpv_set_option(mpv_, "wid", MPV_FORMAT_INT64, const_cast<int64_t*>(&wid));
+        auto wid = static_cast<int64_t>(videoWindow_);
+        mpv_set_option(mpv_, "wid", MPV_FORMAT_INT64, &wid);
     } else {
         setOption(mpv_, "vid", "no");
         setOption(mpv_, "vo", "null");
@@ -158,7 +150,7 @@ void MpvEngine::createMpv() {
     }
     mpv_observe_property(mpv_, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
     mpv_observe_property(mpv_, kDuration, "duration", MPV_FORMAT_DOUBLE);
-    if (display_ != nullptr) {
+    if (videoWindow_ != 0) {
         mpv_observe_property(mpv_, kVideoWidth, "dwidth", MPV_FORMAT_INT64);
         mpv_observe_property(mpv_, kVideoHeight, "dheight", MPV_FORMAT_INT64);
         mpv_observe_property(mpv_, kCurrentVo, "current-vo", MPV_FORMAT_STRING);
@@ -200,6 +192,7 @@ void MpvEngine::RestartAfterOutputLoss() {
     duration_ = 0;
     videoWidth_ = 0;
     videoHeight_ = 0;
+    reportedSize_ = QSize();
     paused_ = false;
     stopped_ = false;
     createMpv();
@@ -246,6 +239,9 @@ void MpvEngine::drainEvents() {
         }
         handleEvent(*event);
     }
+    if (std::exchange(sizeChanged_, false)) {
+        videoSizeReported();
+    }
 }
 
 void MpvEngine::handleEvent(const mpv_event& event) {
@@ -283,11 +279,13 @@ void MpvEngine::handleEvent(const mpv_event& event) {
             position_ = ours && change.format == MPV_FORMAT_DOUBLE
                             ? *static_cast<const double*>(change.data)
                             : 0.0;
+            emit PositionChanged(position_);
             break;
         case kDuration:
             duration_ = ours && change.format == MPV_FORMAT_DOUBLE
                             ? *static_cast<const double*>(change.data)
                             : 0.0;
+            emit DurationChanged(duration_);
             break;
         case kVideoWidth:
         case kVideoHeight: {
@@ -295,7 +293,9 @@ void MpvEngine::handleEvent(const mpv_event& event) {
                                            ? *static_cast<const std::int64_t*>(change.data)
                                            : 0;
             (event.reply_userdata == kVideoWidth ? videoWidth_ : videoHeight_) = value;
-            videoSizeReported();
+            // Both halves of a new size come together: told once mpv has
+            // said all it has to say for now.
+            sizeChanged_ = true;
             break;
         }
         case kCurrentVo:
@@ -413,16 +413,12 @@ void MpvEngine::refused(const QString& reason) {
 }
 
 void MpvEngine::videoSizeReported() {
-    if (display_ == nullptr || videoWidth_ <= 0 || videoHeight_ <= 0) {
-        return; // no video: the display keeps its size
+    const QSize size =
+        videoWidth_ > 0 && videoHeight_ > 0 ? QSize(int(videoWidth_), int(videoHeight_)) : QSize();
+    if (size != reportedSize_) {
+        reportedSize_ = size;
+        emit VideoSizeChanged(size);
     }
-    QSize available(1 << 15, 1 << 15);
-    if (const QScreen* screen = display_->screen()) {
-        available = screen->availableGeometry().size();
-    }
-    const QSize fitted = FitVideoToScreen(QSize(int(videoWidth_), int(videoHeight_)), available);
-    SetWidth(pixelsToTwips(fitted.width()));
-    SetHeight(pixelsToTwips(fitted.height()));
 }
 
 void MpvEngine::startLoading(const QString& path, Purpose purpose, double startAt) {
@@ -436,7 +432,7 @@ void MpvEngine::startLoading(const QString& path, Purpose purpose, double startA
         paused_ = false;
     }
     setFlag("pause", paused_);
-    SetVisible(true);
+    emit Loading();
     ++loadSerial_;
     if (startAt > 0) {
         command({"loadfile", fileTarget(path), "replace",
@@ -519,26 +515,6 @@ void MpvEngine::SetCurrentPosition(double seconds) {
 
 double MpvEngine::Duration() const {
     return duration_;
-}
-
-void MpvEngine::SetWidth(double twips) {
-    widthTwips_ = twips;
-    if (display_ != nullptr) {
-        display_->resize(twipsToPixels(twips), display_->height());
-    }
-}
-
-void MpvEngine::SetHeight(double twips) {
-    heightTwips_ = twips;
-    if (display_ != nullptr) {
-        display_->resize(display_->width(), twipsToPixels(twips));
-    }
-}
-
-void MpvEngine::SetVisible(bool visible) {
-    if (display_ != nullptr) {
-        display_->setVisible(visible);
-    }
 }
 
 void MpvEngine::SetSpeed(double factor) {

@@ -2,7 +2,6 @@
 
 #include "player/MediaEngine.h"
 
-#include <QPointer>
 #include <QWidget>
 #include <atomic>
 #include <cstdint>
@@ -19,9 +18,9 @@ namespace quarn {
 // Options handed to mpv before it starts, on top of the player's own.
 using MpvOptions = std::vector<std::pair<QString, QString>>;
 
-// The media engine over libmpv. With a display widget the video is drawn into
-// it (mpv's own output embedded in the widget's native window); without one the
-// engine plays sound only.
+// The media engine over libmpv. With a video window the video is drawn into it
+// (mpv's own output embedded in that native window); without one the engine
+// plays sound only.
 //
 // The user-interface thread never waits for mpv: commands go to mpv without
 // waiting for their result, and everything the engine knows of mpv (the
@@ -30,7 +29,7 @@ using MpvOptions = std::vector<std::pair<QString, QString>>;
 class MpvEngine final : public MediaEngine {
     Q_OBJECT
 public:
-    explicit MpvEngine(QWidget* display, const MpvOptions& extraOptions = {},
+    explicit MpvEngine(WId videoWindow, const MpvOptions& extraOptions = {},
                        QObject* parent = nullptr);
     ~MpvEngine() override;
 
@@ -43,11 +42,6 @@ public:
     double CurrentPosition() const override;
     void SetCurrentPosition(double seconds) override;
     double Duration() const override;
-    double Width() const override { return widthTwips_; }
-    void SetWidth(double twips) override;
-    double Height() const override { return heightTwips_; }
-    void SetHeight(double twips) override;
-    void SetVisible(bool visible) override;
     void SetSpeed(double factor) override;
     void RestartAfterOutputLoss() override;
 
@@ -77,15 +71,15 @@ private:
     void refused(const QString& reason);
 
     mpv_handle* mpv_ = nullptr;
-    QPointer<QWidget> display_;
+    WId videoWindow_ = 0;
     MpvOptions extraOptions_;
     QString fileName_;
-    double widthTwips_ = 0;
-    double heightTwips_ = 0;
     double position_ = 0;
     double duration_ = 0;
     std::int64_t videoWidth_ = 0; // mpv's display size of the video, 0 when none
     std::int64_t videoHeight_ = 0;
+    QSize reportedSize_;
+    bool sizeChanged_ = false;
     bool paused_ = false;
     bool stopped_ = false;
     QByteArray appliedOutputs_; // the "vo" option as last handed to mpv

@@ -130,13 +130,5 @@ TEST_F(CmdlgTest, PresetNamesAreCutToLeaveRoomForTheirNul) {
     EXPECT_EQ(CMDLG.FileName(), QString(1023, u'x'));
 }
 
-TEST_F(CmdlgTest, ResizingKeepsTheDesignSize) {
-    CMDLG.Resize(100, 5000);
-    EXPECT_EQ(QSize(CMDLG.Width(), CMDLG.Height()), QSize(720, 705));
-    // Drawn by the skin generator; without it the component goes on without a picture.
-    EXPECT_EQ(CMDLG.Picture().size(),
-              QFile::exists(QStringLiteral(":/skins/cmdlg.gif")) ? QSize(48, 48) : QSize());
-}
-
 } // namespace
 } // namespace quarn

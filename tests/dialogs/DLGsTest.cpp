@@ -210,12 +210,5 @@ TEST_F(DLGsTest, CancelledFileDialogsGiveNothing) {
     EXPECT_EQ(DLGs1.ShowFileSave(&parent_), QString());
 }
 
-TEST_F(DLGsTest, ResizingKeepsTheDesignSize) {
-    DLGs1.Resize(15, 15);
-    EXPECT_EQ(QSize(DLGs1.Width(), DLGs1.Height()), QSize(720, 720));
-    EXPECT_EQ(DLGs1.Picture().size(),
-              QFile::exists(QStringLiteral(":/skins/dlgs.gif")) ? QSize(48, 48) : QSize());
-}
-
 } // namespace
 } // namespace quarn

@@ -7,18 +7,18 @@
 using namespace quarn;
 using platform::ScreenSaver;
 
-// Each case runs in a process of its own, so each gets a fresh switch and bus.
+// Each case runs in a process of its own, so each gets a fresh bus.
 class ScreenSaverTest : public ::testing::Test {
 protected:
     void SetUp() override { bus.becomeSessionBus(); }
-    void TearDown() override { ScreenSaver::instance().SetActive(true); }
+    void TearDown() override { saver.SetActive(true); }
 
     test::PrivateBus bus;
+    ScreenSaver saver;
 };
 
 TEST_F(ScreenSaverTest, HoldingOffInhibitsOnceAndSwitchingOnReleases) {
     test::ScreenSaverStandIn service(bus.address());
-    ScreenSaver& saver = ScreenSaver::instance();
     saver.SetActive(false);
     EXPECT_TRUE(saver.IsHeldOff());
     EXPECT_EQ(service.inhibitions(), 1);
@@ -35,7 +35,6 @@ TEST_F(ScreenSaverTest, HoldingOffInhibitsOnceAndSwitchingOnReleases) {
 }
 
 TEST_F(ScreenSaverTest, WithoutAServiceNothingHappensAndNothingFails) {
-    ScreenSaver& saver = ScreenSaver::instance();
     saver.SetActive(false);
     EXPECT_TRUE(saver.IsHeldOff());
     saver.SetActive(true);
@@ -44,7 +43,7 @@ TEST_F(ScreenSaverTest, WithoutAServiceNothingHappensAndNothingFails) {
 
 TEST(ScreenSaverWithoutBus, NothingHappensAndNothingFails) {
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/quarn-test-bus");
-    ScreenSaver& saver = ScreenSaver::instance();
+    ScreenSaver saver;
     saver.SetActive(false);
     saver.SetActive(true);
     EXPECT_FALSE(saver.IsHeldOff());

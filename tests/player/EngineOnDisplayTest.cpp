@@ -57,8 +57,9 @@ TEST(EngineOnDisplay, AConnectionOfTheEngineThatBreaksIsReportedAndTheEngineStar
     window.resize(400, 300);
     QWidget display(&window);
     display.setGeometry(8, 8, 320, 240);
+    display.setAttribute(Qt::WA_NativeWindow);
     window.show();
-    MpvEngine engine(&display, {{QStringLiteral("ao"), QStringLiteral("null")}});
+    MpvEngine engine(display.winId(), {{QStringLiteral("ao"), QStringLiteral("null")}});
     platform::HandleBrokenXConnections([&] { engine.RestartAfterOutputLoss(); });
     QSignalSpy opened(&engine, &MediaEngine::Opened);
     QSignalSpy failed(&engine, &MediaEngine::Failed);

@@ -1,12 +1,11 @@
-#include "common/Globals.h"
-#include "platform/MovieMod.h"
-#include "shaping/TheShyt.h"
-#include "splash/FrmAbout.h"
-#include "support/WindowsFixture.h"
-#include "toolbar/Menus.h"
+#include "platform/SystemVersion.h"
+#include "shaping/WindowShaping.h"
+#include "splash/AboutBox.h"
+#include "splash/AboutLogic.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QFontInfo>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -55,21 +54,20 @@ QImage framePicture(int frame) {
     return image;
 }
 
-class AboutBoxTest : public test::WindowsFixture {
+class AboutBoxTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        WindowsFixture::SetUp();
         for (int frame = 1; frame <= 4; ++frame) {
             ASSERT_TRUE(framePicture(frame).save(about::FramePath(folder.path(), frame), "BMP"));
         }
-        box.SetFrameFolder(folder.path());
+        box = std::make_unique<AboutBox>(folder.path());
     }
 
     void expectShowing(int frame) {
         const QImage expected = framePicture(frame);
-        EXPECT_EQ(box.Picture1().Picture(), expected) << "frame " << frame;
-        EXPECT_EQ(box.Picture1().size(), expected.size()) << "frame " << frame;
-        EXPECT_EQ(box.Picture1().mask(), GetSkinRegion(expected)) << "frame " << frame;
+        EXPECT_EQ(box->Picture1().Picture(), expected) << "frame " << frame;
+        EXPECT_EQ(box->Picture1().size(), expected.size()) << "frame " << frame;
+        EXPECT_EQ(box->Picture1().mask(), GetSkinRegion(expected)) << "frame " << frame;
     }
 
     void moveWith(QWidget& target, QPoint at, Qt::MouseButtons buttons) {
@@ -79,38 +77,35 @@ protected:
     }
 
     QTemporaryDir folder;
-    FrmAbout box;
+    std::unique_ptr<AboutBox> box;
 };
 
 } // namespace
 
-TEST_F(AboutBoxTest, LoadShapesThePicturesSetsTheVersionLineAndStartsTheAnimation) {
-    EXPECT_TRUE(box.Picture1().HasBorder());
-    EXPECT_EQ(box.Picture1().geometry(), QRect(40, 40, 110, 148));
-    box.Load();
-    EXPECT_EQ(box.windowTitle(), "About...");
-    EXPECT_EQ(box.size(), QSize(358, 402));
-    EXPECT_EQ(FrmAbout::AboutFrame, 1);
-    for (PictureBox* picture : {&box.Picture1(), &box.Picture2()}) {
+TEST_F(AboutBoxTest, ShapesItsPicturesSetsTheVersionLineAndStartsTheAnimation) {
+    EXPECT_EQ(box->AboutFrame(), 1);
+    for (PictureBox* picture : {&box->Picture1(), &box->Picture2()}) {
         EXPECT_FALSE(picture->HasBorder());
         EXPECT_EQ(picture->size(), picture->Picture().size());
         EXPECT_EQ(picture->mask(), GetSkinRegion(picture->Picture()));
     }
-    EXPECT_EQ(box.Label1().text(), "Windows Version");
-    EXPECT_EQ(box.Label2().text(), "OK");
-    EXPECT_EQ(box.MyWinVer().text(), about::WinVerCaption(GetWinVer()));
-    EXPECT_EQ(box.MyWinVer().ForeColour(), colourWord(128, 255, 255));
-    EXPECT_TRUE(box.Timer1.isActive());
-    EXPECT_EQ(box.Timer1.interval(), 200);
+    EXPECT_EQ(box->Label1().text(), "Windows Version");
+    EXPECT_EQ(box->Label2().text(), "OK");
+    EXPECT_EQ(box->MyWinVer().text(), about::WinVerCaption(GetWinVer()));
+    EXPECT_EQ(box->MyWinVer().ForeColour(), colourWord(128, 255, 255));
+    // The casual face stands in for the one the design asks for.
+    EXPECT_EQ(QFontInfo(box->Label2().font()).family(), "Comic Neue");
+    EXPECT_TRUE(box->AnimationTimer().isActive());
+    EXPECT_EQ(box->AnimationTimer().interval(), 200);
 }
 
 TEST_F(AboutBoxTest, TheTimerShowsTheNextFrameReshapedAlsoWhileHidden) {
-    box.Load();
-    EXPECT_FALSE(box.isVisible());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return FrmAbout::AboutFrame == 3; }, 2000));
+    EXPECT_FALSE(box->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box->AboutFrame() == 3; }, 2000));
     expectShowing(3);
+    box->AnimationTimer().stop();
     for (const int frame : {4, 1, 2}) {
-        box.Timer1_Timer();
+        box->NextFrame();
         expectShowing(frame);
     }
 }
@@ -121,55 +116,34 @@ TEST_F(AboutBoxTest, AMissingOrUnreadableFrameKeepsThePictureAndTheAnimationGoes
     ASSERT_TRUE(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
     broken.write("BM not really a picture");
     broken.close();
-    box.Load();
-    box.Timer1_Timer();
+    box->AnimationTimer().stop();
+    box->NextFrame();
     expectShowing(2);
-    box.Timer1_Timer(); // 3 is missing
-    box.Timer1_Timer(); // 4 cannot be read
-    EXPECT_EQ(FrmAbout::AboutFrame, 4);
+    box->NextFrame(); // 3 is missing
+    box->NextFrame(); // 4 cannot be read
+    EXPECT_EQ(box->AboutFrame(), 4);
     expectShowing(2);
-    box.Timer1_Timer();
+    box->NextFrame();
     expectShowing(1);
 }
 
 TEST_F(AboutBoxTest, RightButtonAloneOverTheBackgroundReadsItsColourAndPlace) {
-    box.Load();
-    box.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    box->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(box.get()));
     const QPoint at(20, 250);
-    ASSERT_EQ(box.childAt(at), nullptr);
-    box.MyWinVer().setText(QStringLiteral("unchanged"));
-    moveWith(box, at, Qt::LeftButton);
-    moveWith(box, at, Qt::LeftButton | Qt::RightButton);
-    moveWith(box.Label1(), QPoint(10, 10), Qt::RightButton);
-    moveWith(box.Picture2(), QPoint(50, 40), Qt::RightButton);
-    EXPECT_EQ(box.MyWinVer().text(), "unchanged");
+    ASSERT_EQ(box->childAt(at), nullptr);
+    box->MyWinVer().setText(QStringLiteral("unchanged"));
+    moveWith(*box, at, Qt::LeftButton);
+    moveWith(*box, at, Qt::LeftButton | Qt::RightButton);
+    moveWith(box->Label1(), QPoint(10, 10), Qt::RightButton);
+    moveWith(box->Picture2(), QPoint(50, 40), Qt::RightButton);
+    EXPECT_EQ(box->MyWinVer().text(), "unchanged");
 
     const QRgb background = loadPicture(QStringLiteral(":/skins/about.png")).pixel(at);
-    moveWith(box, at, Qt::RightButton);
-    EXPECT_EQ(box.MyWinVer().text(),
+    moveWith(*box, at, Qt::RightButton);
+    EXPECT_EQ(box->MyWinVer().text(),
               about::ColourReadout(colourWordFromRgb(background), 300, 3750));
     // Dragged off the window, nothing can be read there.
-    moveWith(box, QPoint(-5, 400), Qt::RightButton);
-    EXPECT_EQ(box.MyWinVer().text(), "-1    [-75,6000]");
-}
-
-using AboutMenuTest = test::WindowsFixture;
-
-TEST_F(AboutMenuTest, AboutTwiceLeavesOneBoxAndOKHidesItWithoutStoppingTheAnimation) {
-    menus().mnuSaverItems_Click(1);
-    menus().mnuSaverItems_Click(1);
-    int boxes = 0;
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        boxes += qobject_cast<FrmAbout*>(window) != nullptr;
-    }
-    EXPECT_EQ(boxes, 1);
-    EXPECT_TRUE(frmAbout().isVisible());
-
-    QTest::mouseClick(&frmAbout().Label2(), Qt::LeftButton);
-    EXPECT_FALSE(frmAbout().isVisible());
-    ASSERT_TRUE(QTest::qWaitFor([] { return FrmAbout::AboutFrame == 3; }, 2000));
-    menus().mnuSaverItems_Click(1);
-    EXPECT_TRUE(frmAbout().isVisible());
-    EXPECT_EQ(FrmAbout::AboutFrame, 3) << "not loaded again";
+    moveWith(*box, QPoint(-5, 400), Qt::RightButton);
+    EXPECT_EQ(box->MyWinVer().text(), "-1    [-75,6000]");
 }

@@ -3,12 +3,12 @@
 #include "player/MediaEngine.h"
 
 #include <QStringList>
-#include <functional>
 
 namespace quarn::test {
 
-// A media engine that plays nothing: it records the commands it is given and
-// reports whatever position, length and size the test sets.
+// A media engine that plays nothing: it records the commands it is given,
+// opens every file at once unless told to refuse, and reports whatever
+// position and length the test sets.
 class FakeEngine : public MediaEngine {
     Q_OBJECT
 public:
@@ -43,15 +43,19 @@ public:
         position = seconds;
     }
     double Duration() const override { return duration; }
-    double Width() const override { return width; }
-    void SetWidth(double twips) override { width = twips; }
-    double Height() const override { return height; }
-    void SetHeight(double twips) override { height = twips; }
-    void SetVisible(bool v) override { visible = v; }
     void SetSpeed(double factor) override { speed = factor; }
     void RestartAfterOutputLoss() override { calls << QStringLiteral("Restart"); }
 
-    void EmitEndOfStream() { emit EndOfStream(0); }
+    // What the real engine reports as a file plays.
+    void Report(double newPosition, double newDuration) {
+        position = newPosition;
+        duration = newDuration;
+        emit PositionChanged(position);
+    }
+    void End() {
+        playing = false;
+        emit EndOfStream(0);
+    }
 
     QStringList calls;
     QString fileName;
@@ -60,9 +64,6 @@ public:
     int refuseCode = EngineError::kCannotPlay;
     double position = 0;
     double duration = 0;
-    double width = 3585;
-    double height = 2715;
-    bool visible = true;
     double speed = 1.0;
 };
 

@@ -2,6 +2,8 @@
 
 #include <QThread>
 
+#include <algorithm>
+
 #include <cmath>
 #include <stdexcept>
 
@@ -51,6 +53,19 @@ void PlayerWindows::skipIntro(int timeoutMs) {
 }
 
 void PlayerWindows::start(const QStringList& args, const QProcessEnvironment& env) {
+    // Given files, the player comes up at once; otherwise after its splash.
+    const qsizetype optionsEnd = args.indexOf(QStringLiteral("--"));
+    const bool files = optionsEnd >= 0
+                           ? optionsEnd + 1 < args.size()
+                           : std::any_of(args.begin(), args.end(), [](const QString& a) {
+                                 return !a.startsWith(QLatin1Char('-'));
+                             });
+    if (files) {
+        player = desktop->start(kProgram, args, env);
+        windows = {};
+        waitForPlayerWindows();
+        return;
+    }
     launch(args, env);
     skipIntro();
 }

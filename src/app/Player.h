@@ -1,0 +1,92 @@
+#pragma once
+
+#include "dialogs/Cmdlg.h"
+#include "platform/ScreenSaver.h"
+#include "player/MainWindow.h"
+#include "player/MediaEngine.h"
+#include "splash/AboutBox.h"
+#include "splash/Splash.h"
+#include "toolbar/EffectsMenu.h"
+#include "toolbar/TitleStrip.h"
+#include "toolbar/Toolbar.h"
+#include "tray/TrayIcon.h"
+
+#include <QObject>
+#include <functional>
+#include <memory>
+
+namespace quarn {
+
+// What the player takes from the world outside its windows: the real things
+// in the program, stand-ins in tests.
+struct PlayerServices {
+    // A media engine drawing into the given native window (0: sound only).
+    std::function<std::unique_ptr<MediaEngine>(WId videoWindow)> makeEngine;
+    platform::ScreenSaverSwitch* screenSaver = nullptr;
+    // A message box with one OK button; the detail, if any, goes under the text.
+    std::function<void(const QString& text, const QString& title, const QString& detail)> message;
+    std::unique_ptr<FileDialogBackend> fileDialogs;
+    // Where the intro and the About box's frame pictures are.
+    QString programDirectory;
+};
+
+// The player: it owns its windows, the tray icon and the media engine, builds
+// them in this order, and connects them. The windows tell of what the user
+// does; what that means for the engine, the screen saver and the other
+// windows is decided here.
+class Player : public QObject {
+    Q_OBJECT
+public:
+    explicit Player(PlayerServices services);
+    ~Player() override;
+
+    // Without files, the splash comes up with its intro and gives way to the
+    // player's windows when the intro ends or is clicked away. With files the
+    // player's windows come up at once and the first file plays.
+    void Start(const QStringList& files = {});
+
+    // What the toolbar's buttons do.
+    void Open();
+    void OpenPath(const QString& path);
+    void Play();
+    void Pause();
+    void Stop();
+    void Exit();
+
+    // The parts, for those who look on (tests).
+    MainWindow& Main() { return main_; }
+    MediaEngine& Engine() { return *engine_; }
+    TitleStrip& Title() { return title_; }
+    Toolbar& Bar() { return bar_; }
+    Splash& StartWindow() { return splash_; }
+    TrayIcon& Tray() { return tray_; }
+    Cmdlg& FileDialog() { return fileDialog_; }
+    AboutBox* About() { return about_.get(); }
+    EffectsMenu& Effects();
+    void ShowAbout();
+
+private:
+    void showPlayer(bool afterIntro);
+    void fileOpened();
+    void refused(int code, const QString& reason);
+    void ended();
+    void failed(const QString& reason);
+    void updateReadout();
+    void restoreMain();
+    void dockCompanions();
+
+    PlayerServices services_;
+    MainWindow main_;
+    std::unique_ptr<MediaEngine> engine_;
+    TitleStrip title_;
+    Toolbar bar_;
+    Splash splash_;
+    std::unique_ptr<MediaEngine> intro_;
+    TrayIcon tray_;
+    Cmdlg fileDialog_;
+    std::unique_ptr<EffectsMenu> effects_;
+    std::unique_ptr<AboutBox> about_;
+    bool playerShown_ = false;
+};
+
+} // namespace quarn

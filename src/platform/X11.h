@@ -1,0 +1,14 @@
+#pragma once
+
+// The one way the platform layer reaches the X display the toolkit is
+// connected to. Both are null where the program does not run on X11.
+
+struct _XDisplay;
+struct xcb_connection_t;
+
+namespace quarn::platform {
+
+_XDisplay* X11Display();
+xcb_connection_t* X11Connection();
+
+} // namespace quarn::platform

@@ -1,0 +1,203 @@
+#include "player/MainWindow.h"
+
+#include "forms/Designs.h"
+#include "player/Layout.h"
+#include "shaping/WindowShaping.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+
+namespace quarn {
+
+namespace d = design::frmMain;
+
+namespace {
+
+// The video display: a native window of its own for the engine to draw into.
+// Presses on the picture stay here: only the window's margins move the window.
+class VideoDisplay : public QWidget {
+public:
+    explicit VideoDisplay(QWidget* parent) : QWidget(parent) {
+        setObjectName(QStringLiteral("TheShow"));
+        setGeometry(pixelRect(d::kTheShow));
+        setDesignColours(*this, colourWord(0, 0, 0), colourWord(0, 0, 0));
+        setAttribute(Qt::WA_NativeWindow);
+        setAttribute(Qt::WA_DontCreateNativeAncestors);
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override { event->accept(); }
+};
+
+const char* const kSeekBarStyle = R"(
+QScrollBar:horizontal { background: #0b1522; border: 1px solid #1d3550; height: 9px; margin: 0 9px; }
+QScrollBar:horizontal:disabled { background: #0a0f16; border-color: #141e2a; }
+QScrollBar::handle:horizontal { background: #5895c1; min-width: 12px; border-radius: 2px; }
+QScrollBar::handle:horizontal:hover { background: #7ab1da; }
+QScrollBar::handle:horizontal:disabled { background: #2a3a4a; }
+QScrollBar::add-line:horizontal, QScrollBar::sub-line:horizontal {
+    background: #162a40; border: 1px solid #1d3550; width: 8px; subcontrol-origin: margin; }
+QScrollBar::add-line:horizontal { subcontrol-position: right; }
+QScrollBar::sub-line:horizontal { subcontrol-position: left; }
+QScrollBar::add-page:horizontal, QScrollBar::sub-page:horizontal { background: none; }
+)";
+
+QSize designDisplaySize() {
+    return pixelRect(d::kTheShow).size();
+}
+
+} // namespace
+
+MainWindow::MainWindow()
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), display_(new VideoDisplay(this)),
+      seekBar_(new QScrollBar(Qt::Horizontal, this)),
+      backgroundTile_(new PictureBox(this, "Picture3", d::kPicture3,
+                                     loadPicture(QString::fromLatin1(d::kPicture3Picture)), false)),
+      displaySize_(designDisplaySize()) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QString::fromLatin1(d::kCaption));
+    makeBorderless(*this);
+    setDesignColours(*this, d::kBackColour, d::kForeColour);
+    resize(pixelRect({0, 0, d::kClientWidth, d::kClientHeight}).size());
+
+    seekBar_->setObjectName(QStringLiteral("HScroll1"));
+    seekBar_->setGeometry(pixelRect(d::kHScroll1));
+    seekBar_->setRange(0, 0);
+    // A click on the track moves the bar by one second, like the arrows.
+    seekBar_->setPageStep(1);
+    seekBar_->setStyleSheet(QString::fromLatin1(kSeekBarStyle));
+    seekBar_->setEnabled(false);
+    // Only the user's dragging of the thumb seeks; clicks on the arrows or the
+    // track, and the bar following the playing position, do not.
+    connect(seekBar_, &QScrollBar::sliderMoved, this, &MainWindow::seekRequested);
+
+    backgroundTile_->AutoSize();
+    backgroundTile_->hide();
+    // The window is never seen at its design size, only fitted around its display.
+    fitAroundDisplay();
+    centerOnScreen(*this);
+}
+
+WId MainWindow::VideoWindow() {
+    return display_->winId();
+}
+
+void MainWindow::ShowVideo(QSize video) {
+    if (video.isEmpty()) {
+        return; // sound only: the display keeps its size
+    }
+    const QScreen* shown = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    displaySize_ = FitVideoToScreen(video, shown->availableGeometry().size());
+    const QSize before = size();
+    fitAroundDisplay();
+    if (size() != before) {
+        // Grown for a new video, the group stays wholly on the screen.
+        const TwipsPoint at =
+            GroupOnScreen(toTwips(geometry()), toTwips(shown->availableGeometry()));
+        move(twipsToPixels(at.left), twipsToPixels(at.top));
+    }
+}
+
+void MainWindow::ShowDisplay() {
+    display_->show();
+}
+
+void MainWindow::ShowOpened() {
+    display_->show();
+    seekBar_->setEnabled(true);
+}
+
+void MainWindow::ShowEnded() {
+    seekBar_->setEnabled(false);
+    display_->hide();
+    displaySize_ = designDisplaySize();
+    fitAroundDisplay();
+}
+
+void MainWindow::ShowReadout(const Readout& readout) {
+    seekBar_->setMaximum(readout.maximum);
+    // The user's hand on the thumb wins over the playing position.
+    if (!seekBar_->isSliderDown()) {
+        seekBar_->setValue(readout.value);
+    }
+}
+
+void MainWindow::fitAroundDisplay() {
+    display_->resize(displaySize_);
+    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) {
+        return;
+    }
+    const MainWindowLayout around =
+        MainWindowAround(pixelsToTwips(displaySize_.width()), pixelsToTwips(displaySize_.height()));
+    seekBar_->setGeometry(toPixels(around.seekBar));
+    resize(twipsToPixels(around.width), twipsToPixels(around.height));
+}
+
+void MainWindow::RePaint() {
+    update();
+}
+
+void MainWindow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QImage& tile = backgroundTile_->Picture();
+    const QSize tilePixels = backgroundTile_->size();
+    for (const TwipsPoint& at :
+         TilePositions(pixelsToTwips(width()), pixelsToTwips(height()),
+                       pixelsToTwips(tilePixels.width()), pixelsToTwips(tilePixels.height()))) {
+        painter.drawImage(QRect(QPoint(twipsToPixels(at.left), twipsToPixels(at.top)), tilePixels),
+                          tile);
+    }
+}
+
+void MainWindow::CenterForm(QWidget& form) const {
+    const QScreen* on = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    const QRect area = on->geometry();
+    const TwipsPoint at =
+        CenteredPosition(pixelsToTwips(area.width()), pixelsToTwips(area.height()),
+                         pixelsToTwips(form.width()), pixelsToTwips(form.height()));
+    form.move(area.topLeft() + QPoint(twipsToPixels(at.left), twipsToPixels(at.top)));
+}
+
+void MainWindow::SetSpeed(std::int32_t speed) {
+    if (speed > 0) {
+        emit speedRequested(speed / 1000.0);
+    }
+}
+
+void MainWindow::mousePressEvent(QMouseEvent* event) {
+    // Any button on the margins moves the window.
+    event->accept();
+    DragWindow(*this, event->globalPosition().toPoint(), event->button());
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    emit geometryChanged(geometry());
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    RePaint();
+    emit geometryChanged(geometry());
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) {
+        // Back in the normal state, the window fits the display again.
+        fitAroundDisplay();
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // The window has no close button of its own; a close from the desktop
+    // (the window manager's close keys) ends the program, as Exit does,
+    // rather than leaving the player without its main window.
+    event->ignore();
+    emit closeRequested();
+}
+
+} // namespace quarn

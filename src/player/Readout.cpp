@@ -1,0 +1,66 @@
+#include "player/Readout.h"
+
+#include "common/Rounding.h"
+
+#include <algorithm>
+
+namespace quarn {
+
+QString TimeString(std::int32_t seconds) {
+    if (seconds < 0) {
+        // Whole-minute arithmetic below assumes a non-negative count.
+        const std::int64_t magnitude = -static_cast<std::int64_t>(seconds);
+        return QStringLiteral("-") +
+               TimeString(static_cast<std::int32_t>(std::min<std::int64_t>(magnitude, INT32_MAX)));
+    }
+    const std::int32_t minutesTotal = seconds / 60;
+    const std::int32_t hours = minutesTotal / 60;
+    const std::int32_t minutes = minutesTotal % 60;
+    const std::int32_t secs = seconds % 60;
+    auto twoDigits = [](std::int32_t n) { return QStringLiteral("%1").arg(n, 2, 10, QChar('0')); };
+    if (hours != 0) {
+        return QStringLiteral("%1:%2:%3").arg(hours).arg(twoDigits(minutes), twoDigits(secs));
+    }
+    return QStringLiteral("%1:%2").arg(minutes).arg(twoDigits(secs));
+}
+
+QString GetFileName(const QString& path) {
+    qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
+#if defined(Q_OS_WIN)
+    cut = std::max(cut, path.lastIndexOf(QLatin1Char('\\')));
+#endif
+    return path.mid(cut + 1);
+}
+
+QString SongTitle(const QString& fileName) {
+    const QString gap(4, QLatin1Char(' '));
+    if (fileName.size() < 4) {
+        return fileName + gap;
+    }
+    return fileName.left(fileName.size() - 4) + gap;
+}
+
+QString MarqueeStep(const QString& title) {
+    if (title.isEmpty()) {
+        return title;
+    }
+    // A character outside the basic plane is two UTF-16 units; it moves as one.
+    const qsizetype first = title.at(0).isHighSurrogate() && title.size() > 1 ? 2 : 1;
+    return title.mid(first) + title.left(first);
+}
+
+std::optional<Readout> PlaybackReadout(double position, double duration) {
+    if (!(position > 0)) {
+        return std::nullopt;
+    }
+    Readout readout;
+    readout.caption =
+        TimeString(roundToInt32(position)) + QLatin1Char('/') + TimeString(roundToInt32(duration));
+    // The value stays within the range even when the engine reports a
+    // position past the length it reports (or no length at all).
+    readout.maximum = std::max(0, roundToInt32(duration));
+    readout.value = std::clamp(roundToInt32(position), 0, readout.maximum);
+    return readout;
+}
+
+} // namespace quarn

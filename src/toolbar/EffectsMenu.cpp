@@ -1,0 +1,32 @@
+#include "toolbar/EffectsMenu.h"
+
+#include "forms/Designs.h"
+#include "forms/FormKit.h"
+
+namespace quarn {
+
+namespace d = design::menus;
+
+EffectsMenu::EffectsMenu() : menu_(new QMenu(QString::fromLatin1(d::kMnuSavers), this)) {
+    setObjectName(QStringLiteral("Menus"));
+    setWindowTitle(QString::fromLatin1(d::kCaption));
+    setWindowIcon(loadIcon(QString::fromLatin1(d::kIcon)));
+    resize(pixelRect({0, 0, d::kClientWidth, d::kClientHeight}).size());
+    menu_->setObjectName(QStringLiteral("mnuSavers"));
+    melter_ = menu_->addAction(QString::fromLatin1(d::kMelter));
+    melter_->setObjectName(QStringLiteral("mnuSaverItems0"));
+    about_ = menu_->addAction(QString::fromLatin1(d::kAbout));
+    about_->setObjectName(QStringLiteral("mnuSaverItems1"));
+}
+
+void EffectsMenu::Popup(QPoint at) {
+    // The chosen item is told of once the menu has gone.
+    const QAction* chosen = menu_->exec(at);
+    if (chosen == melter_) {
+        emit meltChosen();
+    } else if (chosen == about_) {
+        emit aboutChosen();
+    }
+}
+
+} // namespace quarn
