@@ -2,8 +2,10 @@
 #include "player/VideoOutputChoice.h"
 #include "support/MediaFixtures.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWidget>
@@ -207,6 +209,19 @@ TEST_F(MpvEngineTest, PlaysOddlyNamedFilesAsFiles) {
         EXPECT_TRUE(open(media::OddlyNamedCopy(QString::fromUtf8(name)))) << name;
         EXPECT_TRUE(waitFor([&] { return std::abs(engine->Duration() - 3.0) < 0.1; })) << name;
     }
+}
+
+TEST_F(MpvEngineTest, NamesRelativeToTheCurrentFolderThatLookLikeOptionsOrUrlsPlayAsFiles) {
+    const QString folder = QFileInfo(media::OddlyNamedCopy(QStringLiteral("--help"))).path();
+    media::OddlyNamedCopy(QStringLiteral("av://lavfi:testsrc"));
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(folder));
+    for (const char* name : {"--help", "av://lavfi:testsrc"}) {
+        EXPECT_TRUE(open(QString::fromLatin1(name))) << name;
+        // mpv's own "--help" or its test picture would have no such length.
+        EXPECT_TRUE(waitFor([&] { return std::abs(engine->Duration() - 3.0) < 0.1; })) << name;
+    }
+    QDir::setCurrent(before);
 }
 
 TEST_F(MpvEngineTest, AnEmptyNameClosesTheFile) {
