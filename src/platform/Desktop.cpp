@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
@@ -93,8 +95,20 @@ void CancelSystemMove(QWidget& window) {
 #endif
 }
 
-QString ProgramDirectory() {
-    return QCoreApplication::applicationDirPath();
+QString DataDirectoryFor(const QString& programFolder) {
+    const QDir folder(programFolder);
+    if (folder.exists(QStringLiteral("intro.mp3"))) {
+        return programFolder;
+    }
+    const QFileInfo installed(folder.filePath(QStringLiteral("../share/quarn-media-player")));
+    if (installed.isDir()) {
+        return installed.canonicalFilePath();
+    }
+    return programFolder;
+}
+
+QString DataDirectory() {
+    return DataDirectoryFor(QCoreApplication::applicationDirPath());
 }
 
 } // namespace quarn::platform

@@ -19,7 +19,13 @@ bool ActivateWindowByTitle(const QString& title);
 // pointer yet (the button was released first).
 void CancelSystemMove(QWidget& window);
 
-// The directory of the running program, where the files that ship beside it live.
-QString ProgramDirectory();
+// The folder of the files the program reads at run time (the intro sound, the
+// About animation's frames). For a program in `programFolder`: that folder
+// when the files are beside it (as in the build tree), else the installed
+// data folder <prefix>/share/quarn-media-player when there is one, else the
+// program's folder all the same.
+QString DataDirectoryFor(const QString& programFolder);
+// DataDirectoryFor() of the running program's folder.
+QString DataDirectory();
 
 } // namespace quarn::platform

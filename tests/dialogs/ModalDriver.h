@@ -12,11 +12,6 @@
 class QDialog;
 class QFileDialog;
 
-// Readable failure messages for texts.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace quarn::test {
 
 // Answers the modal dialogs that the code under test opens (Qt's own, not the

@@ -3,6 +3,7 @@
 // formats the program reads.
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
@@ -27,10 +28,20 @@ QImage committed(const QString& name) {
     return QImage(committedDir + "/" + name);
 }
 
+// Every file under a folder and its subfolders, relative to it, in order.
+QStringList filesUnder(const QString& folder) {
+    QStringList names;
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        names << QDir(folder).relativeFilePath(it.next());
+    names.sort();
+    return names;
+}
+
 // The committed files that the generator draws: everything but the intro
 // sound (made by tools/make-intro) and the build file.
 QStringList drawnFiles() {
-    QStringList names = QDir(committedDir).entryList(QDir::Files, QDir::Name);
+    QStringList names = filesUnder(committedDir);
     names.removeAll(QStringLiteral("intro.mp3"));
     names.removeAll(QStringLiteral("skins.cmake"));
     return names;
@@ -65,7 +76,7 @@ bool SkinGenerator::finished = false;
 
 TEST_F(SkinGenerator, DrawsExactlyTheCommittedFiles) {
     ASSERT_TRUE(finished);
-    EXPECT_EQ(QDir(output->path()).entryList(QDir::Files, QDir::Name), drawnFiles());
+    EXPECT_EQ(filesUnder(output->path()), drawnFiles());
     for (const QString& name : drawnFiles()) {
         SCOPED_TRACE(name.toStdString());
         const QByteArray drawn = bytesOf(output->path() + "/" + name);
@@ -186,6 +197,17 @@ TEST(SkinIcons, ProgramIconHolds8And24And32BitImagesOf48Pixels) {
 TEST(SkinIcons, MenuWindowIconIsOne256ColourImage) {
     const std::vector<std::pair<QSize, int>> expected = {{{48, 48}, 8}};
     EXPECT_EQ(iconImages("menus.ico"), expected);
+}
+
+// The desktop's icon theme shows the same mark as the program's own icon.
+TEST(SkinIcons, DesktopIconOf48PixelsIsTheProgramIconsFullColourImage) {
+    QImageReader reader(committedDir + "/quarn.ico");
+    ASSERT_TRUE(reader.jumpToImage(2));
+    const QImage programIcon = reader.read();
+    ASSERT_EQ(programIcon.text("_q_icoOrigDepth"), "32");
+    EXPECT_TRUE(
+        committed("icons/quarn-media-player-48.png").convertToFormat(QImage::Format_ARGB32) ==
+        programIcon.convertToFormat(QImage::Format_ARGB32));
 }
 
 TEST(SkinResources, ProgramCarriesTheEmbeddedPictures) {

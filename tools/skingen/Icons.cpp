@@ -29,16 +29,28 @@ void pictogram(QPainter& p, const QPainterPath& shape, const QColor& top, const 
     p.fillPath(shape, vertical(shape.boundingRect(), top, bottom));
 }
 
-} // namespace
-
-QImage programIconArt() {
-    QImage art = newCanvas(iconSize, iconSize);
+// The mark on a transparent square, drawn for `size` pixels.
+QImage markArt(int size) {
+    const qreal scale = qreal(size) / iconSize;
+    QImage art = newCanvas(size, size);
     {
         QPainter p(&art);
         prepare(p);
-        drawMark(p, QPointF(22, 22), 19.5);
+        drawMark(p, QPointF(22, 22) * scale, 19.5 * scale);
     }
-    return straight(art);
+    return art;
+}
+
+} // namespace
+
+QImage programIconArt(int size) {
+    // Below the full size the ring's edges, at least a pixel each, would leave
+    // no steel between them: the small icons are the largest art scaled down,
+    // each pixel the average of those it covers.
+    if (size < iconSize)
+        return straight(
+            markArt(256).scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    return straight(markArt(size));
 }
 
 QImage menusIconArt() {

@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <cstdio>
 #include <exception>
+#include <stdexcept>
 #include <utility>
 
 using namespace skingen;
@@ -54,6 +55,15 @@ void writeIconsAndPictures(const QDir& dir) {
     writeFile(dir.filePath("dlgs.gif"), gifFile(palettised(dialogsArt())));
 }
 
+// The program's icon for the desktop's icon theme, one picture per size.
+void writeDesktopIcons(const QDir& dir) {
+    if (!dir.mkpath(QStringLiteral("icons")))
+        throw std::runtime_error("cannot create " + dir.filePath("icons").toStdString());
+    for (const int size : desktopIconSizes)
+        savePng(programIconArt(size),
+                dir.filePath(QStringLiteral("icons/quarn-media-player-%1.png").arg(size)));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -72,6 +82,7 @@ int main(int argc, char** argv) {
         writeWindowSkins(dir);
         writeSplashAndAbout(dir);
         writeIconsAndPictures(dir);
+        writeDesktopIcons(dir);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "quarn-skingen: %s\n", error.what());
         return 1;

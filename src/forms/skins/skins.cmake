@@ -24,8 +24,8 @@ qt_add_resources(quarn_core "skins"
     ${CMAKE_CURRENT_LIST_DIR}/cmdlg.gif
     ${CMAKE_CURRENT_LIST_DIR}/dlgs.gif)
 
-# Read from the program's own folder at run time: the intro sound and the
-# About animation's frames. A plain build copies them beside the program.
+# Read by the program at run time from its data folder: the intro sound and
+# the About animation's frames. A plain build copies them beside the program.
 set(QUARN_FILES_BESIDE_PROGRAM
   "${CMAKE_CURRENT_LIST_DIR}/intro.mp3"
   "${CMAKE_CURRENT_LIST_DIR}/quarn 1.bmp"
@@ -43,4 +43,8 @@ foreach(source IN LISTS QUARN_FILES_BESIDE_PROGRAM)
 endforeach()
 add_custom_target(quarn_runtime_files DEPENDS ${quarn_copied_files})
 add_dependencies(quarn_core quarn_runtime_files)
-install(FILES ${QUARN_FILES_BESIDE_PROGRAM} DESTINATION bin)
+# Installed, they go to <prefix>/share/quarn-media-player, where the program
+# looks for them when they are not beside it.
+include(GNUInstallDirs)
+install(FILES ${QUARN_FILES_BESIDE_PROGRAM}
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/quarn-media-player)

@@ -1,0 +1,51 @@
+# Installing the player like any desktop program (`cmake --install <build>`,
+# GNU directories under CMAKE_INSTALL_PREFIX) and the Debian package
+# (`cpack -G DEB` in the build folder). Only the player and its files are
+# installed: the tests, the asset generators and the benchmarks are not.
+
+include(GNUInstallDirs)
+
+set(QUARN_DATA_DIR ${PROJECT_SOURCE_DIR}/data)
+set(QUARN_ICON_DIR ${PROJECT_SOURCE_DIR}/src/forms/skins/icons)
+
+install(TARGETS quarn-media-player RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The intro sound and the About frames go to share/quarn-media-player (see
+# src/forms/skins/skins.cmake), where the program looks for them when they
+# are not beside it.
+install(FILES ${QUARN_DATA_DIR}/quarn-media-player.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${QUARN_DATA_DIR}/org.example.quarn.media_player.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${QUARN_DATA_DIR}/quarn-media-player.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+foreach(size 16 22 24 32 48 64 128 256)
+  install(FILES ${QUARN_ICON_DIR}/quarn-media-player-${size}.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+          RENAME quarn-media-player.png)
+endforeach()
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME quarn-media-player)
+set(CPACK_PACKAGE_VENDOR "The QUARN Media Player developers")
+set(CPACK_PACKAGE_CONTACT "QUARN Media Player developers <quarn-media-player@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "skinned player for video and audio files and streams")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION video)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quarn.example.org/")
+# The summary above is the description's first line; this follows it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "QUARN Media Player plays video and audio in small frameless windows that
+take their look and outline from their skins: the video in a main window that
+fits itself to the picture, the name of what plays in a title strip above it,
+and the controls, the time and a seek bar in a toolbar below. Several files or
+a folder form a play queue; http and https URLs play as streams. Playback is
+done by libmpv.")
+# The libraries the program links come from dpkg-shlibdeps; what it loads at
+# run time it cannot see: the toolkit's display plugins, and the fonts that
+# stand in for the skins' own.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, fonts-comic-neue")
+include(CPack)
