@@ -4,22 +4,44 @@
 #include "effects/Melter.h"
 #include "forms/Designs.h"
 #include "platform/Desktop.h"
+#include "player/MediaTypes.h"
 #include "player/Readout.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 
 namespace quarn {
 
 namespace {
 
-// The Open dialog's types: the engine's media files first.
-constexpr const char* kMediaFilter = "Media Files |*.mp*;*.avi;*.asf;*.wmv|All Files (*.*)|*.*|";
 // The intro's engine is let go this long after the intro, once the player's
 // windows have come up.
 constexpr int kIntroReleaseMs = 1000;
+// Volume and mute are written this long after their last change.
+constexpr int kSettingsDelayMs = 500;
+
+// The files and streams of a drop: local files by their paths, http(s) URLs.
+QStringList droppedEntries(const QMimeData* data) {
+    QStringList entries;
+    if (data == nullptr) {
+        return entries;
+    }
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
+            entries << url.toLocalFile();
+        } else if (url.scheme() == QLatin1String("http") ||
+                   url.scheme() == QLatin1String("https")) {
+            entries << url.toString();
+        }
+    }
+    return entries;
+}
 
 } // namespace
 
@@ -38,6 +60,16 @@ Player::Player(PlayerServices services)
             [this](int seconds) { engine_->SetCurrentPosition(seconds); });
     connect(&main_, &MainWindow::speedRequested, engine_.get(), &MediaEngine::SetSpeed);
     connect(&main_, &MainWindow::closeRequested, this, &Player::Exit);
+    connect(&main_, &MainWindow::volumeStepRequested, this,
+            [this](int notches) { ChangeVolume(notches * 5); });
+    connect(&main_, &MainWindow::seekByRequested, this, &Player::SeekBy);
+    connect(&main_, &MainWindow::fullScreenToggleRequested, this, &Player::ToggleFullScreen);
+    connect(&main_, &MainWindow::fullScreenChanged, this, [this](bool on) {
+        // The companions step aside once the video covers the screen, and
+        // come back once the window is back in its place.
+        title_.setVisible(!on);
+        bar_.setVisible(!on);
+    });
 
     connect(&bar_, &Toolbar::playClicked, this, &Player::Play);
     connect(&bar_, &Toolbar::pauseClicked, this, &Player::Pause);
@@ -56,15 +88,42 @@ Player::Player(PlayerServices services)
     connect(engine_.get(), &MediaEngine::VideoSizeChanged, &main_, &MainWindow::ShowVideo);
 
     connect(&tray_, &TrayIcon::restoreRequested, this, &Player::restoreMain);
+
+    // Keys work, and files may be dropped, on each of the player's windows.
+    qApp->installEventFilter(this);
+    for (QWidget* window : std::initializer_list<QWidget*>{&main_, &title_, &bar_}) {
+        window->setAcceptDrops(true);
+    }
+
+    if (!services_.settingsPath.isEmpty()) {
+        settings_ = LoadSettings(services_.settingsPath);
+    }
+    engine_->SetVolume(settings_.volume);
+    engine_->SetMuted(settings_.muted);
+    saveSettings_.setSingleShot(true);
+    saveSettings_.setInterval(kSettingsDelayMs);
+    connect(&saveSettings_, &QTimer::timeout, this, &Player::saveSettings);
 }
 
-Player::~Player() = default;
+void Player::saveSettings() {
+    saveSettings_.stop();
+    if (!services_.settingsPath.isEmpty()) {
+        SaveSettings(services_.settingsPath, settings_);
+    }
+}
+
+Player::~Player() {
+    qApp->removeEventFilter(this);
+    if (saveSettings_.isActive()) {
+        saveSettings();
+    }
+}
 
 void Player::Start(const QStringList& files) {
     tray_.Show();
     if (!files.isEmpty()) {
         showPlayer(false);
-        OpenPath(files.first());
+        PlayFiles(files);
         return;
     }
     main_.CenterForm(splash_);
@@ -115,11 +174,28 @@ void Player::dockCompanions() {
     bar_.FollowMain(main_.geometry());
 }
 
+void Player::PlayFiles(const QStringList& files) {
+    queue_.Replace(ExpandEntries(files));
+    if (const auto first = queue_.Current()) {
+        openEntry(*first);
+    } else if (!files.isEmpty()) {
+        refused(EngineError::kCannotPlay, QStringLiteral("No media files were found there."));
+    }
+}
+
+void Player::openEntry(const QString& entry) {
+    fromQueue_ = true;
+    OpenPath(entry);
+}
+
 void Player::Open() {
-    fileDialog_.SetFilter(QString::fromLatin1(kMediaFilter));
+    fileDialog_.SetFilter(MediaFilter());
     fileDialog_.ShowOpen();
+    // Keys go to the player again once the dialog has gone.
+    platform::ActivateWindowByTitle(main_.windowTitle());
     // The companions join the main window first.
     dockCompanions();
+    fromQueue_ = false;
     OpenPath(fileDialog_.FileName());
 }
 
@@ -135,6 +211,10 @@ void Player::OpenPath(const QString& path) {
 }
 
 void Player::fileOpened() {
+    // A file chosen in the Open dialog is the queue from now on.
+    if (queue_.Current() != engine_->FileName()) {
+        queue_.Replace({engine_->FileName()});
+    }
     main_.ShowOpened();
     title_.ShowTitle(SongTitle(GetFileName(engine_->FileName())));
     services_.screenSaver->SetActive(false);
@@ -148,9 +228,18 @@ void Player::refused(int code, const QString& reason) {
         services_.message(QString::number(code), QString::fromLatin1(design::kApplicationTitle),
                           reason);
     }
+    // A file of the queue that cannot be played is passed over.
+    if (fromQueue_ && queue_.HasNext()) {
+        openEntry(*queue_.Next());
+    }
 }
 
 void Player::ended() {
+    // The queue goes on; only after its last file is the player reset.
+    if (queue_.HasNext()) {
+        openEntry(*queue_.Next());
+        return;
+    }
     main_.ShowEnded();
     title_.ClearTitle();
     // Nothing plays any more: the screen saver may come back.
@@ -158,7 +247,8 @@ void Player::ended() {
 }
 
 void Player::failed(const QString& reason) {
-    refused(EngineError::kCannotPlay, reason);
+    services_.message(QStringLiteral("Movie is invalid or you need a codec"),
+                      QStringLiteral("Playback Error"), reason);
     ended();
 }
 
@@ -193,6 +283,154 @@ void Player::Exit() {
     // The program ends at once: no window's close handling runs. The engine
     // and the screen-saver hold are let go as the program winds down.
     QCoreApplication::exit(0);
+}
+
+void Player::PlayPause() {
+    if (engine_->Playing()) {
+        Pause();
+    } else {
+        Play();
+    }
+}
+
+void Player::Next() {
+    if (const auto entry = queue_.Next()) {
+        openEntry(*entry);
+    }
+}
+
+void Player::Previous() {
+    if (const auto entry = queue_.Previous()) {
+        openEntry(*entry);
+    }
+}
+
+void Player::SeekBy(int seconds) {
+    if (engine_->FileName().isEmpty()) {
+        return;
+    }
+    double to = std::max(0.0, engine_->CurrentPosition() + seconds);
+    if (engine_->Duration() > 0) {
+        to = std::min(to, engine_->Duration());
+    }
+    engine_->SetCurrentPosition(to);
+}
+
+void Player::ChangeVolume(int points) {
+    engine_->SetVolume(std::clamp(engine_->Volume() + points, 0, 100));
+    showVolume();
+}
+
+void Player::ToggleMute() {
+    engine_->SetMuted(!engine_->Muted());
+    showVolume();
+}
+
+void Player::showVolume() {
+    bar_.ShowNotice(engine_->Muted() ? QStringLiteral("Muted")
+                                     : QStringLiteral("Vol %1%").arg(engine_->Volume()));
+    remember();
+}
+
+void Player::remember() {
+    settings_ = {engine_->Volume(), engine_->Muted()};
+    saveSettings_.start();
+}
+
+void Player::ToggleFullScreen() {
+    main_.SetFullScreen(!main_.FullScreen());
+}
+
+void Player::Do(const KeyAction& action) {
+    using Kind = KeyAction::Kind;
+    switch (action.kind) {
+    case Kind::PlayPause:
+        PlayPause();
+        break;
+    case Kind::Play:
+        Play();
+        break;
+    case Kind::Pause:
+        Pause();
+        break;
+    case Kind::Stop:
+        Stop();
+        break;
+    case Kind::Seek:
+        SeekBy(action.amount);
+        break;
+    case Kind::Volume:
+        ChangeVolume(action.amount);
+        break;
+    case Kind::Mute:
+        ToggleMute();
+        break;
+    case Kind::FullScreen:
+        ToggleFullScreen();
+        break;
+    case Kind::LeaveFullScreen:
+        main_.SetFullScreen(false);
+        break;
+    case Kind::Open:
+        Open();
+        break;
+    case Kind::Next:
+        Next();
+        break;
+    case Kind::Previous:
+        Previous();
+        break;
+    case Kind::Zoom:
+        main_.SetZoom(action.amount);
+        break;
+    }
+}
+
+bool Player::isPlayerWindow(const QObject* object) const {
+    const auto* widget = qobject_cast<const QWidget*>(object);
+    if (widget == nullptr) {
+        return false;
+    }
+    const QWidget* window = widget->window();
+    return window == &main_ || window == &title_ || window == &bar_;
+}
+
+bool Player::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (isPlayerWindow(watched)) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (const auto action = ActionForKey(key->key(), key->modifiers())) {
+                Do(*action);
+                return true;
+            }
+        }
+        break;
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+        if (isPlayerWindow(watched)) {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            if (!droppedEntries(drag->mimeData()).isEmpty()) {
+                drag->acceptProposedAction();
+                return true;
+            }
+        }
+        break;
+    case QEvent::Drop:
+        if (isPlayerWindow(watched)) {
+            auto* drop = static_cast<QDropEvent*>(event);
+            const QStringList entries = droppedEntries(drop->mimeData());
+            if (!entries.isEmpty()) {
+                drop->acceptProposedAction();
+                PlayFiles(entries);
+                return true;
+            }
+        }
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void Player::restoreMain() {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "app/KeyMap.h"
+#include "app/Settings.h"
 #include "dialogs/Cmdlg.h"
 #include "platform/ScreenSaver.h"
 #include "player/MainWindow.h"
 #include "player/MediaEngine.h"
+#include "player/PlayQueue.h"
 #include "splash/AboutBox.h"
 #include "splash/Splash.h"
 #include "toolbar/EffectsMenu.h"
@@ -12,6 +15,7 @@
 #include "tray/TrayIcon.h"
 
 #include <QObject>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -28,6 +32,8 @@ struct PlayerServices {
     std::unique_ptr<FileDialogBackend> fileDialogs;
     // Where the intro and the About box's frame pictures are.
     QString programDirectory;
+    // Where the volume and the mute are kept between runs ("" keeps nothing).
+    QString settingsPath;
 };
 
 // The player: it owns its windows, the tray icon and the media engine, builds
@@ -41,9 +47,12 @@ public:
     ~Player() override;
 
     // Without files, the splash comes up with its intro and gives way to the
-    // player's windows when the intro ends or is clicked away. With files the
-    // player's windows come up at once and the first file plays.
+    // player's windows when the intro ends or is clicked away. With files
+    // (folders stand for their media files) the player's windows come up at
+    // once and the files play one after the other.
     void Start(const QStringList& files = {});
+    // Files and folders to play from now on, in place of the queue.
+    void PlayFiles(const QStringList& files);
 
     // What the toolbar's buttons do.
     void Open();
@@ -52,6 +61,15 @@ public:
     void Pause();
     void Stop();
     void Exit();
+    void PlayPause();
+    void Next();
+    void Previous();
+    void SeekBy(int seconds);
+    void ChangeVolume(int points);
+    void ToggleMute();
+    void ToggleFullScreen();
+    // What a key does while one of the player's windows is active.
+    void Do(const KeyAction& action);
 
     // The parts, for those who look on (tests).
     MainWindow& Main() { return main_; }
@@ -62,10 +80,19 @@ public:
     TrayIcon& Tray() { return tray_; }
     Cmdlg& FileDialog() { return fileDialog_; }
     AboutBox* About() { return about_.get(); }
+    const PlayQueue& Queue() const { return queue_; }
     EffectsMenu& Effects();
     void ShowAbout();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    bool isPlayerWindow(const QObject* object) const;
+    void openEntry(const QString& entry);
+    void showVolume();
+    void remember();
+    void saveSettings();
     void showPlayer(bool afterIntro);
     void fileOpened();
     void refused(int code, const QString& reason);
@@ -86,6 +113,12 @@ private:
     Cmdlg fileDialog_;
     std::unique_ptr<EffectsMenu> effects_;
     std::unique_ptr<AboutBox> about_;
+    PlayQueue queue_;
+    // Whether what is being opened came from the queue (and a refusal moves
+    // on to the next entry) rather than from the Open dialog.
+    bool fromQueue_ = false;
+    PlayerSettings settings_;
+    QTimer saveSettings_;
     bool playerShown_ = false;
 };
 

@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/Player.h"
 #include "forms/Designs.h"
 #include "forms/FormKit.h"
@@ -7,6 +8,8 @@
 #include "player/MpvEngine.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -21,29 +24,45 @@ void preferX11() {
 #endif
 }
 
-// The files given on the command line ("--" ends the options, so a file whose
-// name starts with "-" can be given after it).
-QStringList fileArguments(const QStringList& arguments) {
-    QStringList files;
-    bool optionsOver = false;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& argument = arguments.at(i);
-        if (!optionsOver && argument == QLatin1String("--")) {
-            optionsOver = true;
-            continue;
-        }
-        files << argument;
-    }
-    return files;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    // Read before the toolkit starts, so that --help and --version need no display.
+    const quarn::CommandLine line = quarn::ParseCommandLine(arguments);
+    switch (line.action) {
+    case quarn::CommandLine::Action::Help:
+        std::fputs(qPrintable(quarn::UsageText()), stdout);
+        return 0;
+    case quarn::CommandLine::Action::Version:
+        std::fputs(qPrintable(quarn::VersionText()), stdout);
+        return 0;
+    case quarn::CommandLine::Action::Usage:
+        std::fprintf(stderr, "quarn-media-player: %s\n\n%s", qPrintable(line.problem),
+                     qPrintable(quarn::UsageText()));
+        return 2;
+    case quarn::CommandLine::Action::Play:
+        break;
+    }
+
     preferX11();
     // The video display needs a native window of its own; its siblings do not.
     QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
-    QApplication app(argc, argv);
+    // Only the toolkit's own options reach it: never a file's name.
+    std::vector<QByteArray> toolkitBytes;
+    for (const QString& argument : line.toolkitArguments) {
+        toolkitBytes.push_back(argument.toLocal8Bit());
+    }
+    std::vector<char*> toolkitArgv;
+    for (QByteArray& bytes : toolkitBytes) {
+        toolkitArgv.push_back(bytes.data());
+    }
+    toolkitArgv.push_back(nullptr);
+    int toolkitArgc = int(toolkitBytes.size());
+    QApplication app(toolkitArgc, toolkitArgv.data());
     QApplication::setApplicationName(QString::fromLatin1(quarn::design::kApplicationTitle));
     QApplication::setWindowIcon(quarn::loadIcon(QString::fromLatin1(quarn::design::kProgramIcon)));
     // The windows are hidden rather than closed; only Exit ends the program.
@@ -57,12 +76,13 @@ int main(int argc, char** argv) {
     services.screenSaver = &screenSaver;
     services.message = quarn::ShowMessageBox;
     services.fileDialogs = std::make_unique<quarn::QtFileDialogBackend>();
-    services.programDirectory = quarn::platform::ProgramDirectory();
+    services.programDirectory = quarn::platform::DataDirectory();
+    services.settingsPath = quarn::SettingsPath();
     quarn::Player player(std::move(services));
     quarn::platform::HandleBrokenXConnections(
         [&player] { player.Engine().RestartAfterOutputLoss(); });
 
-    player.Start(fileArguments(QApplication::arguments()));
+    player.Start(line.entries);
     const int code = QApplication::exec();
 
     // However the program ends, it leaves the screen saver as it found it.

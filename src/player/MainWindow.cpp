@@ -18,6 +18,7 @@ namespace {
 
 // The video display: a native window of its own for the engine to draw into.
 // Presses on the picture stay here: only the window's margins move the window.
+// Its wheel, double clicks and moves go to the main window.
 class VideoDisplay : public QWidget {
 public:
     explicit VideoDisplay(QWidget* parent) : QWidget(parent) {
@@ -26,11 +27,17 @@ public:
         setDesignColours(*this, colourWord(0, 0, 0), colourWord(0, 0, 0));
         setAttribute(Qt::WA_NativeWindow);
         setAttribute(Qt::WA_DontCreateNativeAncestors);
+        setMouseTracking(true);
     }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override { event->accept(); }
 };
+
+// How long the pointer stays on a full-screen video without moving before it hides.
+constexpr int kPointerStillMs = 2000;
+constexpr int kWheelNotch = 120;
+constexpr int kSecondsPerNotch = 5;
 
 const char* const kSeekBarStyle = R"(
 QScrollBar:horizontal { background: #0b1522; border: 1px solid #1d3550; height: 9px; margin: 0 9px; }
@@ -79,6 +86,13 @@ MainWindow::MainWindow()
     // The window is never seen at its design size, only fitted around its display.
     fitAroundDisplay();
     centerOnScreen(*this);
+
+    display_->installEventFilter(this);
+    seekBar_->installEventFilter(this);
+    setMouseTracking(true);
+    pointerStill_.setSingleShot(true);
+    pointerStill_.setInterval(kPointerStillMs);
+    connect(&pointerStill_, &QTimer::timeout, this, [this] { setCursor(Qt::BlankCursor); });
 }
 
 WId MainWindow::VideoWindow() {
@@ -89,8 +103,20 @@ void MainWindow::ShowVideo(QSize video) {
     if (video.isEmpty()) {
         return; // sound only: the display keeps its size
     }
+    videoSize_ = video;
+    fitVideo();
+}
+
+void MainWindow::SetZoom(int percent) {
+    zoom_ = percent;
+    if (!videoSize_.isEmpty()) {
+        fitVideo();
+    }
+}
+
+void MainWindow::fitVideo() {
     const QScreen* shown = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
-    displaySize_ = FitVideoToScreen(video, shown->availableGeometry().size());
+    displaySize_ = FitVideoToScreen(videoSize_ * zoom_ / 100, shown->availableGeometry().size());
     const QSize before = size();
     fitAroundDisplay();
     if (size() != before) {
@@ -114,6 +140,7 @@ void MainWindow::ShowEnded() {
     seekBar_->setEnabled(false);
     display_->hide();
     displaySize_ = designDisplaySize();
+    videoSize_ = QSize();
     fitAroundDisplay();
 }
 
@@ -126,8 +153,12 @@ void MainWindow::ShowReadout(const Readout& readout) {
 }
 
 void MainWindow::fitAroundDisplay() {
-    display_->resize(displaySize_);
-    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) {
+    if (isFullScreen()) {
+        display_->setGeometry(rect());
+        return;
+    }
+    display_->setGeometry(QRect(pixelRect(d::kTheShow).topLeft(), displaySize_));
+    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) {
         return;
     }
     const MainWindowLayout around =
@@ -180,6 +211,9 @@ void MainWindow::moveEvent(QMoveEvent* event) {
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    if (isFullScreen()) {
+        display_->setGeometry(rect());
+    }
     RePaint();
     emit geometryChanged(geometry());
 }
@@ -187,9 +221,85 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 void MainWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange) {
+        const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+        const bool wasFull = change->oldState().testFlag(Qt::WindowFullScreen);
         // Back in the normal state, the window fits the display again.
         fitAroundDisplay();
+        if (wasFull != isFullScreen()) {
+            if (!isFullScreen()) {
+                seekBar_->show();
+                pointerStill_.stop();
+                unsetCursor();
+                setGeometry(normalGeometry_);
+            }
+            emit fullScreenChanged(isFullScreen());
+        }
     }
+}
+
+void MainWindow::SetFullScreen(bool on) {
+    if (on == isFullScreen()) {
+        return;
+    }
+    if (on) {
+        normalGeometry_ = geometry();
+        seekBar_->hide();
+        showFullScreen();
+        pointerMoved();
+    } else {
+        showNormal();
+    }
+}
+
+bool MainWindow::PointerHidden() const {
+    return cursor().shape() == Qt::BlankCursor;
+}
+
+void MainWindow::pointerMoved() {
+    if (isFullScreen()) {
+        unsetCursor();
+        pointerStill_.start();
+    }
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent* event) {
+    pointerMoved();
+    QWidget::mouseMoveEvent(event);
+}
+
+int MainWindow::notches(const QWheelEvent& event) {
+    wheelTurn_ += event.angleDelta().y();
+    const int whole = wheelTurn_ / kWheelNotch;
+    wheelTurn_ -= whole * kWheelNotch;
+    return whole;
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::Wheel:
+        if (const int turned = notches(*static_cast<QWheelEvent*>(event)); turned != 0) {
+            if (watched == seekBar_) {
+                if (seekBar_->isEnabled()) {
+                    emit seekByRequested(turned * kSecondsPerNotch);
+                }
+            } else {
+                emit volumeStepRequested(turned);
+            }
+        }
+        return true; // the seek bar does not move itself
+    case QEvent::MouseButtonDblClick:
+        if (watched == display_) {
+            emit fullScreenToggleRequested();
+            return true;
+        }
+        break;
+    case QEvent::MouseMove:
+        pointerMoved();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

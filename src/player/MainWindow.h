@@ -4,6 +4,7 @@
 #include "player/Readout.h"
 
 #include <QScrollBar>
+#include <QTimer>
 #include <QWidget>
 #include <cstdint>
 
@@ -35,6 +36,15 @@ public:
     void ShowEnded();
     // The seek bar follows the playing position, unless the user holds it.
     void ShowReadout(const Readout& readout);
+    // The video at this many per cent of its own size (50, 100, 200), as far
+    // as the screen allows.
+    void SetZoom(int percent);
+    // Full screen, the video fills the screen the window is on and the mouse
+    // pointer hides after 2 s of stillness; back from it, the window has its
+    // place and size of before.
+    void SetFullScreen(bool on);
+    bool FullScreen() const { return isFullScreen(); }
+    bool PointerHidden() const;
 
     bool SeekBarEnabled() const { return seekBar_->isEnabled(); }
     int SeekBarValue() const { return seekBar_->value(); }
@@ -57,6 +67,12 @@ signals:
     void speedRequested(double factor);
     // Closed from the desktop (the window manager's close keys).
     void closeRequested();
+    // The wheel over the video (notches, up is positive), over the seek bar
+    // (seconds), and a double click on the video.
+    void volumeStepRequested(int notches);
+    void seekByRequested(int seconds);
+    void fullScreenToggleRequested();
+    void fullScreenChanged(bool on);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -65,15 +81,26 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Sizes the window around the display, in the normal state only.
     void fitAroundDisplay();
+    void fitVideo();
+    // Whole notches of the wheel from its turns, however finely they come.
+    int notches(const QWheelEvent& event);
+    void pointerMoved();
 
     QWidget* display_;
     QScrollBar* seekBar_;
     PictureBox* backgroundTile_;
     QSize displaySize_; // pixels
+    QSize videoSize_;   // the video's own, pixels; empty for none
+    int zoom_ = 100;
+    QRect normalGeometry_;
+    QTimer pointerStill_;
+    int wheelTurn_ = 0;
 };
 
 } // namespace quarn

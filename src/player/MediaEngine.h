@@ -36,7 +36,8 @@ public:
     // Destroying an engine stops playback at once and releases everything.
     ~MediaEngine() override = default;
 
-    // Starts opening the file; it plays as soon as it is open. What is plainly
+    // Starts opening the file (or the http or https stream); it plays as soon
+    // as it is open. What is plainly
     // no media file (missing, empty, a folder, unreadable) is refused at once
     // with EngineError(kCannotPlay, reason). Otherwise the answer comes later,
     // however long the file takes to open: Opened() when it plays, or
@@ -60,6 +61,13 @@ public:
 
     // Playback speed, 1.0 being normal.
     virtual void SetSpeed(double factor) = 0;
+
+    // The sound's volume, 0 to 100, and whether it is muted; both hold from
+    // one file to the next.
+    virtual int Volume() const = 0;
+    virtual void SetVolume(int volume) = 0;
+    virtual bool Muted() const = 0;
+    virtual void SetMuted(bool muted) = 0;
 
     // The engine's video output broke (its connection to the display, say):
     // the engine starts afresh, and whatever was open is reported as Failed.

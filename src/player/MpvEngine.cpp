@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QThread>
 #include <QUrl>
+#include <algorithm>
 #include <clocale>
 #include <mpv/client.h>
 #include <utility>
@@ -41,14 +42,25 @@ void setOption(mpv_handle* mpv, const QByteArray& name, const QByteArray& value)
     mpv_set_option_string(mpv, name.constData(), value.constData());
 }
 
+bool isStream(const QString& path) {
+    return path.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
+           path.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+}
+
 // A local path is handed to mpv as a file URL, so that no part of a file's
 // name can be taken for an option, a protocol or a playlist command.
 QByteArray fileTarget(const QString& path) {
+    if (isStream(path)) {
+        return QUrl(path).toEncoded(QUrl::FullyEncoded);
+    }
     return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded(QUrl::FullyEncoded);
 }
 
 // Refuses what mpv must never be given, with a reason the user understands.
 void checkPlayableFile(const QString& path) {
+    if (isStream(path)) {
+        return;
+    }
     const QFileInfo info(path);
     if (!info.exists()) {
         throw EngineError(EngineError::kCannotPlay, QStringLiteral("The file does not exist."));
@@ -157,6 +169,8 @@ void MpvEngine::createMpv() {
     }
     mpv_set_wakeup_callback(
         mpv_, [](void* self) { static_cast<MpvEngine*>(self)->scheduleDrain(); }, this);
+    SetVolume(volume_);
+    SetMuted(muted_);
 }
 
 MpvEngine::~MpvEngine() {
@@ -167,7 +181,7 @@ MpvEngine::~MpvEngine() {
     // Fade the sound out over a few milliseconds so that it does not end in a click.
     if (Playing()) {
         for (int step = 4; step >= 0; --step) {
-            double volume = 100.0 * step / 5;
+            double volume = volume_ * step / 5.0;
             mpv_set_property_async(mpv_, 0, "volume", MPV_FORMAT_DOUBLE, &volume);
             QThread::msleep(8);
         }
@@ -515,6 +529,17 @@ void MpvEngine::SetCurrentPosition(double seconds) {
 
 double MpvEngine::Duration() const {
     return duration_;
+}
+
+void MpvEngine::SetVolume(int volume) {
+    volume_ = std::clamp(volume, 0, 100);
+    double level = volume_;
+    mpv_set_property_async(mpv_, 0, "volume", MPV_FORMAT_DOUBLE, &level);
+}
+
+void MpvEngine::SetMuted(bool muted) {
+    muted_ = muted;
+    setFlag("mute", muted);
 }
 
 void MpvEngine::SetSpeed(double factor) {

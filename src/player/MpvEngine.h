@@ -43,6 +43,10 @@ public:
     void SetCurrentPosition(double seconds) override;
     double Duration() const override;
     void SetSpeed(double factor) override;
+    int Volume() const override { return volume_; }
+    void SetVolume(int volume) override;
+    bool Muted() const override { return muted_; }
+    void SetMuted(bool muted) override;
     void RestartAfterOutputLoss() override;
 
 private:
@@ -82,6 +86,8 @@ private:
     bool sizeChanged_ = false;
     bool paused_ = false;
     bool stopped_ = false;
+    int volume_ = 100;
+    bool muted_ = false;
     QByteArray appliedOutputs_; // the "vo" option as last handed to mpv
 
     Load load_ = Load::None;

@@ -9,6 +9,10 @@ namespace quarn {
 
 namespace d = design::toolbar;
 
+namespace {
+constexpr int kNoticeMs = 1500;
+} // namespace
+
 Toolbar::Toolbar()
     : DockedWindow([](const QRect& main) { return toPixels(ToolbarDock(toTwips(main))); }),
       skin_(new PictureBox(this, "pToolbar", d::kPToolbar,
@@ -18,7 +22,11 @@ Toolbar::Toolbar()
     setWindowTitle(QString::fromLatin1(d::kCaption));
     makeBorderless(*this);
     resize(pixelRect({0, 0, d::kClientWidth, d::kClientHeight}).size());
-    time_->setText(QString::fromLatin1(d::kTimeCaption));
+    timeCaption_ = QString::fromLatin1(d::kTimeCaption);
+    time_->setText(timeCaption_);
+    notice_.setSingleShot(true);
+    notice_.setInterval(kNoticeMs);
+    connect(&notice_, &QTimer::timeout, this, [this] { time_->setText(timeCaption_); });
 
     ShapeForm(*skin_, *this);
     const std::pair<const d::Button&, void (Toolbar::*)()> buttons[] = {
@@ -43,7 +51,15 @@ Toolbar::Toolbar()
 }
 
 void Toolbar::ShowTime(const QString& caption) {
-    time_->setText(caption);
+    timeCaption_ = caption;
+    if (!notice_.isActive()) {
+        time_->setText(caption);
+    }
+}
+
+void Toolbar::ShowNotice(const QString& notice) {
+    time_->setText(notice);
+    notice_.start();
 }
 
 PictureBox& Toolbar::Button(const char* name) {

@@ -3,6 +3,8 @@
 #include "forms/DockedWindow.h"
 #include "forms/FormKit.h"
 
+#include <QTimer>
+
 namespace quarn {
 
 // The transport toolbar docked below the main window: Play, Pause, Stop, the
@@ -16,6 +18,9 @@ public:
     // What the time label shows: "m:ss/m:ss".
     void ShowTime(const QString& caption);
     QString Time() const { return time_->text(); }
+    // Shows a short notice ("Vol 80%") in the time label for 1.5 s; then the
+    // time again, as it is by then.
+    void ShowNotice(const QString& notice);
 
     // The buttons, by the names in the design.
     PictureBox& Button(const char* name);
@@ -32,6 +37,8 @@ signals:
 private:
     PictureBox* skin_;
     Label* time_;
+    QString timeCaption_;
+    QTimer notice_;
 };
 
 } // namespace quarn

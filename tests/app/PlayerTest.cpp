@@ -3,6 +3,7 @@
 #include "support/PlayerFixture.h"
 
 #include <QApplication>
+#include <QMimeData>
 #include <QTest>
 
 using namespace quarn;
@@ -13,8 +14,10 @@ TEST_F(PlayerTest, OpenPlaysTheChosenMediaFileAndShowsItsTitle) {
     open(QStringLiteral("/media/song.mp3"));
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].filters.value(0).description, "Media Files ");
-    EXPECT_EQ(requests[0].filters.value(0).patterns,
-              (QStringList{"*.mp*", "*.avi", "*.asf", "*.wmv"}));
+    const QStringList patterns = requests[0].filters.value(0).patterns;
+    EXPECT_EQ(patterns.mid(0, 4), (QStringList{"*.mp*", "*.avi", "*.asf", "*.wmv"}));
+    EXPECT_TRUE(patterns.contains("*.mkv") && patterns.contains("*.flac"));
+    EXPECT_EQ(requests[0].filters.value(1).patterns, QStringList{"*.*"});
     EXPECT_EQ(requests[0].selectedFilter, 0);
     EXPECT_EQ(requests[0].defaultSuffix, "1");
     EXPECT_EQ(engine().FileName(), "/media/song.mp3");
@@ -187,4 +190,108 @@ TEST_F(PlayerTest, AboutTwiceLeavesOneBoxAndOKHidesItWithoutStoppingTheAnimation
     EXPECT_TRUE(box->AnimationTimer().isActive());
     emit player->Effects().aboutChosen();
     EXPECT_TRUE(box->isVisible());
+}
+
+TEST_F(PlayerTest, QueuedFilesPlayOneAfterTheOtherAndTheResetComesAfterTheLast) {
+    player->Start({QStringLiteral("/media/a.mp4"), QStringLiteral("/media/b.mp4")});
+    EXPECT_EQ(engine().FileName(), "/media/a.mp4");
+    engine().End();
+    EXPECT_EQ(engine().FileName(), "/media/b.mp4");
+    EXPECT_EQ(player->Title().Title(), "b    ");
+    EXPECT_FALSE(screenSaver.contains("on")) << "no reset between the two";
+    emit player->Main().fullScreenToggleRequested(); // keys and clicks act on the queue too
+    player->Do({KeyAction::Kind::Previous});
+    EXPECT_EQ(engine().FileName(), "/media/a.mp4");
+    player->Do({KeyAction::Kind::Previous}); // at the start: stays
+    EXPECT_EQ(engine().FileName(), "/media/a.mp4");
+    player->Do({KeyAction::Kind::Next});
+    engine().End();
+    EXPECT_EQ(screenSaver.last(), "on");
+    EXPECT_EQ(player->Title().Title(), "");
+}
+
+TEST_F(PlayerTest, AQueuedFileThatIsRefusedIsReportedAndPassedOver) {
+    engine().refuse = true;
+    player->Start({QStringLiteral("/media/bad.mp4"), QStringLiteral("/media/good.mp4")});
+    EXPECT_EQ(messages.size(), 2); // both refused here: the fake refuses all
+    EXPECT_EQ(engine().calls, (QStringList{"FileName=/media/bad.mp4", "FileName=/media/good.mp4"}));
+}
+
+TEST_F(PlayerTest, FilesDroppedOnAnyOfThePlayersWindowsReplaceTheQueueAndPlay) {
+    player->Start({QStringLiteral("/media/a.mp4")});
+    for (QWidget* window :
+         std::initializer_list<QWidget*>{&player->Main(), &player->Title(), &player->Bar()}) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QStringLiteral("/media/x.mkv")),
+                      QUrl::fromLocalFile(QStringLiteral("/media/y.ogg"))});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window, &enter);
+        EXPECT_TRUE(enter.isAccepted()) << window->objectName().toStdString();
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window, &drop);
+        EXPECT_EQ(engine().FileName(), "/media/x.mkv") << window->objectName().toStdString();
+        EXPECT_EQ(player->Queue().Size(), 2);
+        player->Do({KeyAction::Kind::Next});
+        EXPECT_EQ(engine().FileName(), "/media/y.ogg");
+    }
+    // Text that names no file is not taken.
+    QMimeData text;
+    text.setText(QStringLiteral("hello"));
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&player->Main(), &enter);
+    EXPECT_FALSE(enter.isAccepted());
+}
+
+TEST_F(PlayerTest, KeysOnThePlayersWindowsDriveItAndVolumeAndMuteAreRememberedForTheNextRun) {
+    player->Start({QStringLiteral("/media/a.mp4")});
+    engine().Report(30, 600);
+    QTest::keyClick(&player->Bar(), Qt::Key_Space);
+    EXPECT_FALSE(engine().Playing());
+    QTest::keyClick(&player->Main(), Qt::Key_Space);
+    EXPECT_TRUE(engine().Playing());
+    QTest::keyClick(&player->Title(), Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(engine().calls.last(), "Seek=90");
+    QTest::keyClick(&player->Main(), Qt::Key_Left);
+    EXPECT_EQ(engine().calls.last(), "Seek=85");
+    emit player->Main().seekByRequested(-100); // the wheel over the seek bar, at the start
+    EXPECT_EQ(engine().calls.last(), "Seek=0");
+
+    QTest::keyClick(&player->Main(), Qt::Key_Down);
+    QTest::keyClick(&player->Main(), Qt::Key_Down);
+    EXPECT_EQ(engine().Volume(), 90);
+    EXPECT_EQ(player->Bar().Time(), "Vol 90%");
+    emit player->Main().volumeStepRequested(-4); // the wheel over the video
+    EXPECT_EQ(engine().Volume(), 70);
+    QTest::keyClick(&player->Main(), Qt::Key_M);
+    EXPECT_TRUE(engine().Muted());
+    EXPECT_EQ(player->Bar().Time(), "Muted");
+    // The time comes back after the notice.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return player->Bar().Time() == "0:30/10:00"; }, 3000));
+
+    // The next run starts where this one left the sound.
+    const QString settings = folder.filePath(QStringLiteral("settings.json"));
+    player.reset();
+    ASSERT_EQ(LoadSettings(settings), (PlayerSettings{70, true}));
+    SetUp();
+    EXPECT_EQ(engines.back()->Volume(), 70);
+    EXPECT_TRUE(engines.back()->Muted());
+}
+
+TEST_F(PlayerTest, FullScreenPutsTheCompanionsAsideAndEscapeBringsThePlayerBack) {
+    player->Start({QStringLiteral("/media/a.mp4")});
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&player->Main()));
+    player->Main().move(100, 120);
+    const QRect before = player->Main().geometry();
+    QTest::keyClick(&player->Main(), Qt::Key_F);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player->Main().FullScreen(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !player->Title().isVisible(); }, 2000));
+    EXPECT_FALSE(player->Bar().isVisible());
+    EXPECT_FALSE(player->Main().SeekBarEnabled() && player->Main().isVisible() &&
+                 player->Main().findChild<QWidget*>(QStringLiteral("HScroll1"))->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return player->Main().PointerHidden(); }, 3000));
+    QTest::keyClick(&player->Main(), Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !player->Main().FullScreen(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return player->Main().geometry() == before; }, 2000));
+    EXPECT_TRUE(player->Title().isVisible() && player->Bar().isVisible());
+    EXPECT_FALSE(player->Main().PointerHidden());
 }

@@ -4,6 +4,9 @@
 #include "support/MediaFixtures.h"
 #include "support/PlayerDriver.h"
 
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QThread>
 
 using quarn::e2e::XSession;
@@ -97,4 +100,136 @@ TEST_F(SessionE2ETest, EndsReplaysRefusalsAndOddSizesInOneRunLeaveThePlayerWhole
     ASSERT_FALSE(playerEnded()) << qPrintable(session->output(player));
     clickToolbar(kExit);
     expectCleanExit();
+}
+
+TEST_F(SessionE2ETest, KeysTheWheelFullScreenZoomAndAQueueOfTwoFiles) {
+    startSession();
+    const QString first = media::Pattern(320, 240, 25, 8);
+    const QString second = media::Pattern(480, 270, 25, 3);
+    ASSERT_NO_FATAL_FAILURE(startPlayer({QStringLiteral("--"), first, second}));
+    const QSize firstSize = fittedAround({320, 240});
+    ASSERT_TRUE(XSession::waitUntil([&] { return main().size() == firstSize; }, 8000));
+    const QRect time = kTimeLabel.translated(toolbar().topLeft());
+    auto stillFor = [&](int ms) {
+        const QImage picture = grab(videoArea());
+        const QImage clock = grab(time);
+        QThread::msleep(ms);
+        return grab(videoArea()) == picture && grab(time) == clock;
+    };
+
+    // Space pauses: picture and time stand still; Space again plays on.
+    QThread::msleep(1200);
+    session->key(QStringLiteral("space"));
+    QThread::msleep(300);
+    EXPECT_TRUE(stillFor(800)) << "paused";
+    // Seeking shows in the time label: five seconds on, and back.
+    const QImage paused = grab(time);
+    session->key(QStringLiteral("Right"));
+    EXPECT_TRUE(XSession::waitUntil([&] { return grab(time) != paused; }, 2000)) << "Right";
+    session->key(QStringLiteral("Left"));
+    EXPECT_TRUE(XSession::waitUntil([&] { return grab(time) == paused; }, 2000)) << "Left";
+    // The volume shows in the time label for a moment, then the time again.
+    for (const QString& volume : {QStringLiteral("Down"), QStringLiteral("m")}) {
+        session->key(volume);
+        EXPECT_TRUE(XSession::waitUntil([&] { return grab(time) != paused; }, 1000))
+            << qPrintable(volume);
+        EXPECT_TRUE(XSession::waitUntil([&] { return grab(time) == paused; }, 3000))
+            << qPrintable(volume);
+    }
+    session->click(videoArea().center(), 5); // the wheel down over the video
+    session->key(QStringLiteral("m"));
+    session->key(QStringLiteral("m"));
+    // Up over the seek bar (below the video, above the window's bottom margin): 5 s on.
+    session->click(QPoint(main().center().x(), main().bottom() - 16), 4);
+    EXPECT_TRUE(XSession::waitUntil([&] { return grab(time) != paused; }, 2000)) << "wheel";
+    session->key(QStringLiteral("space"));
+    EXPECT_TRUE(pictureMoves()) << "playing again";
+
+    // Half, double and normal size.
+    const std::pair<const char*, QSize> zooms[] = {
+        {"3", {640, 480}}, {"1", {160, 120}}, {"2", {320, 240}}};
+    for (const auto& [key, video] : zooms) {
+        session->key(QString::fromLatin1(key));
+        EXPECT_TRUE(XSession::waitUntil([&] { return main().size() == fittedAround(video); }, 3000))
+            << key << ": " << qPrintable(describeWindows());
+    }
+
+    // Full screen and back, by key and by a double click on the video.
+    ASSERT_TRUE(XSession::waitUntil([&] { return docked(); }, 3000));
+    const QRect before = main();
+    for (int way = 0; way < 2; ++way) {
+        if (way == 0) {
+            session->key(QStringLiteral("f"));
+        } else {
+            session->moveMouse(videoArea().center());
+            QProcess click;
+            click.setProcessEnvironment(session->environment());
+            click.start(QStringLiteral("xdotool"),
+                        {QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
+                         QStringLiteral("--delay"), QStringLiteral("80"), QStringLiteral("1")});
+            click.waitForFinished(5000);
+        }
+        EXPECT_TRUE(XSession::waitUntil(
+            [&] { return main() == QRect(QPoint(0, 0), screen) && !viewable(kFormCaption); }, 3000))
+            << "way " << way << ": " << qPrintable(describeWindows());
+        session->saveScreenshot(QStringLiteral("player-full-screen"));
+        session->key(QStringLiteral("Escape"));
+        EXPECT_TRUE(XSession::waitUntil([&] { return main() == before && docked(); }, 3000))
+            << "way " << way << ": " << qPrintable(describeWindows());
+    }
+
+    // Ctrl+O opens the dialog; Escape closes it.
+    session->key(QStringLiteral("ctrl+o"));
+    const auto dialog = session->waitForWindow(QStringLiteral("Open"), 5000);
+    ASSERT_TRUE(dialog);
+    session->key(QStringLiteral("Escape"));
+    ASSERT_TRUE(XSession::waitUntil([&] { return !session->isViewable(*dialog); }, 3000));
+
+    // N and P move through the queue; at the first file's end the second plays,
+    // and only after the second's end does the player rest.
+    const QSize secondSize = fittedAround({480, 270});
+    session->key(QStringLiteral("n"));
+    EXPECT_TRUE(XSession::waitUntil([&] { return main().size() == secondSize; }, 5000));
+    session->key(QStringLiteral("p"));
+    EXPECT_TRUE(XSession::waitUntil([&] { return main().size() == firstSize; }, 5000));
+    session->key(QStringLiteral("shift+Right"));
+    EXPECT_TRUE(XSession::waitUntil([&] { return main().size() == secondSize; }, 5000));
+    EXPECT_TRUE(XSession::waitUntil([&] { return atRest(); }, 8000));
+
+    clickToolbar(kExit);
+    expectCleanExit();
+    // Volume and mute are kept for the next run: two steps down, muted.
+    QFile settings(session->environment().value(QStringLiteral("XDG_CONFIG_HOME")) +
+                   QStringLiteral("/quarn-media-player/settings.json"));
+    ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+    const QJsonObject kept = QJsonDocument::fromJson(settings.readAll()).object();
+    EXPECT_EQ(kept.value(QStringLiteral("volume")).toInt(), 90);
+    EXPECT_TRUE(kept.value(QStringLiteral("muted")).toBool());
+}
+
+TEST(CommandLineE2ETest, HelpVersionAndUnknownOptionsAnswerWithoutADisplay) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    auto run = [&](const QString& argument) {
+        auto process = std::make_unique<QProcess>();
+        process->setProcessEnvironment(environment);
+        process->start(quarn::e2e::PlayerWindows::kProgram, {argument});
+        process->waitForFinished(10000);
+        return process;
+    };
+    const auto help = run(QStringLiteral("--help"));
+    EXPECT_EQ(help->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(help->exitCode(), 0);
+    EXPECT_TRUE(help->readAllStandardOutput().startsWith("Usage: quarn-media-player"));
+    const auto version = run(QStringLiteral("--version"));
+    EXPECT_EQ(version->exitCode(), 0);
+    EXPECT_EQ(version->readAllStandardOutput(), "QUARN Media Player 1.0.0\n");
+    const auto unknown = run(QStringLiteral("--shuffle"));
+    EXPECT_EQ(unknown->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(unknown->exitCode(), 2);
+    const QByteArray complaint = unknown->readAllStandardError();
+    EXPECT_TRUE(complaint.contains("unknown option --shuffle")) << complaint.toStdString();
+    EXPECT_TRUE(complaint.contains("Usage:"));
+    EXPECT_TRUE(unknown->readAllStandardOutput().isEmpty());
 }

@@ -44,6 +44,10 @@ public:
     }
     double Duration() const override { return duration; }
     void SetSpeed(double factor) override { speed = factor; }
+    int Volume() const override { return volume; }
+    void SetVolume(int level) override { volume = level; }
+    bool Muted() const override { return muted; }
+    void SetMuted(bool on) override { muted = on; }
     void RestartAfterOutputLoss() override { calls << QStringLiteral("Restart"); }
 
     // What the real engine reports as a file plays.
@@ -65,6 +69,8 @@ public:
     double position = 0;
     double duration = 0;
     double speed = 1.0;
+    int volume = 100;
+    bool muted = false;
 };
 
 } // namespace quarn::test

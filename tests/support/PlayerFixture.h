@@ -52,6 +52,7 @@ protected:
         };
         services.fileDialogs = std::make_unique<Dialogs>(*this);
         services.programDirectory = folder.path();
+        services.settingsPath = folder.filePath(QStringLiteral("settings.json"));
         player = std::make_unique<Player>(std::move(services));
     }
 

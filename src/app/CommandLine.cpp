@@ -1,0 +1,112 @@
+#include "app/CommandLine.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace quarn {
+
+namespace {
+
+// The toolkit's own options: those that take a value, and those that do not.
+const QStringList kToolkitOptionsWithValue = {QStringLiteral("platform"),
+                                              QStringLiteral("platformpluginpath"),
+                                              QStringLiteral("platformtheme"),
+                                              QStringLiteral("plugin"),
+                                              QStringLiteral("qwindowgeometry"),
+                                              QStringLiteral("qwindowicon"),
+                                              QStringLiteral("qwindowtitle"),
+                                              QStringLiteral("session"),
+                                              QStringLiteral("display"),
+                                              QStringLiteral("geometry"),
+                                              QStringLiteral("style"),
+                                              QStringLiteral("stylesheet"),
+                                              QStringLiteral("name"),
+                                              QStringLiteral("title")};
+const QStringList kToolkitFlags = {QStringLiteral("reverse"), QStringLiteral("nograb"),
+                                   QStringLiteral("dograb"), QStringLiteral("sync"),
+                                   QStringLiteral("widgetcount")};
+
+// "-platform", "--platform" or "-platform=xcb" as the option's bare name.
+QString optionName(const QString& argument) {
+    QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+    return name.section(QLatin1Char('='), 0, 0);
+}
+
+QString entryFor(const QString& argument) {
+    if (argument.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
+        argument.startsWith(QLatin1String("https://"), Qt::CaseInsensitive)) {
+        return argument;
+    }
+    if (argument.startsWith(QLatin1String("file://"), Qt::CaseInsensitive)) {
+        const QUrl url(argument);
+        if (url.isValid() && url.isLocalFile()) {
+            return url.toLocalFile();
+        }
+    }
+    return QFileInfo(argument).absoluteFilePath();
+}
+
+} // namespace
+
+CommandLine ParseCommandLine(const QStringList& arguments) {
+    CommandLine line;
+    line.toolkitArguments << arguments.value(0);
+    bool optionsOver = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (optionsOver || argument == QLatin1String("-") || !argument.startsWith(u'-')) {
+            line.entries << entryFor(argument);
+            continue;
+        }
+        if (argument == QLatin1String("--")) {
+            optionsOver = true;
+        } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+            line.action = CommandLine::Action::Help;
+            return line;
+        } else if (argument == QLatin1String("--version")) {
+            line.action = CommandLine::Action::Version;
+            return line;
+        } else if (argument == QLatin1String("--new-instance")) {
+            line.newInstance = true;
+        } else if (kToolkitFlags.contains(optionName(argument))) {
+            line.toolkitArguments << argument;
+        } else if (kToolkitOptionsWithValue.contains(optionName(argument))) {
+            line.toolkitArguments << argument;
+            if (!argument.contains(u'=')) {
+                if (i + 1 >= arguments.size()) {
+                    line.action = CommandLine::Action::Usage;
+                    line.problem = QStringLiteral("%1 needs a value").arg(argument);
+                    return line;
+                }
+                line.toolkitArguments << arguments.at(++i);
+            }
+        } else {
+            line.action = CommandLine::Action::Usage;
+            line.problem = QStringLiteral("unknown option %1").arg(argument);
+            return line;
+        }
+    }
+    return line;
+}
+
+QString UsageText() {
+    return QStringLiteral("Usage: quarn-media-player [--new-instance] [--] [FILE|FOLDER|URL...]\n"
+                          "       quarn-media-player --help | --version\n"
+                          "\n"
+                          "Plays audio and video files. Several files, or the media files of a\n"
+                          "folder, play one after the other; http:// and https:// URLs play as\n"
+                          "streams, file:// URIs as the files they name. Everything after \"--\"\n"
+                          "is a file, whatever its name.\n"
+                          "\n"
+                          "Options:\n"
+                          "  --new-instance  start a player of its own even when one is running\n"
+                          "  --help          show this text and end\n"
+                          "  --version       show the name and version and end\n");
+}
+
+QString VersionText() {
+    return QStringLiteral("QUARN Media Player " QUARN_VERSION "\n");
+}
+
+} // namespace quarn

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace quarn {
+
+// What the program was asked to do on its command line.
+struct CommandLine {
+    enum class Action { Play, Help, Version, Usage };
+    Action action = Action::Play;
+    // The program's name and the toolkit's own options (-platform xcb, ...),
+    // which may only come before "--".
+    QStringList toolkitArguments;
+    // Files (absolute paths), folders and http(s) streams, in order.
+    QStringList entries;
+    // Start a player of its own even when one runs.
+    bool newInstance = false;
+    // With Usage: what was wrong.
+    QString problem;
+};
+
+// Reads the arguments (the program's name first). "--" ends the options:
+// everything after it is a file, whatever it looks like. file:// URIs stand
+// for the local files they name; http:// and https:// URLs are streams; every
+// other argument is a local path (an "av://x" too).
+CommandLine ParseCommandLine(const QStringList& arguments);
+
+QString UsageText();
+QString VersionText();
+
+} // namespace quarn

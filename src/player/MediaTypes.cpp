@@ -1,0 +1,39 @@
+#include "player/MediaTypes.h"
+
+#include <QRegularExpression>
+
+namespace quarn {
+
+QStringList MediaFilePatterns() {
+    return {QStringLiteral("*.mp*"),  QStringLiteral("*.avi"), QStringLiteral("*.asf"),
+            QStringLiteral("*.wmv"),  QStringLiteral("*.mkv"), QStringLiteral("*.webm"),
+            QStringLiteral("*.mov"),  QStringLiteral("*.m4v"), QStringLiteral("*.ogv"),
+            QStringLiteral("*.ogg"),  QStringLiteral("*.oga"), QStringLiteral("*.opus"),
+            QStringLiteral("*.flac"), QStringLiteral("*.m4a"), QStringLiteral("*.wav"),
+            QStringLiteral("*.3gp"),  QStringLiteral("*.ts"),  QStringLiteral("*.flv"),
+            QStringLiteral("*.mpeg"), QStringLiteral("*.mpg")};
+}
+
+QString MediaFilter() {
+    return QStringLiteral("Media Files |") + MediaFilePatterns().join(QLatin1Char(';')) +
+           QStringLiteral("|All Files (*.*)|*.*|");
+}
+
+bool IsMediaFileName(const QString& name) {
+    static const QList<QRegularExpression> patterns = [] {
+        QList<QRegularExpression> list;
+        for (const QString& pattern : MediaFilePatterns()) {
+            list << QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern),
+                                       QRegularExpression::CaseInsensitiveOption);
+        }
+        return list;
+    }();
+    for (const QRegularExpression& pattern : patterns) {
+        if (pattern.match(name).hasMatch()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace quarn

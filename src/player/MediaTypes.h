@@ -1,0 +1,20 @@
+#pragma once
+
+// The kinds of file the player offers to play: what the engine plays that
+// people keep on disk.
+
+#include <QString>
+#include <QStringList>
+
+namespace quarn {
+
+// File name patterns of media files ("*.mkv"), matched without regard to case.
+QStringList MediaFilePatterns();
+
+// The Open dialog's filter: media files first, then all files.
+QString MediaFilter();
+
+// Whether a file's name matches one of the media patterns.
+bool IsMediaFileName(const QString& name);
+
+} // namespace quarn

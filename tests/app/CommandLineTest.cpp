@@ -1,0 +1,131 @@
+#include "app/CommandLine.h"
+#include "app/KeyMap.h"
+#include "app/Settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace quarn;
+using Action = CommandLine::Action;
+
+namespace {
+
+CommandLine parse(QStringList arguments) {
+    arguments.prepend(QStringLiteral("quarn-media-player"));
+    return ParseCommandLine(arguments);
+}
+
+QString here(const QString& name) {
+    return QFileInfo(name).absoluteFilePath();
+}
+
+} // namespace
+
+TEST(CommandLineTest, HelpVersionAndUnknownOptionsAnswerBeforeAnythingStarts) {
+    EXPECT_EQ(parse({"--help"}).action, Action::Help);
+    EXPECT_EQ(parse({"-h"}).action, Action::Help);
+    EXPECT_EQ(parse({"clip.mp4", "--version"}).action, Action::Version);
+    const CommandLine unknown = parse({"--loop", "clip.mp4"});
+    EXPECT_EQ(unknown.action, Action::Usage);
+    EXPECT_TRUE(unknown.problem.contains("--loop"));
+    EXPECT_EQ(parse({"-platform"}).action, Action::Usage) << "a toolkit option without its value";
+    EXPECT_TRUE(UsageText().startsWith("Usage: quarn-media-player"));
+    EXPECT_TRUE(VersionText().startsWith("QUARN Media Player "));
+}
+
+TEST(CommandLineTest, AfterTheDoubleDashEverythingIsAFileAndOnlyWhatCameBeforeReachesTheToolkit) {
+    const CommandLine line = parse({"-platform", "xcb", "-reverse", "--new-instance", "a.mp4", "--",
+                                    "--help", "-stylesheet=evil.qss", "-reverse", "-"});
+    EXPECT_EQ(line.action, Action::Play);
+    EXPECT_TRUE(line.newInstance);
+    EXPECT_EQ(line.toolkitArguments,
+              (QStringList{"quarn-media-player", "-platform", "xcb", "-reverse"}));
+    EXPECT_EQ(line.entries,
+              (QStringList{here("a.mp4"), here("--help"), here("-stylesheet=evil.qss"),
+                           here("-reverse"), here("-")}));
+}
+
+TEST(CommandLineTest, FileUrisAreLocalFilesWebUrlsAreStreamsAndEverythingElseIsAPath) {
+    const CommandLine line =
+        parse({"file:///media/My%20Clip.mkv", "https://example.org/live.m3u8",
+               "HTTP://example.org/a.mp3", "av://lavfi:testsrc", "/abs/x.mp4", "rel/y.mp4"});
+    EXPECT_EQ(line.entries, (QStringList{"/media/My Clip.mkv", "https://example.org/live.m3u8",
+                                         "HTTP://example.org/a.mp3", here("av://lavfi:testsrc"),
+                                         "/abs/x.mp4", here("rel/y.mp4")}));
+}
+
+TEST(KeyMapTest, EachKeyHasItsActionAndOtherChordsNone) {
+    using Kind = KeyAction::Kind;
+    const struct {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        std::optional<KeyAction> action;
+    } cases[] = {
+        {Qt::Key_Space, Qt::NoModifier, KeyAction{Kind::PlayPause}},
+        {Qt::Key_Left, Qt::NoModifier, KeyAction{Kind::Seek, -5}},
+        {Qt::Key_Right, Qt::NoModifier, KeyAction{Kind::Seek, 5}},
+        {Qt::Key_Left, Qt::ShiftModifier, KeyAction{Kind::Seek, -60}},
+        {Qt::Key_Right, Qt::ShiftModifier, KeyAction{Kind::Seek, 60}},
+        {Qt::Key_Up, Qt::NoModifier, KeyAction{Kind::Volume, 5}},
+        {Qt::Key_Down, Qt::NoModifier, KeyAction{Kind::Volume, -5}},
+        {Qt::Key_M, Qt::NoModifier, KeyAction{Kind::Mute}},
+        {Qt::Key_F, Qt::NoModifier, KeyAction{Kind::FullScreen}},
+        {Qt::Key_Escape, Qt::NoModifier, KeyAction{Kind::LeaveFullScreen}},
+        {Qt::Key_O, Qt::ControlModifier, KeyAction{Kind::Open}},
+        {Qt::Key_N, Qt::NoModifier, KeyAction{Kind::Next}},
+        {Qt::Key_PageDown, Qt::NoModifier, KeyAction{Kind::Next}},
+        {Qt::Key_P, Qt::NoModifier, KeyAction{Kind::Previous}},
+        {Qt::Key_PageUp, Qt::NoModifier, KeyAction{Kind::Previous}},
+        {Qt::Key_1, Qt::KeypadModifier, KeyAction{Kind::Zoom, 50}},
+        {Qt::Key_2, Qt::NoModifier, KeyAction{Kind::Zoom, 100}},
+        {Qt::Key_3, Qt::NoModifier, KeyAction{Kind::Zoom, 200}},
+        {Qt::Key_MediaPlay, Qt::NoModifier, KeyAction{Kind::Play}},
+        {Qt::Key_MediaPause, Qt::NoModifier, KeyAction{Kind::Pause}},
+        {Qt::Key_MediaTogglePlayPause, Qt::NoModifier, KeyAction{Kind::PlayPause}},
+        {Qt::Key_MediaStop, Qt::NoModifier, KeyAction{Kind::Stop}},
+        {Qt::Key_MediaNext, Qt::NoModifier, KeyAction{Kind::Next}},
+        {Qt::Key_MediaPrevious, Qt::NoModifier, KeyAction{Kind::Previous}},
+        {Qt::Key_VolumeUp, Qt::NoModifier, KeyAction{Kind::Volume, 5}},
+        {Qt::Key_VolumeMute, Qt::NoModifier, KeyAction{Kind::Mute}},
+        {Qt::Key_O, Qt::NoModifier, std::nullopt},
+        {Qt::Key_M, Qt::ControlModifier, std::nullopt},
+        {Qt::Key_Space, Qt::AltModifier, std::nullopt},
+        {Qt::Key_F, Qt::ShiftModifier, std::nullopt},
+        {Qt::Key_Q, Qt::NoModifier, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ActionForKey(c.key, c.modifiers), c.action)
+            << std::hex << c.key << " with " << c.modifiers.toInt();
+    }
+}
+
+TEST(SettingsTest, RoundTripAndADamagedFileIsIgnored) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath("config/quarn-media-player/settings.json");
+    EXPECT_EQ(LoadSettings(path), PlayerSettings{}) << "no file yet";
+    ASSERT_TRUE(SaveSettings(path, {35, true}));
+    EXPECT_EQ(LoadSettings(path), (PlayerSettings{35, true}));
+    EXPECT_EQ(QDir(folder.filePath("config/quarn-media-player")).entryList(QDir::Files),
+              QStringList{"settings.json"})
+        << "written whole, nothing left beside it";
+
+    auto write = [&](const QByteArray& bytes) {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(bytes);
+    };
+    write("{\"volume\": 4");
+    EXPECT_EQ(LoadSettings(path), PlayerSettings{});
+    write("[1, 2]");
+    EXPECT_EQ(LoadSettings(path), PlayerSettings{});
+    write("{\"volume\": \"loud\", \"muted\": 1}");
+    EXPECT_EQ(LoadSettings(path), PlayerSettings{});
+    write("{\"volume\": 250, \"muted\": true}");
+    EXPECT_EQ(LoadSettings(path), (PlayerSettings{100, true}));
+    write(QByteArray(1 << 20, ' '));
+    EXPECT_EQ(LoadSettings(path), PlayerSettings{});
+    EXPECT_FALSE(SaveSettings(QStringLiteral("/proc/no/such/place/settings.json"), {}));
+}
