@@ -7,7 +7,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -66,6 +69,38 @@ protected:
 
     QWidget display;
     std::unique_ptr<MpvEngine> engine;
+};
+
+// Serves one file over HTTP on the loopback, each answer after a wait, and
+// counts the connections it gets.
+class SlowServer : public QObject {
+public:
+    SlowServer(const QString& file, int delayMs) : delayMs_(delayMs) {
+        QFile in(file);
+        in.open(QIODevice::ReadOnly);
+        body_ = in.readAll();
+        server_.listen(QHostAddress::LocalHost);
+        connect(&server_, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = server_.nextPendingConnection()) {
+                ++connections;
+                QTimer::singleShot(delayMs_, socket, [this, socket] {
+                    socket->write(
+                        "HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\nContent-Length: " +
+                        QByteArray::number(body_.size()) + "\r\n\r\n" + body_);
+                    socket->disconnectFromHost();
+                });
+            }
+        });
+    }
+    QString url(const QString& name) const {
+        return QStringLiteral("http://127.0.0.1:%1/%2").arg(server_.serverPort()).arg(name);
+    }
+    int connections = 0;
+
+private:
+    QTcpServer server_;
+    QByteArray body_;
+    int delayMs_;
 };
 
 } // namespace
@@ -200,6 +235,20 @@ TEST_F(MpvEngineTest, APlayingFileDeletedBeforeARefusalIsReportedAsFailed) {
     EXPECT_FALSE(failed.at(0).at(0).toString().isEmpty());
     EXPECT_EQ(engine->FileName(), "");
     EXPECT_FALSE(engine->Playing());
+}
+
+TEST_F(MpvEngineTest, AStreamThatIsSlowToAnswerIsWaitedForNotRefused) {
+    SlowServer server(media::AudioClip(), 6000);
+    QSignalSpy refused(engine.get(), &MediaEngine::Refused);
+    QSignalSpy opened(engine.get(), &MediaEngine::Opened);
+    QElapsedTimer timer;
+    timer.start();
+    engine->SetFileName(server.url(QStringLiteral("slow.mp3")));
+    EXPECT_LT(timer.elapsed(), 200) << "the open does not wait";
+    ASSERT_TRUE(waitFor([&] { return opened.count() == 1 || refused.count() == 1; }, 15000));
+    EXPECT_EQ(refused.count(), 0);
+    EXPECT_GE(timer.elapsed(), 5500);
+    EXPECT_GE(server.connections, 1);
 }
 
 TEST_F(MpvEngineTest, PlaysOddlyNamedFilesAsFiles) {
