@@ -33,7 +33,9 @@ QString optionName(const QString& argument) {
     return name.section(QLatin1Char('='), 0, 0);
 }
 
-QString entryFor(const QString& argument) {
+} // namespace
+
+QString EntryFor(const QString& argument) {
     if (argument.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
         argument.startsWith(QLatin1String("https://"), Qt::CaseInsensitive)) {
         return argument;
@@ -47,8 +49,6 @@ QString entryFor(const QString& argument) {
     return QFileInfo(argument).absoluteFilePath();
 }
 
-} // namespace
-
 CommandLine ParseCommandLine(const QStringList& arguments) {
     CommandLine line;
     line.toolkitArguments << arguments.value(0);
@@ -56,7 +56,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
         if (optionsOver || argument == QLatin1String("-") || !argument.startsWith(u'-')) {
-            line.entries << entryFor(argument);
+            line.entries << EntryFor(argument);
             continue;
         }
         if (argument == QLatin1String("--")) {

@@ -26,6 +26,9 @@ struct CommandLine {
 // other argument is a local path (an "av://x" too).
 CommandLine ParseCommandLine(const QStringList& arguments);
 
+// What one argument stands for: a local file's absolute path, or a stream's URL.
+QString EntryFor(const QString& argument);
+
 QString UsageText();
 QString VersionText();
 

@@ -56,8 +56,7 @@ Player::Player(PlayerServices services)
     connect(&main_, &MainWindow::geometryChanged, &title_, &DockedWindow::FollowMain);
     connect(&main_, &MainWindow::geometryChanged, &bar_, &DockedWindow::FollowMain);
     dockCompanions();
-    connect(&main_, &MainWindow::seekRequested, engine_.get(),
-            [this](int seconds) { engine_->SetCurrentPosition(seconds); });
+    connect(&main_, &MainWindow::seekRequested, this, &Player::SeekTo);
     connect(&main_, &MainWindow::speedRequested, engine_.get(), &MediaEngine::SetSpeed);
     connect(&main_, &MainWindow::closeRequested, this, &Player::Exit);
     connect(&main_, &MainWindow::volumeStepRequested, this,
@@ -86,8 +85,14 @@ Player::Player(PlayerServices services)
     connect(engine_.get(), &MediaEngine::PositionChanged, this, &Player::updateReadout);
     connect(engine_.get(), &MediaEngine::DurationChanged, this, &Player::updateReadout);
     connect(engine_.get(), &MediaEngine::VideoSizeChanged, &main_, &MainWindow::ShowVideo);
+    connect(engine_.get(), &MediaEngine::TagsChanged, this, &Player::playbackChanged);
+    connect(engine_.get(), &MediaEngine::DurationChanged, this, &Player::playbackChanged);
 
     connect(&tray_, &TrayIcon::restoreRequested, this, &Player::restoreMain);
+    // Without a tray host the main window is found in the taskbar instead.
+    platform::SetSkipTaskbar(main_, trayHost_.Present());
+    connect(&trayHost_, &platform::TrayHostWatch::changed, this,
+            [this](bool present) { platform::SetSkipTaskbar(main_, present); });
 
     // Keys work, and files may be dropped, on each of the player's windows.
     qApp->installEventFilter(this);
@@ -175,6 +180,13 @@ void Player::dockCompanions() {
 }
 
 void Player::PlayFiles(const QStringList& files) {
+    // Files that come while the intro plays end it.
+    if (!playerShown_ && !files.isEmpty()) {
+        if (intro_) {
+            intro_->Stop();
+        }
+        showPlayer(false);
+    }
     queue_.Replace(ExpandEntries(files));
     if (const auto first = queue_.Current()) {
         openEntry(*first);
@@ -218,6 +230,8 @@ void Player::fileOpened() {
     main_.ShowOpened();
     title_.ShowTitle(SongTitle(GetFileName(engine_->FileName())));
     services_.screenSaver->SetActive(false);
+    ++track_;
+    emit playbackChanged();
 }
 
 void Player::refused(int code, const QString& reason) {
@@ -232,6 +246,7 @@ void Player::refused(int code, const QString& reason) {
     if (fromQueue_ && queue_.HasNext()) {
         openEntry(*queue_.Next());
     }
+    emit playbackChanged();
 }
 
 void Player::ended() {
@@ -244,6 +259,7 @@ void Player::ended() {
     title_.ClearTitle();
     // Nothing plays any more: the screen saver may come back.
     services_.screenSaver->SetActive(true);
+    emit playbackChanged();
 }
 
 void Player::failed(const QString& reason) {
@@ -265,17 +281,20 @@ void Player::Play() {
     }
     engine_->Play();
     services_.screenSaver->SetActive(false);
+    emit playbackChanged();
 }
 
 void Player::Pause() {
     if (!engine_->FileName().isEmpty()) {
         engine_->Pause();
+        emit playbackChanged();
     }
 }
 
 void Player::Stop() {
     engine_->Stop();
     services_.screenSaver->SetActive(true);
+    emit playbackChanged();
 }
 
 void Player::Exit() {
@@ -296,29 +315,54 @@ void Player::PlayPause() {
 void Player::Next() {
     if (const auto entry = queue_.Next()) {
         openEntry(*entry);
+        emit playbackChanged();
     }
 }
 
 void Player::Previous() {
     if (const auto entry = queue_.Previous()) {
         openEntry(*entry);
+        emit playbackChanged();
     }
 }
 
 void Player::SeekBy(int seconds) {
+    SeekTo(engine_->CurrentPosition() + seconds);
+}
+
+void Player::SeekTo(double seconds) {
     if (engine_->FileName().isEmpty()) {
         return;
     }
-    double to = std::max(0.0, engine_->CurrentPosition() + seconds);
+    double to = std::max(0.0, seconds);
     if (engine_->Duration() > 0) {
         to = std::min(to, engine_->Duration());
     }
     engine_->SetCurrentPosition(to);
+    emit seeked(to);
 }
 
 void Player::ChangeVolume(int points) {
-    engine_->SetVolume(std::clamp(engine_->Volume() + points, 0, 100));
+    SetVolume(engine_->Volume() + points);
+}
+
+void Player::SetVolume(int volume) {
+    engine_->SetVolume(std::clamp(volume, 0, 100));
     showVolume();
+}
+
+Player::Status Player::PlaybackStatus() const {
+    if (engine_->Playing()) {
+        return Status::Playing;
+    }
+    return engine_->Stopped() ? Status::Stopped : Status::Paused;
+}
+
+void Player::Raise() {
+    if (main_.isMinimized()) {
+        main_.setWindowState(main_.windowState() & ~Qt::WindowMinimized);
+    }
+    platform::ActivateWindowByTitle(main_.windowTitle());
 }
 
 void Player::ToggleMute() {
@@ -335,6 +379,7 @@ void Player::showVolume() {
 void Player::remember() {
     settings_ = {engine_->Volume(), engine_->Muted()};
     saveSettings_.start();
+    emit volumeChanged();
 }
 
 void Player::ToggleFullScreen() {
@@ -434,11 +479,8 @@ bool Player::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Player::restoreMain() {
-    if (main_.isMinimized()) {
-        main_.setWindowState(main_.windowState() & ~Qt::WindowMinimized);
-    }
     main_.CenterForm(main_);
-    platform::ActivateWindowByTitle(main_.windowTitle());
+    Raise();
 }
 
 EffectsMenu& Player::Effects() {

@@ -4,6 +4,7 @@
 #include "app/Settings.h"
 #include "dialogs/Cmdlg.h"
 #include "platform/ScreenSaver.h"
+#include "platform/TrayHost.h"
 #include "player/MainWindow.h"
 #include "player/MediaEngine.h"
 #include "player/PlayQueue.h"
@@ -70,6 +71,19 @@ public:
     void ToggleFullScreen();
     // What a key does while one of the player's windows is active.
     void Do(const KeyAction& action);
+    void SeekTo(double seconds);
+    void SetVolume(int volume);
+    // Brings the main window to the front (out of the taskbar's minimised
+    // state) where it is.
+    void Raise();
+
+    // What plays, as the desktop's media controls see it.
+    enum class Status { Playing, Paused, Stopped };
+    Status PlaybackStatus() const;
+    // The file or stream open or last played; "" for none.
+    QString CurrentEntry() const { return engine_->FileName(); }
+    // Counts the files opened: each new one is a new track.
+    int TrackNumber() const { return track_; }
 
     // The parts, for those who look on (tests).
     MainWindow& Main() { return main_; }
@@ -83,6 +97,13 @@ public:
     const PlayQueue& Queue() const { return queue_; }
     EffectsMenu& Effects();
     void ShowAbout();
+
+signals:
+    // What plays changed: its state, the file, its tags or length, the queue.
+    void playbackChanged();
+    void volumeChanged();
+    // A jump to another place in the file (seconds).
+    void seeked(double seconds);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -110,6 +131,7 @@ private:
     Splash splash_;
     std::unique_ptr<MediaEngine> intro_;
     TrayIcon tray_;
+    platform::TrayHostWatch trayHost_;
     Cmdlg fileDialog_;
     std::unique_ptr<EffectsMenu> effects_;
     std::unique_ptr<AboutBox> about_;
@@ -120,6 +142,7 @@ private:
     PlayerSettings settings_;
     QTimer saveSettings_;
     bool playerShown_ = false;
+    int track_ = 0;
 };
 
 } // namespace quarn

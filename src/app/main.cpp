@@ -1,10 +1,12 @@
 #include "app/CommandLine.h"
+#include "app/Mpris.h"
 #include "app/Player.h"
 #include "forms/Designs.h"
 #include "forms/FormKit.h"
 #include "platform/Desktop.h"
 #include "platform/Endings.h"
 #include "platform/ScreenSaver.h"
+#include "platform/X11.h"
 #include "player/MpvEngine.h"
 
 #include <QApplication>
@@ -14,14 +16,23 @@
 namespace {
 
 // The player places its windows itself (docking, centring), which Wayland
-// does not allow a program: run on X11 (XWayland) there, unless the user chose.
-void preferX11() {
+// does not allow a program: it runs on X11 (XWayland there), unless the user
+// chose the toolkit's platform. Without an X display it says so and ends.
+bool onX11() {
 #if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
-        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        return true;
+    }
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    if (!quarn::platform::X11DisplayReachable()) {
+        std::fprintf(stderr, "quarn-media-player: %s\n",
+                     wayland ? "this Wayland session offers no XWayland, which the player needs"
+                             : "there is no X display to show the player on");
+        return false;
     }
 #endif
+    return true;
 }
 
 } // namespace
@@ -48,7 +59,9 @@ int main(int argc, char** argv) {
         break;
     }
 
-    preferX11();
+    if (!onX11()) {
+        return 1;
+    }
     // The video display needs a native window of its own; its siblings do not.
     QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
     // Only the toolkit's own options reach it: never a file's name.
@@ -68,6 +81,12 @@ int main(int argc, char** argv) {
     // The windows are hidden rather than closed; only Exit ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // One player at a time: files given to a second one go to the first.
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!line.newInstance && quarn::Mpris::HandOver(bus, line.entries)) {
+        return 0;
+    }
+
     quarn::platform::ScreenSaver screenSaver;
     quarn::PlayerServices services;
     services.makeEngine = [](WId videoWindow) -> std::unique_ptr<quarn::MediaEngine> {
@@ -79,6 +98,8 @@ int main(int argc, char** argv) {
     services.programDirectory = quarn::platform::DataDirectory();
     services.settingsPath = quarn::SettingsPath();
     quarn::Player player(std::move(services));
+    quarn::Mpris mpris(player, bus);
+    mpris.Register();
     quarn::platform::HandleBrokenXConnections(
         [&player] { player.Engine().RestartAfterOutputLoss(); });
 

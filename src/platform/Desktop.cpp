@@ -26,8 +26,8 @@ class SkipTaskbarFilter : public QObject {
 public:
     using QObject::QObject;
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Show) {
-            auto* window = static_cast<QWidget*>(watched);
+        auto* window = static_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Show && !window->property("quarnInTaskbar").toBool()) {
             if (Display* display = X11Display()) {
                 const auto id = static_cast<Window>(window->winId());
                 Atom states[] = {XInternAtom(display, "_NET_WM_STATE_SKIP_TASKBAR", False),

@@ -2,6 +2,10 @@
 
 #include <QGuiApplication>
 
+#if defined(QUARN_HAVE_X11)
+#include <xcb/xcb.h>
+#endif
+
 namespace quarn::platform {
 
 namespace {
@@ -25,6 +29,17 @@ _XDisplay* X11Display() {
 xcb_connection_t* X11Connection() {
     auto* native = x11();
     return native != nullptr ? native->connection() : nullptr;
+}
+
+bool X11DisplayReachable() {
+#if defined(QUARN_HAVE_X11)
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const bool reachable = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return reachable;
+#else
+    return false;
+#endif
 }
 
 } // namespace quarn::platform

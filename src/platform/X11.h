@@ -11,4 +11,7 @@ namespace quarn::platform {
 _XDisplay* X11Display();
 xcb_connection_t* X11Connection();
 
+// Whether the X display named by $DISPLAY answers (before the toolkit starts).
+bool X11DisplayReachable();
+
 } // namespace quarn::platform

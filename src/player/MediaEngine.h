@@ -24,6 +24,15 @@ private:
     QString reason_;
 };
 
+// What a file says of itself in its tags; empty where it says nothing.
+struct MediaTags {
+    QString title;
+    QString artist;
+    QString album;
+
+    friend bool operator==(const MediaTags&, const MediaTags&) = default;
+};
+
 // What the player asks of a media engine: open a file and play it, transport
 // commands, position and length. Positions and lengths are seconds. The
 // engine tells of what happens in it through its signals, on the
@@ -52,6 +61,11 @@ public:
     virtual void Stop() = 0;
     // A file is open and its time runs (not paused, stopped or ended).
     virtual bool Playing() const = 0;
+    // Nothing plays and nothing waits to go on: no file, or one stopped or
+    // played to its end. (Neither playing nor stopped is paused.)
+    virtual bool Stopped() const = 0;
+    // The open file's tags.
+    virtual MediaTags Tags() const = 0;
 
     // Above 0 while something is playing (or paused past its start).
     virtual double CurrentPosition() const = 0;
@@ -94,6 +108,7 @@ signals:
     // The size of the video as it is to be shown, in pixels; an empty size
     // when the open file has no video.
     void VideoSizeChanged(QSize pixels);
+    void TagsChanged();
 };
 
 } // namespace quarn

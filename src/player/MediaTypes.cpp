@@ -19,6 +19,17 @@ QString MediaFilter() {
            QStringLiteral("|All Files (*.*)|*.*|");
 }
 
+QStringList MediaMimeTypes() {
+    return QStringLiteral(
+               "video/mp4 video/x-m4v video/x-matroska audio/x-matroska video/webm audio/webm "
+               "video/quicktime video/x-msvideo video/x-ms-wmv application/vnd.ms-asf "
+               "video/x-ms-asf video/mpeg video/ogg video/x-theora+ogg audio/ogg "
+               "audio/x-vorbis+ogg audio/x-opus+ogg application/ogg audio/flac audio/x-flac "
+               "audio/mp4 audio/x-m4a audio/mpeg audio/x-wav audio/wav video/3gpp video/mp2t "
+               "video/x-flv")
+        .split(QLatin1Char(' '));
+}
+
 bool IsMediaFileName(const QString& name) {
     static const QList<QRegularExpression> patterns = [] {
         QList<QRegularExpression> list;

@@ -14,6 +14,9 @@ QStringList MediaFilePatterns();
 // The Open dialog's filter: media files first, then all files.
 QString MediaFilter();
 
+// The MIME types of those files, as the desktop names them.
+QStringList MediaMimeTypes();
+
 // Whether a file's name matches one of the media patterns.
 bool IsMediaFileName(const QString& name);
 

@@ -27,7 +27,14 @@ constexpr const char* kAudioOutputs = "pipewire,pulse,alsa,null";
 #endif
 
 // What the engine observes, by the number mpv hands back with each change.
-enum Observed : std::uint64_t { kTimePos = 1, kDuration, kVideoWidth, kVideoHeight, kCurrentVo };
+enum Observed : std::uint64_t {
+    kTimePos = 1,
+    kDuration,
+    kVideoWidth,
+    kVideoHeight,
+    kCurrentVo,
+    kMetadata
+};
 // Replies to loadfile commands carry this plus the command's serial number.
 constexpr std::uint64_t kLoadReply = 1000;
 
@@ -86,6 +93,34 @@ QString asSentence(QString reason) {
         }
     }
     return reason;
+}
+
+// The title, artist and album among a file's tags (their keys in any case).
+MediaTags tagsFrom(const mpv_event_property& change) {
+    MediaTags tags;
+    if (change.format != MPV_FORMAT_NODE) {
+        return tags;
+    }
+    const auto& node = *static_cast<const mpv_node*>(change.data);
+    if (node.format != MPV_FORMAT_NODE_MAP) {
+        return tags;
+    }
+    for (int i = 0; i < node.u.list->num; ++i) {
+        const mpv_node& value = node.u.list->values[i];
+        if (value.format != MPV_FORMAT_STRING) {
+            continue;
+        }
+        const QString key = QString::fromUtf8(node.u.list->keys[i]).toLower();
+        const QString text = QString::fromUtf8(value.u.string).trimmed();
+        if (key == QLatin1String("title")) {
+            tags.title = text;
+        } else if (key == QLatin1String("artist")) {
+            tags.artist = text;
+        } else if (key == QLatin1String("album")) {
+            tags.album = text;
+        }
+    }
+    return tags;
 }
 
 QString reasonFor(const mpv_event_end_file& end) {
@@ -162,6 +197,7 @@ void MpvEngine::createMpv() {
     }
     mpv_observe_property(mpv_, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
     mpv_observe_property(mpv_, kDuration, "duration", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(mpv_, kMetadata, "metadata", MPV_FORMAT_NODE);
     if (videoWindow_ != 0) {
         mpv_observe_property(mpv_, kVideoWidth, "dwidth", MPV_FORMAT_INT64);
         mpv_observe_property(mpv_, kVideoHeight, "dheight", MPV_FORMAT_INT64);
@@ -312,6 +348,12 @@ void MpvEngine::handleEvent(const mpv_event& event) {
             sizeChanged_ = true;
             break;
         }
+        case kMetadata:
+            if (const MediaTags tags = ours ? tagsFrom(change) : MediaTags(); tags != tags_) {
+                tags_ = tags;
+                emit TagsChanged();
+            }
+            break;
         case kCurrentVo:
             if (change.format == MPV_FORMAT_STRING) {
                 videoOutputs().Adopt(QByteArray(*static_cast<const char* const*>(change.data)));
@@ -513,6 +555,10 @@ void MpvEngine::Stop() {
 
 bool MpvEngine::Playing() const {
     return load_ != Load::None && !paused_ && !stopped_;
+}
+
+bool MpvEngine::Stopped() const {
+    return load_ == Load::None || stopped_;
 }
 
 double MpvEngine::CurrentPosition() const {

@@ -39,6 +39,8 @@ public:
     void Pause() override;
     void Stop() override;
     bool Playing() const override;
+    bool Stopped() const override;
+    MediaTags Tags() const override { return tags_; }
     double CurrentPosition() const override;
     void SetCurrentPosition(double seconds) override;
     double Duration() const override;
@@ -83,6 +85,7 @@ private:
     std::int64_t videoWidth_ = 0; // mpv's display size of the video, 0 when none
     std::int64_t videoHeight_ = 0;
     QSize reportedSize_;
+    MediaTags tags_;
     bool sizeChanged_ = false;
     bool paused_ = false;
     bool stopped_ = false;

@@ -56,3 +56,15 @@ TEST(MediaTypesTest, TheOpenDialogOffersWhatTheEnginePlays) {
         EXPECT_FALSE(IsMediaFileName(name)) << name;
     }
 }
+
+TEST(MediaTypesTest, TheDesktopEntryNamesTheSameTypesThePlayerTellsTheBusOf) {
+    QFile entry(QStringLiteral(QUARN_SOURCE_DIR "/data/quarn-media-player.desktop"));
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    QStringList listed;
+    for (const QByteArray& line : entry.readAll().split('\n')) {
+        if (line.startsWith("MimeType=")) {
+            listed = QString::fromUtf8(line.mid(9)).split(u';', Qt::SkipEmptyParts);
+        }
+    }
+    EXPECT_EQ(listed, MediaMimeTypes());
+}

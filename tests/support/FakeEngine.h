@@ -19,6 +19,7 @@ public:
         }
         fileName = path;
         playing = !path.isEmpty();
+        stopped = false;
         if (playing) {
             emit Opened();
         }
@@ -27,6 +28,7 @@ public:
     void Play() override {
         calls << QStringLiteral("Play");
         playing = !fileName.isEmpty();
+        stopped = false;
     }
     void Pause() override {
         calls << QStringLiteral("Pause");
@@ -35,8 +37,11 @@ public:
     void Stop() override {
         calls << QStringLiteral("Stop");
         playing = false;
+        stopped = true;
     }
     bool Playing() const override { return playing; }
+    bool Stopped() const override { return stopped || fileName.isEmpty(); }
+    MediaTags Tags() const override { return tags; }
     double CurrentPosition() const override { return position; }
     void SetCurrentPosition(double seconds) override {
         calls << QStringLiteral("Seek=%1").arg(seconds);
@@ -58,12 +63,15 @@ public:
     }
     void End() {
         playing = false;
+        stopped = true;
         emit EndOfStream(0);
     }
 
     QStringList calls;
     QString fileName;
     bool playing = false;
+    bool stopped = false;
+    MediaTags tags;
     bool refuse = false;
     int refuseCode = EngineError::kCannotPlay;
     double position = 0;

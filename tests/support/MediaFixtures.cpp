@@ -102,6 +102,16 @@ QString AudioClip() {
                       QStringLiteral("libmp3lame")});
 }
 
+QString TaggedSong() {
+    return generated(QStringLiteral("tagged-song.mp3"),
+                     {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                      QStringLiteral("sine=f=294:d=4"), QStringLiteral("-metadata"),
+                      QStringLiteral("title=Evening Tide"), QStringLiteral("-metadata"),
+                      QStringLiteral("artist=The Quarn Trio"), QStringLiteral("-metadata"),
+                      QStringLiteral("album=Night Songs"), QStringLiteral("-c:a"),
+                      QStringLiteral("libmp3lame")});
+}
+
 QString OneFrameClip() {
     return generated(QStringLiteral("one-frame.mp4"),
                      {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),

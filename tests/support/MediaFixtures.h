@@ -18,6 +18,9 @@ QString ColourStepsClip();
 inline constexpr unsigned kStepColours[3] = {0xC02020, 0x20C020, 0x2020C0};
 // 3 s of sound, no picture.
 QString AudioClip();
+// 4 s of sound with its tags: title "Evening Tide", artist "The Quarn Trio",
+// album "Night Songs".
+QString TaggedSong();
 // One picture frame and nothing else.
 QString OneFrameClip();
 // VideoClip with the bytes of its pictures and sound all zero: it opens, then

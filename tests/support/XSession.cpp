@@ -964,6 +964,21 @@ bool XSession::isMinimized(quint64 window) {
     return !state.empty() && state[0] == kIconicState;
 }
 
+QStringList XSession::states(quint64 window) {
+    d->checkConnection();
+    QStringList names;
+    for (const uint32_t atom :
+         d->property32(xcb_window_t(window), d->atom("_NET_WM_STATE"), XCB_ATOM_ATOM)) {
+        Reply<xcb_get_atom_name_reply_t> name(
+            xcb_get_atom_name_reply(d->x, xcb_get_atom_name(d->x, atom), nullptr));
+        if (name) {
+            names << QString::fromLatin1(xcb_get_atom_name_name(name.get()),
+                                         xcb_get_atom_name_name_length(name.get()));
+        }
+    }
+    return names;
+}
+
 void XSession::minimize(quint64 window) {
     d->checkConnection();
     // ICCCM: a client asks to be iconified with WM_CHANGE_STATE to the root.

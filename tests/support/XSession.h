@@ -72,6 +72,8 @@ public:
     QRect frameGeometry(quint64 window); // with the window manager's frame, if any
     bool isViewable(quint64 window);
     bool isMinimized(quint64 window); // WM_STATE iconic
+    // The window's _NET_WM_STATE atoms by name ("_NET_WM_STATE_SKIP_TASKBAR", ...).
+    QStringList states(quint64 window);
     void minimize(quint64 window);
     void closeWindow(quint64 window); // as the window manager's close button does
     quint64 activeWindow();           // _NET_ACTIVE_WINDOW, 0 when none

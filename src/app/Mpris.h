@@ -1,0 +1,144 @@
+#pragma once
+
+#include "app/Player.h"
+
+#include <QDBusAbstractAdaptor>
+#include <QDBusConnection>
+#include <QDBusObjectPath>
+#include <QVariantMap>
+
+namespace quarn {
+
+// The player on the session bus as an MPRIS media player, so that the
+// desktop's media widgets, lock screen and media keys can see and drive it;
+// and the way a second launch hands its files to the player that runs.
+class Mpris : public QObject {
+    Q_OBJECT
+public:
+    // The bus name of the first player; later ones add ".instance<pid>".
+    static constexpr const char* kServiceName = "org.mpris.MediaPlayer2.quarn_media_player";
+    static constexpr const char* kObjectPath = "/org/mpris/MediaPlayer2";
+    static constexpr const char* kInstanceInterface = "org.quarn.MediaPlayer.Instance";
+
+    Mpris(Player& player, QDBusConnection bus);
+
+    // Puts the player on the bus under its name (the instance form when
+    // another player has it). False without a session bus.
+    bool Register();
+    QString ServiceName() const { return serviceName_; }
+
+    // A player already on the bus takes the files (they replace its queue
+    // and play; none: it only comes to the front). True when it answered.
+    static bool HandOver(QDBusConnection bus, const QStringList& entries);
+
+    Player& Target() { return player_; }
+    // The Player interface's properties as they are now.
+    QVariantMap PlayerProperties() const;
+    QVariantMap Metadata() const;
+    QDBusObjectPath TrackId() const;
+
+private:
+    // Tells the bus which of the Player interface's properties changed.
+    void announce();
+
+    Player& player_;
+    QDBusConnection bus_;
+    QString serviceName_;
+    QVariantMap announced_;
+};
+
+// org.mpris.MediaPlayer2: the program.
+class MprisRoot : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2")
+    Q_PROPERTY(QString Identity READ Identity)
+    Q_PROPERTY(QString DesktopEntry READ DesktopEntry)
+    Q_PROPERTY(bool CanQuit READ CanQuit)
+    Q_PROPERTY(bool CanRaise READ CanRaise)
+    Q_PROPERTY(bool HasTrackList READ HasTrackList)
+    Q_PROPERTY(QStringList SupportedUriSchemes READ SupportedUriSchemes)
+    Q_PROPERTY(QStringList SupportedMimeTypes READ SupportedMimeTypes)
+public:
+    explicit MprisRoot(Mpris& mpris);
+    QString Identity() const { return QStringLiteral("QUARN Media Player"); }
+    QString DesktopEntry() const { return QStringLiteral("quarn-media-player"); }
+    bool CanQuit() const { return true; }
+    bool CanRaise() const { return true; }
+    bool HasTrackList() const { return false; }
+    QStringList SupportedUriSchemes() const;
+    QStringList SupportedMimeTypes() const;
+
+public slots:
+    void Raise();
+    void Quit();
+
+private:
+    Mpris& mpris_;
+};
+
+// org.mpris.MediaPlayer2.Player: what plays, and the transport.
+class MprisPlayer : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
+    Q_PROPERTY(QString PlaybackStatus READ PlaybackStatus)
+    Q_PROPERTY(QVariantMap Metadata READ Metadata)
+    Q_PROPERTY(qlonglong Position READ Position)
+    Q_PROPERTY(double Volume READ Volume WRITE SetVolume)
+    Q_PROPERTY(double Rate READ Rate WRITE SetRate)
+    Q_PROPERTY(double MinimumRate READ Rate)
+    Q_PROPERTY(double MaximumRate READ Rate)
+    Q_PROPERTY(bool CanGoNext READ CanGoNext)
+    Q_PROPERTY(bool CanGoPrevious READ CanGoPrevious)
+    Q_PROPERTY(bool CanPlay READ CanPlay)
+    Q_PROPERTY(bool CanPause READ CanPause)
+    Q_PROPERTY(bool CanSeek READ CanSeek)
+    Q_PROPERTY(bool CanControl READ CanControl)
+public:
+    explicit MprisPlayer(Mpris& mpris);
+    QString PlaybackStatus() const;
+    QVariantMap Metadata() const { return mpris_.Metadata(); }
+    qlonglong Position() const;
+    double Volume() const;
+    void SetVolume(double volume);
+    double Rate() const { return 1.0; }
+    void SetRate(double) {}
+    bool CanGoNext() const;
+    bool CanGoPrevious() const;
+    bool CanPlay() const;
+    bool CanPause() const;
+    bool CanSeek() const;
+    bool CanControl() const { return true; }
+
+public slots:
+    void Next();
+    void Previous();
+    void Pause();
+    void PlayPause();
+    void Stop();
+    void Play();
+    void Seek(qlonglong offset);
+    void SetPosition(const QDBusObjectPath& track, qlonglong position);
+    void OpenUri(const QString& uri);
+
+signals:
+    void Seeked(qlonglong position);
+
+private:
+    Mpris& mpris_;
+};
+
+// How a second launch reaches the player that runs.
+class MprisInstance : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.quarn.MediaPlayer.Instance")
+public:
+    explicit MprisInstance(Mpris& mpris);
+
+public slots:
+    void PlayFiles(const QStringList& entries);
+
+private:
+    Mpris& mpris_;
+};
+
+} // namespace quarn
