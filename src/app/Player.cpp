@@ -201,6 +201,10 @@ void Player::openEntry(const QString& entry) {
 }
 
 void Player::Open() {
+    // A second Open while the dialog is up brings that one to the front.
+    if (fileDialog_.RaiseDialog()) {
+        return;
+    }
     fileDialog_.SetFilter(MediaFilter());
     fileDialog_.ShowOpen();
     // Keys go to the player again once the dialog has gone.

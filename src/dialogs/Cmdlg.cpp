@@ -133,6 +133,9 @@ void Cmdlg::Show(FileDialogBackend::Request::Mode mode) {
     request.fileName = UpToNul(fileName_);
     request.defaultSuffix = UpToNul(defaultExt_);
     request.overwritePrompt = true;
+    // Only the overwrite prompt is asked for: Open takes any name, even of a
+    // file that does not exist (whoever reads FileName decides about it).
+    request.anyName = true;
 
     const std::optional<QString> chosen = backend_->ChooseFile(request);
     // A path too long for the buffer fails the dialog, which looks like a

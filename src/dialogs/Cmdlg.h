@@ -57,6 +57,9 @@ public:
     QString GetFolderName(const QString& title);
 
     void SetBackend(std::unique_ptr<FileDialogBackend> backend);
+    // Brings the component's dialog to the front while it is up; false when
+    // none is.
+    bool RaiseDialog() { return backend_->RaiseDialog(); }
 
     int Width() const { return surface_.Width(); }
     int Height() const { return surface_.Height(); }

@@ -15,6 +15,7 @@
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinterInfo>
+#include <QRegularExpression>
 #include <algorithm>
 
 namespace quarn {
@@ -211,6 +212,8 @@ std::int32_t DLGs::ShowColor(QWidget* parent) {
         QColorDialog::setCustomColor(i, toQColor(customColors_[i]));
     }
     QColorDialog dialog(parent);
+    // No colour preselected: the dialog starts from black.
+    dialog.setCurrentColor(QColor(0, 0, 0));
     if (dialog.exec() != QDialog::Accepted) {
         return -1;
     }
@@ -247,8 +250,10 @@ QString DLGs::ShowFont(QWidget* parent) {
     if (dialog.exec() != QDialog::Accepted) {
         return QString();
     }
-    // Only the face is kept; size, style and effects are dropped.
-    return dialog.selectedFont().family();
+    // Only the face is kept; size, style and effects are dropped. A family
+    // found at several foundries reads "Nimbus Roman [urw]": the face alone.
+    static const QRegularExpression foundry(QStringLiteral("\\s*\\[[^\\]]*\\]$"));
+    return dialog.selectedFont().family().remove(foundry);
 }
 
 void DLGs::ShowPrinter(QWidget* parent, std::int32_t flags) {
@@ -315,11 +320,10 @@ QString DLGs::ShowFile(QWidget* parent, bool save) {
     request.mode = save ? Request::Mode::Save : Request::Mode::Open;
     request.title = save ? QStringLiteral("Save File - Pellam-Team 1998")
                          : QStringLiteral("Open File - Pellam-Team 1998");
-#ifdef Q_OS_WIN
-    request.startFolder = QStringLiteral("C:\\");
-#else
-    request.startFolder = QDir::homePath();
-#endif
+    // The root of the drive; a single tree's root elsewhere.
+    request.startFolder = QDir::rootPath();
+    // Flags 0: Open takes names of files that do not exist as well.
+    request.anyName = true;
     request.filters = {{QStringLiteral("Text Files (*.txt)"), {QStringLiteral("*.txt")}},
                        {QStringLiteral("All Files (*.*)"), {QStringLiteral("*.*")}}};
     request.selectedFilter = 0;

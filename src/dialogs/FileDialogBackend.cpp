@@ -1,8 +1,10 @@
 #include "dialogs/FileDialogBackend.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QPointer>
 
 namespace quarn {
 
@@ -43,6 +45,26 @@ public:
     }
 };
 
+// The dialog the program's Open shows, while it is up.
+QPointer<QFileDialog> shown;
+
+// Runs the dialog until the user closes it. Without a parent it is modal to
+// nothing: the rest of the program goes on working meanwhile.
+int runDialog(QFileDialog& dialog, bool toNothing) {
+    if (!toNothing) {
+        return dialog.exec();
+    }
+    dialog.setWindowModality(Qt::NonModal);
+    QEventLoop loop;
+    QObject::connect(&dialog, &QDialog::finished, &loop, &QEventLoop::quit);
+    const QPointer<QFileDialog> previous = shown;
+    shown = &dialog;
+    dialog.show();
+    loop.exec();
+    shown = previous;
+    return dialog.result();
+}
+
 } // namespace
 
 QString QtNameFilter(const FileFilterEntry& entry) {
@@ -59,9 +81,8 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogBackend::R
     const bool open = request.mode == Mode::Open;
 
     FileDialog dialog(parent);
-    dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-    dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setFileMode(open && !request.anyName ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
     // The list of types shows the caller's descriptions only, as the
     // descriptions often carry their patterns already ("All Files (*.*)").
@@ -93,7 +114,7 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogBackend::R
         dialog.selectFile(request.fileName);
     }
 
-    if (dialog.exec() != QDialog::Accepted) {
+    if (runDialog(dialog, parent == nullptr) != QDialog::Accepted) {
         return std::nullopt;
     }
     if (!dialog.resolved.isEmpty()) {
@@ -110,15 +131,25 @@ std::optional<QString> QtFileDialogBackend::ChooseFile(const Request& request) {
     return RunFileDialog(nullptr, request);
 }
 
+bool QtFileDialogBackend::RaiseDialog() {
+    if (shown.isNull()) {
+        return false;
+    }
+    shown->raise();
+    shown->activateWindow();
+    return true;
+}
+
 std::optional<QString> QtFileDialogBackend::ChooseFolder(const QString& title) {
     QFileDialog dialog;
-    dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
+    // The tree starts at its root.
+    dialog.setDirectory(QDir::rootPath());
     if (!title.isEmpty()) {
         dialog.setWindowTitle(title);
     }
-    if (dialog.exec() != QDialog::Accepted) {
+    if (runDialog(dialog, true) != QDialog::Accepted) {
         return std::nullopt;
     }
     const QStringList folders = dialog.selectedFiles();

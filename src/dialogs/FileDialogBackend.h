@@ -32,6 +32,8 @@ public:
         QString fileName;       // preselected name, "" = none
         QString defaultSuffix;  // without the dot, "" = none
         bool overwritePrompt = true;
+        // An Open dialog that takes names of files that do not exist.
+        bool anyName = false;
 
         friend bool operator==(const Request&, const Request&) = default;
     };
@@ -41,16 +43,22 @@ public:
     virtual std::optional<QString> ChooseFile(const Request& request) = 0;
     // The chosen folder's full path; nullopt when the user cancels.
     virtual std::optional<QString> ChooseFolder(const QString& title) = 0;
+    // Brings a dialog that is up to the front; false when none is.
+    virtual bool RaiseDialog() { return false; }
 };
 
-// Qt's file dialogs, modal and tied to no window of the program.
+// Qt's file dialogs, tied to no window of the program and modal to none:
+// they return once the user closes them, while the program's windows go on
+// working meanwhile.
 class QtFileDialogBackend : public FileDialogBackend {
 public:
     std::optional<QString> ChooseFile(const Request& request) override;
     std::optional<QString> ChooseFolder(const QString& title) override;
+    bool RaiseDialog() override;
 };
 
-// Shows one modal QFileDialog for the request, owned by parent (may be null).
+// Shows one QFileDialog for the request and returns when it closes: modal to
+// the parent when there is one, modal to nothing otherwise.
 std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogBackend::Request& request);
 
 // The entry in QFileDialog's "Description (pattern pattern)" form.

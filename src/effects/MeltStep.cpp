@@ -32,6 +32,22 @@ Step MakeStep(std::int16_t width, std::int16_t height, float r1, float r2, float
     return step;
 }
 
+bool KeyEndsMelt(int key, const QString& text) {
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+    case Qt::Key_Backspace:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return true;
+    case Qt::Key_Delete:
+        return false;
+    default:
+        return !text.isEmpty() && text.at(0) != QChar(0x7f);
+    }
+}
+
 std::int16_t ScreenExtent(int pixels) {
     return roundToInt16(static_cast<double>(pixels));
 }

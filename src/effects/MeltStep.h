@@ -8,6 +8,7 @@
 #include <QRect>
 #include <QRegion>
 #include <QSize>
+#include <QString>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -33,6 +34,13 @@ struct Step {
 // each product formed exactly and rounded to the nearest integer, a half
 // going to the even neighbour (so 0.25 and 0.75 give a shift of 0).
 Step MakeStep(std::int16_t width, std::int16_t height, float r1, float r2, float r3, float r4);
+
+// Whether a key ends the effect: one that types a character does (a letter, a
+// digit, a sign, Space, Enter, Escape, Backspace, Tab, a Ctrl chord); one that
+// types none leaves it running (the arrows, the function keys, Delete, Shift
+// on its own). Decided by the key, as some that type nothing still bring a
+// control code along (Delete brings DEL).
+bool KeyEndsMelt(int key, const QString& text);
 
 // The screen size as the step works with it: whole pixels held in 16 bits.
 std::int16_t ScreenExtent(int pixels);

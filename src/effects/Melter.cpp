@@ -14,7 +14,6 @@
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <memory>
 
 namespace quarn {
@@ -25,12 +24,6 @@ namespace {
 
 bool running = false;
 Melter::Stats lastRun;
-
-// With QUARN_MELT_STATS set, each run tells on stderr when it starts and what
-// it did, for the benchmark and the end-to-end tests.
-bool reportStats() {
-    return qEnvironmentVariableIsSet("QUARN_MELT_STATS");
-}
 
 // The screen's own picture rate, within sensible bounds; 60 where it is not known.
 std::int64_t frameIntervalNs(const QScreen* screen) {
@@ -99,10 +92,6 @@ void Melter::Load() {
     showFullScreen();
     raise();
     activateWindow();
-    if (reportStats()) {
-        std::fprintf(stderr, "melt: running on %dx%d\n", picture_.width(), picture_.height());
-        std::fflush(stderr);
-    }
 
     random_ = melt::RandomSource(melt::TimeOfDaySeed());
     dirty_ = melt::DirtyTiles(picture_.size());
@@ -126,12 +115,6 @@ void Melter::Load() {
     hide();
     picture_ = QImage();
     lastRun = stats_;
-    if (reportStats()) {
-        std::fprintf(stderr, "melt: %lld steps, %lld frames in %.3f s\n",
-                     static_cast<long long>(stats_.steps), static_cast<long long>(stats_.frames),
-                     stats_.seconds);
-        std::fflush(stderr);
-    }
 }
 
 void Melter::Capture() {
@@ -223,10 +206,8 @@ void Melter::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
 }
 
-// Only keys that type something end the effect: arrows, function keys and
-// Shift on its own do not.
 void Melter::keyPressEvent(QKeyEvent* event) {
-    if (!event->text().isEmpty()) {
+    if (melt::KeyEndsMelt(event->key(), event->text())) {
         melting_ = false;
     }
     event->accept();

@@ -154,7 +154,7 @@ void PictureBox::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void ShowMessageBox(const QString& text, const QString& title, const QString& detail) {
-    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
     box.setInformativeText(detail);
     box.exec();
 }

@@ -14,8 +14,9 @@ QString FramePath(const QString& folder, std::int32_t frame) {
     return QDir(folder).filePath(QStringLiteral("quarn %1.bmp").arg(frame));
 }
 
-QString WinVerCaption(const QString& version) {
-    return version == QLatin1String("5.01") ? version + QLatin1String(" XP") : QString();
+QString WinVerCaption(const QString& version, bool onWindows) {
+    return onWindows && version == QLatin1String("5.01") ? version + QLatin1String(" XP")
+                                                         : QString();
 }
 
 namespace {

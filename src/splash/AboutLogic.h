@@ -14,9 +14,16 @@ std::int32_t NextFrame(std::int32_t frame);
 // The picture file of a frame: "quarn N.bmp" in the given folder.
 QString FramePath(const QString& folder, std::int32_t frame);
 
-// The version line under "Windows Version": only Windows XP ("5.01") is
-// named, as "5.01 XP"; every other version leaves the line empty.
-QString WinVerCaption(const QString& version);
+#if defined(Q_OS_WIN)
+inline constexpr bool kOnWindows = true;
+#else
+inline constexpr bool kOnWindows = false;
+#endif
+
+// The version line under "Windows Version": only Windows XP (Windows'
+// version "5.01") is named, as "5.01 XP"; every other version, and any
+// version of another system, leaves the line empty.
+QString WinVerCaption(const QString& version, bool onWindows = kOnWindows);
 
 // The colour readout: the colour word as a signed number, four spaces and the
 // pointer position in twips, shortest form: "16777215    [1500,750]".

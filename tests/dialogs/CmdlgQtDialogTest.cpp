@@ -1,5 +1,6 @@
 #include "ModalDriver.h"
 #include "dialogs/Cmdlg.h"
+#include "forms/FormKit.h"
 
 #include <QDir>
 #include <QFile>
@@ -69,6 +70,18 @@ TEST_F(CmdlgQtDialogTest, OpenTakesAFileWithoutADotDespiteTheDefaultExtension) {
     EXPECT_EQ(CMDLG.FileName(), Path("README"));
 }
 
+TEST_F(CmdlgQtDialogTest, OpenIsModalToNothingAndTakesTheNameOfAFileThatDoesNotExist) {
+    bool modal = true;
+    driver_.Answer<QFileDialog>([&](QFileDialog* dialog) {
+        modal = dialog->isModal() || dialog->windowModality() != Qt::NonModal;
+        TypeFileName(dialog, QStringLiteral("missing.avi"));
+        Accept(dialog);
+    });
+    CMDLG.ShowOpen();
+    EXPECT_FALSE(modal);
+    EXPECT_EQ(CMDLG.FileName(), Path("missing.avi"));
+}
+
 TEST_F(CmdlgQtDialogTest, OpenFindsATypedNameWithTheDefaultExtension) {
     Choose(QStringLiteral("take"));
     CMDLG.ShowOpen();
@@ -94,15 +107,44 @@ TEST_F(CmdlgQtDialogTest, SaveAppendsTheDefaultExtensionAndAsksBeforeReplacing) 
 TEST_F(CmdlgQtDialogTest, GetFolderNameShowsItsTitleAndGivesTheChosenFolderOrNothingOnCancel) {
     ASSERT_TRUE(QDir(folder_.path()).mkdir(QStringLiteral("Songs")));
     QString title;
+    QString start;
     driver_.Answer<QFileDialog>([&](QFileDialog* dialog) {
         title = dialog->windowTitle();
+        start = dialog->directory().absolutePath();
         TypeFileName(dialog, Path("Songs"));
         Accept(dialog);
     });
     EXPECT_EQ(CMDLG.GetFolderName(QStringLiteral("Pick the songs")), Path("Songs"));
     EXPECT_EQ(title, QStringLiteral("Pick the songs"));
+    EXPECT_EQ(start, QDir::rootPath()) << "the tree starts at its root";
     driver_.Answer<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
     EXPECT_EQ(CMDLG.GetFolderName(QStringLiteral("Songs")), QString());
+}
+
+} // namespace
+} // namespace quarn
+
+namespace quarn {
+namespace {
+
+TEST(MessageBoxTest, CarriesTheTextTheTitleAndOneOkButtonAndNoIcon) {
+    test::ModalDriver driver;
+    QMessageBox::Icon icon = QMessageBox::Information;
+    QString text, title;
+    qsizetype buttons = 0;
+    driver.Answer<QMessageBox>([&](QMessageBox* box) {
+        icon = box->icon();
+        text = box->text();
+        title = box->windowTitle();
+        buttons = box->buttons().size();
+        box->button(QMessageBox::Ok)->click();
+    });
+    ShowMessageBox(QStringLiteral("Movie is invalid or you need a codec"),
+                   QStringLiteral("Playback Error"), QStringLiteral("Unrecognized file format."));
+    EXPECT_EQ(icon, QMessageBox::NoIcon);
+    EXPECT_EQ(text, "Movie is invalid or you need a codec");
+    EXPECT_EQ(title, "Playback Error");
+    EXPECT_EQ(buttons, 1);
 }
 
 } // namespace

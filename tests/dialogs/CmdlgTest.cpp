@@ -92,6 +92,7 @@ TEST_F(CmdlgTest, TheToolbarsOpenAsksForTwoTypesTheFirstPreselected) {
     expected.selectedFilter = 0;
     expected.defaultSuffix = QStringLiteral("1");
     expected.overwritePrompt = true;
+    expected.anyName = true; // names of files that do not exist too
     EXPECT_EQ(LastRequest(), expected);
 
     CMDLG.ShowSave();

@@ -116,6 +116,17 @@ TEST_F(DLGsTest, TheFontDialogStartsFromTimesNewRomanRegular12WithSizes10To72) {
     }
 }
 
+TEST_F(DLGsTest, ConfirmedAtOnceTheColourDialogGivesBlackAndTheFontDialogTheFaceNameAlone) {
+    driver_.Answer<QColorDialog>([](QColorDialog* dialog) { Accept(dialog); });
+    EXPECT_EQ(DLGs1.ShowColor(&parent_), 0) << "no colour is preselected";
+    // Times New Roman's stand-in comes from two foundries here: "Nimbus Roman [urw]".
+    driver_.Answer<QFontDialog>([](QFontDialog* dialog) { Accept(dialog); });
+    const QString face = DLGs1.ShowFont(&parent_);
+    EXPECT_FALSE(face.isEmpty());
+    EXPECT_FALSE(face.contains(u'[')) << face.toStdString();
+    EXPECT_TRUE(QFontInfo(QFont(QStringLiteral("Times New Roman"))).family().startsWith(face));
+}
+
 TEST_F(DLGsTest, TheFontDialogGivesTheChosenFace) {
     driver_.Answer<QFontDialog>([](QFontDialog* dialog) {
         dialog->setCurrentFont(QFont(QStringLiteral("DejaVu Sans"), 20));
@@ -199,7 +210,14 @@ TEST_F(DLGsTest, TheFileDialogsShowTheirTitlesAndTypesAndGiveThePath) {
               (QStringList{"Open File - Pellam-Team 1998", "Save File - Pellam-Team 1998"}));
     const QStringList textAndAll{"Text Files (*.txt)", "All Files (*.*)"};
     EXPECT_EQ(types, (QList<QStringList>{textAndAll, textAndAll}));
-    EXPECT_EQ(folders, (QStringList{QDir::homePath(), QDir::homePath()}));
+    EXPECT_EQ(folders, (QStringList{QDir::rootPath(), QDir::rootPath()}));
+
+    // Open takes the name of a file that does not exist.
+    driver_.Answer<QFileDialog>([&](QFileDialog* dialog) {
+        TypeFileName(dialog, folder.filePath(QStringLiteral("draft.txt")));
+        Accept(dialog);
+    });
+    EXPECT_EQ(DLGs1.ShowFileOpen(&parent_), folder.filePath(QStringLiteral("draft.txt")));
 }
 
 TEST_F(DLGsTest, CancelledFileDialogsGiveNothing) {

@@ -31,7 +31,16 @@ ModalDriver::ModalDriver(int limitMs) : limitMs_(limitMs) {
 }
 
 void ModalDriver::Poll() {
+    // The modal dialog, or else a dialog that is modal to nothing.
     QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr) {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (qobject_cast<QDialog*>(window) != nullptr && window->isVisible() &&
+                !window->property("answered").toBool()) {
+                modal = window;
+            }
+        }
+    }
     if (modal == nullptr || !modal->isVisible()) {
         return;
     }

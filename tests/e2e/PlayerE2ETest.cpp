@@ -242,3 +242,44 @@ TEST_F(PlayerE2ETest, ClosingTheMainWindowFromTheDesktopEndsTheProgram) {
     session->closeWindow(windows.main);
     EXPECT_TRUE(XSession::waitUntil([&] { return playerEnded(); }, 5000));
 }
+
+TEST_F(PlayerE2ETest, TheOpenDialogTakesAnyNameAndTheRestOfThePlayerWorksWhileItIsUp) {
+    ASSERT_NO_FATAL_FAILURE(startPlayer({QStringLiteral("--"), media::Pattern(320, 240, 25, 30)}));
+    ASSERT_TRUE(XSession::waitUntil(
+        [&] {
+            return main().size() == fittedAround({320, 240});
+        },
+        5000));
+    ASSERT_TRUE(pictureMoves(5000));
+    clickToolbar(kOpen);
+    const auto dialog = session->waitForWindow(QStringLiteral("Open"), 10000);
+    ASSERT_TRUE(dialog);
+    // The toolbar works meanwhile: Pause holds the picture.
+    clickToolbar(kPause);
+    QThread::msleep(300);
+    EXPECT_FALSE(pictureMoves(800)) << "Pause while the dialog is up";
+    // Open again brings the same dialog forward, not a second one.
+    clickToolbar(kOpen);
+    EXPECT_TRUE(XSession::waitUntil([&] { return session->activeWindow() == *dialog; }, 3000));
+    QThread::msleep(300);
+    int dialogs = 0;
+    for (quint64 window : session->windows(QStringLiteral("Open"))) {
+        dialogs += session->isViewable(window) ? 1 : 0;
+    }
+    EXPECT_EQ(dialogs, 1);
+    // A name of a file that does not exist goes through, and the engine refuses it.
+    session->type(QStringLiteral("/no/such/film.mp4"));
+    session->key(QStringLiteral("Return"));
+    const auto box = session->waitForWindow(QStringLiteral("Playback Error"), 5000);
+    ASSERT_TRUE(box) << "no refusal";
+    session->key(QStringLiteral("Return"));
+    ASSERT_TRUE(XSession::waitUntil([&] { return !session->isViewable(*box); }, 3000));
+
+    // Exit works while the dialog is up.
+    clickToolbar(kOpen);
+    ASSERT_TRUE(session->waitForWindow(QStringLiteral("Open"), 10000));
+    clickToolbar(kExit);
+    ASSERT_TRUE(XSession::waitUntil([&] { return playerEnded(); }, 3000));
+    EXPECT_EQ(player->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(player->exitCode(), 0);
+}

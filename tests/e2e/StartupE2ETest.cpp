@@ -6,9 +6,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <functional>
 #include <set>
 #include <stdexcept>
@@ -44,18 +46,34 @@ public:
 
     // What became of `window` so far: "shown", and the places it went, "(x, y)".
     QStringList history(quint64 window) {
+        QStringList events;
+        for (const auto& [which, what] : log()) {
+            if (which == window && what != QLatin1String("hidden")) {
+                events << what;
+            }
+        }
+        return events;
+    }
+
+    // Everything recorded so far, in order: each window with "shown",
+    // "hidden" or the place it went, "(x, y)".
+    const std::vector<std::pair<quint64, QString>>& log() {
         while (xcb_generic_event_t* event = xcb_poll_for_event(x_)) {
             const auto type = event->response_type & 0x7f;
             const auto* map = reinterpret_cast<const xcb_map_notify_event_t*>(event);
+            const auto* unmap = reinterpret_cast<const xcb_unmap_notify_event_t*>(event);
             const auto* moved = reinterpret_cast<const xcb_configure_notify_event_t*>(event);
-            if (type == XCB_MAP_NOTIFY && map->window == window) {
-                history_ << QStringLiteral("shown");
-            } else if (type == XCB_CONFIGURE_NOTIFY && moved->window == window) {
-                history_ << QStringLiteral("(%1, %2)").arg(moved->x).arg(moved->y);
+            if (type == XCB_MAP_NOTIFY) {
+                log_.emplace_back(map->window, QStringLiteral("shown"));
+            } else if (type == XCB_UNMAP_NOTIFY) {
+                log_.emplace_back(unmap->window, QStringLiteral("hidden"));
+            } else if (type == XCB_CONFIGURE_NOTIFY) {
+                log_.emplace_back(moved->window,
+                                  QStringLiteral("(%1, %2)").arg(moved->x).arg(moved->y));
             }
             std::free(event);
         }
-        return history_;
+        return log_;
     }
 
     // The windows on the root that are on the screen: managed windows' frames,
@@ -79,7 +97,7 @@ public:
 private:
     xcb_connection_t* x_ = nullptr;
     xcb_window_t root_ = 0;
-    QStringList history_;
+    std::vector<std::pair<quint64, QString>> log_;
 };
 
 class StartupE2ETest : public quarn::e2e::PlayerDriver {
@@ -161,6 +179,41 @@ TEST_F(StartupE2ETest, WhileTheIntroPlaysOnlyTheCentredSplashAndTheTrayIconAreUp
     })) << "a click on the words leaves the splash up";
     ASSERT_NO_FATAL_FAILURE(skipIntro(5000)) << "the 60 s intro is skipped";
     expectPlayerUp();
+}
+
+TEST_F(StartupE2ETest, NothingOfThePlayerIsShownWhileTheSplashIsUpEvenOnABusyMachine) {
+    const QString program = programCopy(60);
+    // Every window is watched from before the program starts, as the X
+    // server reports it: without a window manager, the player's windows are
+    // the root's own children.
+    XSession::Options options;
+    options.windowManager = false;
+    options.trayHost = false;
+    startSession(options);
+    for (int i = 0; i < 3; ++i) {
+        session->start(QStringLiteral("sh"),
+                       {QStringLiteral("-c"), QStringLiteral("while :; do :; done")});
+    }
+    RootWatch watch(session->display());
+    watch.record();
+    ASSERT_NO_FATAL_FAILURE(launch({}, {}, program));
+    QThread::msleep(2000);
+    ASSERT_NO_FATAL_FAILURE(skipIntro(10000));
+
+    const auto& log = watch.log();
+    auto first = [&](quint64 window, const QString& what) {
+        const auto it = std::find(log.begin(), log.end(), std::make_pair(window, what));
+        return it == log.end() ? -1 : int(it - log.begin());
+    };
+    const int splashShown = first(splash, QStringLiteral("shown"));
+    const int splashHidden = first(splash, QStringLiteral("hidden"));
+    ASSERT_GE(splashShown, 0);
+    ASSERT_GT(splashHidden, splashShown);
+    for (quint64 window : {windows.main, windows.titleStrip, windows.toolbar}) {
+        EXPECT_GT(first(window, QStringLiteral("shown")), splashHidden)
+            << "window " << window << " was shown before the splash went";
+        EXPECT_EQ(first(window, QStringLiteral("hidden")), -1) << "window " << window;
+    }
 }
 
 TEST_F(StartupE2ETest, AtTheIntrosEndTheSplashGivesWayToThePlayerAroundTheActiveMainWindow) {

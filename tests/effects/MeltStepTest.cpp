@@ -158,3 +158,18 @@ TEST(MeltDirtyTilesTest, CoversEverythingMarkedClippedToTheSurfaceAndLittleElse)
     tiles.Mark(QRect(0, 0, 1000, 750));
     EXPECT_EQ(tiles.Take(), QRegion(0, 0, 1000, 750)) << "rows with the same runs merge";
 }
+
+TEST(MeltKeysTest, OnlyKeysThatTypeACharacterEndTheEffect) {
+    EXPECT_TRUE(KeyEndsMelt(Qt::Key_A, QStringLiteral("a")));
+    EXPECT_TRUE(KeyEndsMelt(Qt::Key_5, QStringLiteral("5")));
+    EXPECT_TRUE(KeyEndsMelt(Qt::Key_Space, QStringLiteral(" ")));
+    EXPECT_TRUE(KeyEndsMelt(Qt::Key_Return, QStringLiteral("\r")));
+    EXPECT_TRUE(KeyEndsMelt(Qt::Key_Escape, QStringLiteral("\x1b")));
+    EXPECT_TRUE(KeyEndsMelt(Qt::Key_Escape, QString())); // however the platform spells it
+    EXPECT_TRUE(KeyEndsMelt(Qt::Key_Backspace, QStringLiteral("\b")));
+    EXPECT_TRUE(KeyEndsMelt(Qt::Key_A, QStringLiteral("\x01"))); // Ctrl+A
+    EXPECT_FALSE(KeyEndsMelt(Qt::Key_Delete, QStringLiteral("\x7f")));
+    EXPECT_FALSE(KeyEndsMelt(Qt::Key_Left, QString()));
+    EXPECT_FALSE(KeyEndsMelt(Qt::Key_F5, QString()));
+    EXPECT_FALSE(KeyEndsMelt(Qt::Key_Shift, QString()));
+}

@@ -28,12 +28,14 @@ TEST(AboutLogicTest, FramesRunTwoThreeFourOneAfterTheStoredPictureAndStrayNumber
     EXPECT_EQ(about::FramePath(QStringLiteral("/opt/quarn"), 3), "/opt/quarn/quarn 3.bmp");
 }
 
-TEST(AboutLogicTest, OnlyVersionFivePointOhOneWithAPointIsNamedXP) {
-    EXPECT_EQ(about::WinVerCaption(FormatWinVer(5, 1, QLocale::c())), "5.01 XP");
-    EXPECT_EQ(about::WinVerCaption(FormatWinVer(5, 1, QLocale(QLocale::German))), QString());
+TEST(AboutLogicTest, OnlyWindowsVersionFivePointOhOneWithAPointIsNamedXP) {
+    EXPECT_EQ(about::WinVerCaption(FormatWinVer(5, 1, QLocale::c()), true), "5.01 XP");
+    EXPECT_EQ(about::WinVerCaption(FormatWinVer(5, 1, QLocale(QLocale::German)), true), QString());
     for (const char* other : {"5.00", "5.1", "4.10", "10.00", "6.01", ""}) {
-        EXPECT_EQ(about::WinVerCaption(QString::fromLatin1(other)), QString()) << other;
+        EXPECT_EQ(about::WinVerCaption(QString::fromLatin1(other), true), QString()) << other;
     }
+    // A Linux kernel 5.1 is no Windows XP.
+    EXPECT_EQ(about::WinVerCaption(QStringLiteral("5.01"), false), QString());
 }
 
 TEST(AboutLogicTest, ReadoutIsTheColourFourSpacesAndThePlaceInTwips) {
