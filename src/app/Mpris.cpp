@@ -1,6 +1,7 @@
 #include "app/Mpris.h"
 
 #include "app/CommandLine.h"
+#include "platform/FileNames.h"
 #include "player/MediaTypes.h"
 #include "player/Readout.h"
 
@@ -104,7 +105,8 @@ QVariantMap Mpris::Metadata() const {
     }
     const MediaTags tags = engine.Tags();
     metadata.insert(QStringLiteral("xesam:title"),
-                    tags.title.isEmpty() ? GetFileName(entry) : tags.title);
+                    tags.title.isEmpty() ? GetFileName(platform::ReadableFileName(entry))
+                                         : tags.title);
     if (!tags.artist.isEmpty()) {
         metadata.insert(QStringLiteral("xesam:artist"), QStringList{tags.artist});
     }
@@ -113,7 +115,7 @@ QVariantMap Mpris::Metadata() const {
     }
     const bool stream = entry.startsWith(QLatin1String("http"), Qt::CaseInsensitive);
     metadata.insert(QStringLiteral("xesam:url"),
-                    stream ? entry : QUrl::fromLocalFile(entry).toString(QUrl::FullyEncoded));
+                    stream ? entry : QString::fromLatin1(platform::FileUrl(entry)));
     return metadata;
 }
 

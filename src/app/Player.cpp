@@ -4,6 +4,7 @@
 #include "effects/Melter.h"
 #include "forms/Designs.h"
 #include "platform/Desktop.h"
+#include "platform/FileNames.h"
 #include "player/MediaTypes.h"
 #include "player/Readout.h"
 
@@ -232,7 +233,7 @@ void Player::fileOpened() {
         queue_.Replace({engine_->FileName()});
     }
     main_.ShowOpened();
-    title_.ShowTitle(SongTitle(GetFileName(engine_->FileName())));
+    title_.ShowTitle(SongTitle(GetFileName(platform::ReadableFileName(engine_->FileName()))));
     services_.screenSaver->SetActive(false);
     ++track_;
     emit playbackChanged();

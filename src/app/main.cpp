@@ -5,7 +5,9 @@
 #include "forms/FormKit.h"
 #include "platform/Desktop.h"
 #include "platform/Endings.h"
+#include "platform/FileNames.h"
 #include "platform/ScreenSaver.h"
+#include "platform/SessionBus.h"
 #include "platform/X11.h"
 #include "player/MpvEngine.h"
 
@@ -40,7 +42,8 @@ bool onX11() {
 int main(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
-        arguments << QString::fromLocal8Bit(argv[i]);
+        // Names are bytes: any that are not UTF-8 are kept as they are.
+        arguments << quarn::platform::FileNameFromBytes(argv[i]);
     }
     // Read before the toolkit starts, so that --help and --version need no display.
     const quarn::CommandLine line = quarn::ParseCommandLine(arguments);
@@ -62,12 +65,14 @@ int main(int argc, char** argv) {
     if (!onX11()) {
         return 1;
     }
+    // A bus that does not answer within a second is done without.
+    quarn::platform::PrepareSessionBus(1000);
     // The video display needs a native window of its own; its siblings do not.
     QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
     // Only the toolkit's own options reach it: never a file's name.
     std::vector<QByteArray> toolkitBytes;
     for (const QString& argument : line.toolkitArguments) {
-        toolkitBytes.push_back(argument.toLocal8Bit());
+        toolkitBytes.push_back(quarn::platform::FileNameToBytes(argument));
     }
     std::vector<char*> toolkitArgv;
     for (QByteArray& bytes : toolkitBytes) {
@@ -100,6 +105,7 @@ int main(int argc, char** argv) {
     quarn::Player player(std::move(services));
     quarn::Mpris mpris(player, bus);
     mpris.Register();
+    quarn::platform::QuitOnTerminationSignals([&player] { player.Exit(); });
     quarn::platform::HandleBrokenXConnections(
         [&player] { player.Engine().RestartAfterOutputLoss(); });
 

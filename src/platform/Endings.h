@@ -14,6 +14,10 @@ namespace quarn::platform {
 // user-interface thread, once the toolkit is up.
 void HandleBrokenXConnections(std::function<void()> engineConnectionLost);
 
+// SIGTERM and SIGINT end the program the orderly way: `quit` runs on the
+// user-interface thread, as Exit does. Call once the toolkit is up.
+void QuitOnTerminationSignals(std::function<void()> quit);
+
 // However the orderly end of the program goes (an engine that does not let
 // go), the process ends with `status` after `ms` milliseconds.
 void EndWithin(int ms, int status);

@@ -1,11 +1,11 @@
 #include "platform/ScreenSaver.h"
 
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusMessage>
-#include <QDBusReply>
-
 #include "platform/X11.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 
 #if defined(QUARN_HAVE_X11)
 #include <X11/Xlib.h>
@@ -18,13 +18,16 @@ namespace {
 
 const QString kService = QStringLiteral("org.freedesktop.ScreenSaver");
 const QString kInterface = QStringLiteral("org.freedesktop.ScreenSaver");
-// A service that does not answer must not freeze the player.
+// The freedesktop path first; older desktops only know the short one.
+const QString kPaths[] = {QStringLiteral("/org/freedesktop/ScreenSaver"),
+                          QStringLiteral("/ScreenSaver")};
+// A reply that has not come by then is not waited for any longer.
 constexpr int kCallTimeoutMs = 1000;
 
 QDBusMessage call(const QString& path, const QString& method, const QVariantList& args) {
     QDBusMessage message = QDBusMessage::createMethodCall(kService, path, kInterface, method);
     message.setArguments(args);
-    return QDBusConnection::sessionBus().call(message, QDBus::Block, kCallTimeoutMs);
+    return message;
 }
 
 } // namespace
@@ -32,42 +35,55 @@ QDBusMessage call(const QString& path, const QString& method, const QVariantList
 void ScreenSaver::SetActive(bool active) {
     if (!active && !heldOff_) {
         heldOff_ = true;
-        inhibitOnBus();
         suspendX11(true);
+        if (!asking_ && !busHold_) {
+            inhibit(0);
+        }
     } else if (active && heldOff_) {
         heldOff_ = false;
-        releaseOnBus();
         suspendX11(false);
+        releaseOnBus();
     }
 }
 
-void ScreenSaver::inhibitOnBus() {
+void ScreenSaver::inhibit(int path) {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || bus.interface() == nullptr ||
-        !bus.interface()->isServiceRegistered(kService).value()) {
+    if (!bus.isConnected() || path >= int(std::size(kPaths))) {
         return;
     }
-    // The freedesktop path first; older desktops only know the short one.
-    for (const QString& path :
-         {QStringLiteral("/org/freedesktop/ScreenSaver"), QStringLiteral("/ScreenSaver")}) {
-        const QDBusReply<std::uint32_t> reply =
-            call(path, QStringLiteral("Inhibit"),
-                 {QStringLiteral("QUARN Media Player"), QStringLiteral("Playing media")});
-        if (reply.isValid()) {
-            cookie_ = reply.value();
-            busPath_ = path;
-            busHold_ = true;
+    asking_ = true;
+    auto* watcher = new QDBusPendingCallWatcher(
+        bus.asyncCall(call(kPaths[path], QStringLiteral("Inhibit"),
+                           {QStringLiteral("QUARN Media Player"), QStringLiteral("Playing media")}),
+                      kCallTimeoutMs),
+        &answers_);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &answers_, [this, watcher, path] {
+        watcher->deleteLater();
+        asking_ = false;
+        const QDBusPendingReply<std::uint32_t> reply = *watcher;
+        if (reply.isError()) {
+            if (heldOff_) {
+                inhibit(path + 1);
+            }
             return;
         }
-    }
+        cookie_ = reply.value();
+        busPath_ = kPaths[path];
+        busHold_ = true;
+        // Switched on again while the answer was on its way.
+        if (!heldOff_) {
+            releaseOnBus();
+        }
+    });
 }
 
 void ScreenSaver::releaseOnBus() {
     if (!busHold_) {
-        return;
+        return; // an Inhibit still on its way is released when it is answered
     }
     busHold_ = false;
-    call(busPath_, QStringLiteral("UnInhibit"), {cookie_});
+    QDBusConnection::sessionBus().asyncCall(call(busPath_, QStringLiteral("UnInhibit"), {cookie_}),
+                                            kCallTimeoutMs);
 }
 
 void ScreenSaver::suspendX11(bool suspend) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <cstdint>
 
@@ -16,7 +17,8 @@ public:
 // idle blanking away: through org.freedesktop.ScreenSaver on the session bus
 // where a service owns that name, and on X11 also through the screen-saver
 // extension. Both holds belong to this process's connections, so they end
-// with the process however it ends.
+// with the process however it ends. The bus is never waited for: a service
+// that answers slowly, or never, costs the player nothing.
 class ScreenSaver final : public ScreenSaverSwitch {
 public:
     ScreenSaver() = default;
@@ -30,14 +32,17 @@ public:
     ~ScreenSaver() override = default;
 
 private:
-    void inhibitOnBus();
+    // Asks for the hold at the service's `path`-th object path.
+    void inhibit(int path);
     void releaseOnBus();
     static void suspendX11(bool suspend);
 
     bool heldOff_ = false;
+    bool asking_ = false; // an Inhibit is on its way
     bool busHold_ = false;
     std::uint32_t cookie_ = 0;
     QString busPath_;
+    QObject answers_; // what the replies are delivered to; they die with it
 };
 
 } // namespace quarn::platform

@@ -1,9 +1,9 @@
 #include "player/MpvEngine.h"
 
+#include "platform/FileNames.h"
 #include "platform/Graphics.h"
 #include "player/VideoOutputChoice.h"
 
-#include <QFileInfo>
 #include <QThread>
 #include <QUrl>
 #include <algorithm>
@@ -60,28 +60,35 @@ QByteArray fileTarget(const QString& path) {
     if (isStream(path)) {
         return QUrl(path).toEncoded(QUrl::FullyEncoded);
     }
-    return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded(QUrl::FullyEncoded);
+    return platform::FileUrl(path);
 }
 
-// Refuses what mpv must never be given, with a reason the user understands.
-void checkPlayableFile(const QString& path) {
+// Refuses what mpv must never be given, with a reason the user understands;
+// the file a path stands for otherwise. Nothing here opens the file, so
+// nothing blocks on a FIFO or a device.
+QString checkPlayableFile(const QString& path) {
     if (isStream(path)) {
-        return;
+        return path;
     }
-    const QFileInfo info(path);
-    if (!info.exists()) {
+    const QString located = platform::LocateFile(path);
+    const platform::FileFacts facts = platform::InspectFile(located);
+    if (!facts.exists) {
         throw EngineError(EngineError::kCannotPlay, QStringLiteral("The file does not exist."));
     }
-    if (info.isDir()) {
+    if (facts.folder) {
         throw EngineError(EngineError::kCannotPlay,
                           QStringLiteral("This is a folder, not a media file."));
     }
-    if (!info.isReadable()) {
+    if (!facts.regular) {
+        throw EngineError(EngineError::kCannotPlay, QStringLiteral("This is not a regular file."));
+    }
+    if (!facts.readable) {
         throw EngineError(EngineError::kCannotPlay, QStringLiteral("The file cannot be read."));
     }
-    if (info.size() == 0) {
+    if (facts.size == 0) {
         throw EngineError(EngineError::kCannotPlay, QStringLiteral("The file is empty."));
     }
+    return located;
 }
 
 // mpv's reasons ("unrecognized file format") as a message box shows them.
@@ -261,6 +268,10 @@ void MpvEngine::command(std::initializer_list<QByteArray> args, std::uint64_t re
     }
     argv.push_back(nullptr);
     mpv_command_async(mpv_, replyTo, argv.data());
+}
+
+void MpvEngine::setText(const char* name, const char* value) {
+    mpv_set_property_async(mpv_, 0, name, MPV_FORMAT_STRING, &value);
 }
 
 void MpvEngine::setFlag(const char* name, bool value) {
@@ -488,6 +499,11 @@ void MpvEngine::startLoading(const QString& path, Purpose purpose, double startA
         paused_ = false;
     }
     setFlag("pause", paused_);
+    // A local file never leads to the network: no playlist, reference or
+    // segment list in it is followed, and FFmpeg opens local files only.
+    const bool stream = isStream(path);
+    setText("access-references", stream ? "yes" : "no");
+    setText("demuxer-lavf-o", stream ? "" : "protocol_whitelist=file");
     emit Loading();
     ++loadSerial_;
     if (startAt > 0) {
@@ -511,7 +527,7 @@ void MpvEngine::SetFileName(const QString& path) {
         return;
     }
     // What mpv need not be asked about is refused before the open file is touched.
-    checkPlayableFile(path);
+    const QString located = checkPlayableFile(path);
     // Remembered so that a file mpv refuses does not cost the user what was
     // playing. While another file is still opening, what played before that
     // one stays the one to go back to.
@@ -520,8 +536,8 @@ void MpvEngine::SetFileName(const QString& path) {
     } else if (load_ == Load::None || purpose_ == Purpose::Replay) {
         resume_.reset();
     }
-    fileName_ = path;
-    startLoading(path, Purpose::Open);
+    fileName_ = located;
+    startLoading(located, Purpose::Open);
 }
 
 void MpvEngine::Play() {

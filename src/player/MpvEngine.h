@@ -66,6 +66,7 @@ private:
     void createMpv();
     void command(std::initializer_list<QByteArray> args, std::uint64_t replyTo = 0);
     void setFlag(const char* name, bool value);
+    void setText(const char* name, const char* value);
     void scheduleDrain();
     void drainEvents();
     void handleEvent(const mpv_event& event);

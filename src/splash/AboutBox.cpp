@@ -2,6 +2,7 @@
 
 #include "common/Twips.h"
 #include "forms/Designs.h"
+#include "platform/FileNames.h"
 #include "platform/SystemVersion.h"
 #include "shaping/WindowShaping.h"
 #include "splash/AboutLogic.h"
@@ -55,8 +56,13 @@ AboutBox::AboutBox(const QString& frameFolder)
 void AboutBox::NextFrame() {
     frame_ = about::NextFrame(frame_);
     // Read afresh on every tick. A frame that is missing or unreadable leaves
-    // the picture as it is, and the animation goes on with the next one.
-    QImage frame(about::FramePath(frameFolder_, frame_));
+    // the picture as it is, and the animation goes on with the next one; what
+    // is no plain file (a FIFO would hold the reader for good) is not read.
+    const QString path = about::FramePath(frameFolder_, frame_);
+    if (!platform::InspectFile(path).regular) {
+        return;
+    }
+    QImage frame(path);
     if (frame.isNull()) {
         return;
     }

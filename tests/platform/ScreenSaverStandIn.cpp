@@ -1,6 +1,6 @@
 // Owns org.freedesktop.ScreenSaver on the session bus and keeps the
-// inhibitions it is given, as a desktop would: each ends with UnInhibit or
-// when the client that asked for it leaves the bus. Tests ask it how many are
+// inhibitions it is given (or, given --never-answer, answers none), as a desktop would: each ends
+// with UnInhibit or when the client that asked for it leaves the bus. Tests ask it how many are
 // held with Inhibitions().
 
 #include <QCoreApplication>
@@ -16,7 +16,8 @@ class StandIn : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
 public:
-    StandIn() {
+    // Given --never-answer it takes Inhibit calls and never replies to them.
+    explicit StandIn(bool answers) : answers_(answers) {
         watcher_.setConnection(QDBusConnection::sessionBus());
         watcher_.setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
         connect(&watcher_, &QDBusServiceWatcher::serviceUnregistered, this,
@@ -30,6 +31,10 @@ public:
 
 public slots:
     uint Inhibit(const QString& application, const QString& reason) {
+        if (!answers_) {
+            setDelayedReply(true);
+            return 0;
+        }
         const uint cookie = next_++;
         const QString client = message().service();
         holders_.insert(cookie, client);
@@ -51,6 +56,7 @@ private:
         std::fflush(stdout);
     }
 
+    bool answers_;
     QMap<uint, QString> holders_;
     uint next_ = 1;
     QDBusServiceWatcher watcher_;
@@ -59,7 +65,7 @@ private:
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QDBusConnection bus = QDBusConnection::sessionBus();
-    StandIn standIn;
+    StandIn standIn(!app.arguments().contains(QStringLiteral("--never-answer")));
     bus.registerObject(QStringLiteral("/org/freedesktop/ScreenSaver"), &standIn,
                        QDBusConnection::ExportAllSlots);
     bus.registerObject(QStringLiteral("/ScreenSaver"), &standIn, QDBusConnection::ExportAllSlots);

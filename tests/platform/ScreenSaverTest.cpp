@@ -1,6 +1,7 @@
 #include "platform/ScreenSaver.h"
 #include "support/PrivateBus.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -17,21 +18,59 @@ protected:
     ScreenSaver saver;
 };
 
+namespace {
+
+bool holds(const test::ScreenSaverStandIn& service, int count) {
+    return QTest::qWaitFor([&] { return service.inhibitions() == count; }, 3000);
+}
+
+// Holding off and switching on again, as the player does, must never wait
+// for the bus.
+void expectQuick(ScreenSaver& saver, bool active) {
+    QElapsedTimer timer;
+    timer.start();
+    saver.SetActive(active);
+    EXPECT_LT(timer.elapsed(), 50) << (active ? "on" : "off");
+}
+
+} // namespace
+
 TEST_F(ScreenSaverTest, HoldingOffInhibitsOnceAndSwitchingOnReleases) {
     test::ScreenSaverStandIn service(bus.address());
     saver.SetActive(false);
     EXPECT_TRUE(saver.IsHeldOff());
-    EXPECT_EQ(service.inhibitions(), 1);
+    EXPECT_TRUE(holds(service, 1));
     saver.SetActive(false);
     saver.SetActive(false);
+    QTest::qWait(200);
     EXPECT_EQ(service.inhibitions(), 1); // one hold, not a stack of them
     saver.SetActive(true);
     EXPECT_FALSE(saver.IsHeldOff());
-    EXPECT_EQ(service.inhibitions(), 0);
+    EXPECT_TRUE(holds(service, 0));
     saver.SetActive(true);
-    EXPECT_EQ(service.inhibitions(), 0);
     saver.SetActive(false);
-    EXPECT_EQ(service.inhibitions(), 1);
+    EXPECT_TRUE(holds(service, 1));
+    // Switched on again before the service answered: the hold it gives is let go.
+    saver.SetActive(true);
+    saver.SetActive(false);
+    saver.SetActive(true);
+    EXPECT_TRUE(holds(service, 0));
+    QTest::qWait(300);
+    EXPECT_EQ(service.inhibitions(), 0);
+}
+
+TEST_F(ScreenSaverTest, AServiceThatNeverAnswersOrAFrozenBusCostsNothing) {
+    test::ScreenSaverStandIn silent(bus.address(), false);
+    for (int i = 0; i < 3; ++i) {
+        expectQuick(saver, false);
+        expectQuick(saver, true);
+    }
+    bus.freeze(true);
+    for (int i = 0; i < 3; ++i) {
+        expectQuick(saver, false);
+        expectQuick(saver, true);
+    }
+    bus.freeze(false);
 }
 
 TEST_F(ScreenSaverTest, WithoutAServiceNothingHappensAndNothingFails) {

@@ -42,7 +42,7 @@ QString generated(const QString& name, const QStringList& ffmpegArguments) {
     return path;
 }
 
-QString written(const QString& name, const QByteArray& bytes) {
+QString Written(const QString& name, const QByteArray& bytes) {
     const QString path = folder().filePath(name);
     if (!QFileInfo::exists(path)) {
         QSaveFile file(path);
@@ -124,7 +124,7 @@ QString TruncatedClip() {
     QFile whole(VideoClip());
     whole.open(QIODevice::ReadOnly);
     const QByteArray bytes = whole.readAll();
-    return written(QStringLiteral("truncated.mp4"), bytes.left(bytes.size() / 2));
+    return Written(QStringLiteral("truncated.mp4"), bytes.left(bytes.size() / 2));
 }
 
 QString ZeroedMediaData() {
@@ -135,16 +135,16 @@ QString ZeroedMediaData() {
     const qsizetype box = bytes.indexOf("mdat") - 4;
     const auto size = qFromBigEndian<quint32>(bytes.constData() + box);
     bytes.replace(box + 8, size - 8, QByteArray(size - 8, '\0'));
-    return written(QStringLiteral("zeroed-media-data.mp4"), bytes);
+    return Written(QStringLiteral("zeroed-media-data.mp4"), bytes);
 }
 
 QString TextFile() {
-    return written(QStringLiteral("notes.mp4"),
+    return Written(QStringLiteral("notes.mp4"),
                    "These are notes, not a film.\nhttp://example.invalid/film.mp4\n");
 }
 
 QString EmptyFile() {
-    return written(QStringLiteral("empty.mp4"), QByteArray());
+    return Written(QStringLiteral("empty.mp4"), QByteArray());
 }
 
 QString Folder() {

@@ -1,5 +1,7 @@
 #include "support/PrivateBus.h"
 
+#include <csignal>
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusReply>
@@ -47,12 +49,17 @@ void PrivateBus::becomeSessionBus() const {
     qputenv("DBUS_SESSION_BUS_ADDRESS", address_.toUtf8());
 }
 
-ScreenSaverStandIn::ScreenSaverStandIn(const QString& busAddress)
+void PrivateBus::freeze(bool frozen) const {
+    ::kill(pid_t(daemon_->processId()), frozen ? SIGSTOP : SIGCONT);
+}
+
+ScreenSaverStandIn::ScreenSaverStandIn(const QString& busAddress, bool answers)
     : address_(busAddress), process_(std::make_unique<QProcess>()) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address_);
     process_->setProcessEnvironment(env);
-    process_->start(QStringLiteral(QUARN_SCREENSAVER_STANDIN_PATH), {});
+    process_->start(QStringLiteral(QUARN_SCREENSAVER_STANDIN_PATH),
+                    answers ? QStringList() : QStringList{QStringLiteral("--never-answer")});
     while (readLine(*process_, 5000) != QLatin1String("ready")) {
     }
 }

@@ -15,6 +15,8 @@ public:
     QString address() const { return address_; }
     // Makes this bus the process's session bus (before anything has used one).
     void becomeSessionBus() const;
+    // Stops the bus daemon where it is (it answers nothing), or lets it go on.
+    void freeze(bool frozen) const;
 
 private:
     std::unique_ptr<QProcess> daemon_;
@@ -24,7 +26,7 @@ private:
 // The stand-in screen-saver service on a bus, for as long as the object lives.
 class ScreenSaverStandIn {
 public:
-    explicit ScreenSaverStandIn(const QString& busAddress);
+    explicit ScreenSaverStandIn(const QString& busAddress, bool answers = true);
     ~ScreenSaverStandIn();
 
     // How many inhibitions it holds right now; -1 when it cannot be asked.
