@@ -329,6 +329,9 @@ void MpvEngine::handleEvent(const mpv_event& event) {
             }
         }
         break;
+    case MPV_EVENT_PLAYBACK_RESTART:
+        timeline_.Settled();
+        break;
     case MPV_EVENT_END_FILE:
         fileEnded(*static_cast<const mpv_event_end_file*>(event.data));
         break;
@@ -338,15 +341,17 @@ void MpvEngine::handleEvent(const mpv_event& event) {
         switch (event.reply_userdata) {
         case kTimePos:
             position_ = ours && change.format == MPV_FORMAT_DOUBLE
-                            ? *static_cast<const double*>(change.data)
+                            ? timeline_.Position(*static_cast<const double*>(change.data))
                             : 0.0;
+            // A leap of the file's timestamps moves its length with it.
+            durationReported();
             emit PositionChanged(position_);
             break;
         case kDuration:
-            duration_ = ours && change.format == MPV_FORMAT_DOUBLE
-                            ? *static_cast<const double*>(change.data)
-                            : 0.0;
-            emit DurationChanged(duration_);
+            engineDuration_ = ours && change.format == MPV_FORMAT_DOUBLE
+                                  ? *static_cast<const double*>(change.data)
+                                  : 0.0;
+            durationReported();
             break;
         case kVideoWidth:
         case kVideoHeight: {
@@ -488,6 +493,14 @@ void MpvEngine::videoSizeReported() {
     }
 }
 
+void MpvEngine::durationReported() {
+    const double length = entryId_ >= 0 ? timeline_.Length(engineDuration_) : 0.0;
+    if (length != duration_) {
+        duration_ = length;
+        emit DurationChanged(duration_);
+    }
+}
+
 void MpvEngine::startLoading(const QString& path, Purpose purpose, double startAt) {
     load_ = Load::Waiting;
     purpose_ = purpose;
@@ -502,6 +515,8 @@ void MpvEngine::startLoading(const QString& path, Purpose purpose, double startA
     // A local file never leads to the network: no playlist, reference or
     // segment list in it is followed, and FFmpeg opens local files only.
     const bool stream = isStream(path);
+    engineDuration_ = 0;
+    timeline_.Start(stream ? 0 : platform::InspectFile(path).size, startAt);
     setText("access-references", stream ? "yes" : "no");
     setText("demuxer-lavf-o", stream ? "" : "protocol_whitelist=file");
     emit Loading();
@@ -564,7 +579,8 @@ void MpvEngine::Stop() {
     paused_ = true;
     setFlag("pause", true);
     if (load_ == Load::Loaded) {
-        command({"seek", "0", "absolute+exact"});
+        timeline_.Seek(0);
+        command({"seek", QByteArray::number(timeline_.EngineTime(0), 'f', 3), "absolute+exact"});
     }
     stopped_ = true;
 }
@@ -585,7 +601,8 @@ void MpvEngine::SetCurrentPosition(double seconds) {
     if (load_ != Load::Loaded) {
         return;
     }
-    command({"seek", QByteArray::number(seconds, 'f', 3), "absolute"});
+    timeline_.Seek(seconds);
+    command({"seek", QByteArray::number(timeline_.EngineTime(seconds), 'f', 3), "absolute"});
     position_ = seconds;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/MediaEngine.h"
+#include "player/Timeline.h"
 
 #include <QWidget>
 #include <atomic>
@@ -73,6 +74,7 @@ private:
     void fileEnded(const mpv_event_end_file& end);
     void loadReplied(const mpv_event& event);
     void videoSizeReported();
+    void durationReported();
     void startLoading(const QString& path, Purpose purpose, double startAt = 0);
     void notOpened(const QString& reason);
     void refused(const QString& reason);
@@ -83,6 +85,8 @@ private:
     QString fileName_;
     double position_ = 0;
     double duration_ = 0;
+    double engineDuration_ = 0; // the length as mpv reports it
+    Timeline timeline_;
     std::int64_t videoWidth_ = 0; // mpv's display size of the video, 0 when none
     std::int64_t videoHeight_ = 0;
     QSize reportedSize_;
