@@ -1,7 +1,6 @@
-// The player's main road on a private desktop, driven like a user: a clip
-// given on the command line plays in the main window; Open, the seek bar,
-// Stop and Exit on the toolbar; the skins' outlines; dragging; and the screen
-// saver held off while something plays.
+// The player's main road on a private desktop, driven like a user: Open, the
+// seek bar, Stop and Exit on the toolbar; the skins' outlines; dragging; and
+// the screen saver held off while something plays.
 
 #include "support/MediaFixtures.h"
 #include "support/PlayerDriver.h"
@@ -37,29 +36,7 @@ protected:
 
 } // namespace
 
-TEST_F(PlayerE2ETest, AClipGivenAtStartPlaysInsideTheVideoArea) {
-    ASSERT_NO_FATAL_FAILURE(startPlayer({QStringLiteral("--"), media::VideoClip()}));
-    // The window fits the 320 x 240 video.
-    ASSERT_TRUE(XSession::waitUntil(
-        [&] {
-            return main().size() == fittedAround({320, 240});
-        },
-        5000))
-        << qPrintable(describeWindows());
-    ASSERT_TRUE(XSession::waitUntil(
-        [&] {
-            return near(videoPixel(), media::kTopColour) &&
-                   near(videoPixel(false), media::kBottomColour);
-        },
-        5000));
-    // The margins show the background tile, not the video.
-    EXPECT_FALSE(
-        near(session->screenshot().pixel(main().topLeft() + QPoint(3, 100)), media::kTopColour));
-    EXPECT_TRUE(XSession::waitUntil([&] { return docked(); }, 2000));
-    session->saveScreenshot(QStringLiteral("player-playing-clip"));
-}
-
-TEST_F(PlayerE2ETest, TheSkinsCutTheToolbarAndTitleStripToTheirOutlines) {
+TEST_F(PlayerE2ETest, TheWindowsAreCutToTheirSkinsDraggedByAnyButtonAndOnlyTheMainOneCloses) {
     ASSERT_NO_FATAL_FAILURE(startPlayer());
     const QRect bar = toolbar();
     const QRect strip = titleStrip();
@@ -78,27 +55,23 @@ TEST_F(PlayerE2ETest, TheSkinsCutTheToolbarAndTitleStripToTheirOutlines) {
     EXPECT_EQ(shot.pixel(bar.topLeft() + QPoint(10, 4)), qRgb(88, 149, 193));
     EXPECT_NE(shot.pixel(strip.center()), kDesktop.rgb());
     session->saveScreenshot(QStringLiteral("player-windows-outlines"));
-}
 
-TEST_F(PlayerE2ETest, DraggingTheMarginMovesTheWindowAndTheCompanionsFollow) {
-    ASSERT_NO_FATAL_FAILURE(startPlayer());
+    // Dragging the margin with either button moves the window; the companions follow.
     for (int button : {1, 3}) {
-        const QRect before = main();
-        const QPoint grip = before.topLeft() + QPoint(3, 3);
+        const QRect from = main();
+        const QPoint grip = from.topLeft() + QPoint(3, 3);
         session->drag(grip, grip + QPoint(-60, 45), button);
         ASSERT_TRUE(XSession::waitUntil(
-            [&] { return main().topLeft() == before.topLeft() + QPoint(-60, 45); }, 3000))
+            [&] { return main().topLeft() == from.topLeft() + QPoint(-60, 45); }, 3000))
             << "button " << button << ": " << qPrintable(describeWindows());
         EXPECT_TRUE(XSession::waitUntil([&] { return docked(); }, 2000)) << "button " << button;
         // The window stays put once the button is up.
         session->moveMouse(grip + QPoint(40, 40));
         QThread::msleep(150);
-        EXPECT_EQ(main().topLeft(), before.topLeft() + QPoint(-60, 45)) << "button " << button;
+        EXPECT_EQ(main().topLeft(), from.topLeft() + QPoint(-60, 45)) << "button " << button;
     }
-}
 
-TEST_F(PlayerE2ETest, AQuickClickOnTheMarginLeavesTheWindowWhereItIs) {
-    ASSERT_NO_FATAL_FAILURE(startPlayer());
+    // A quick click on the margin leaves the window where it is.
     const QRect before = main();
     const QPoint grip = before.topLeft() + QPoint(3, 3);
     // Press and release in one go, faster than a window manager takes the pointer.
@@ -117,18 +90,15 @@ TEST_F(PlayerE2ETest, AQuickClickOnTheMarginLeavesTheWindowWhereItIs) {
     QThread::msleep(200);
     EXPECT_EQ(main().topLeft(), before.topLeft());
     EXPECT_FALSE(session->pointerGrabbed());
-}
 
-TEST_F(PlayerE2ETest, DraggingTheTitleStripMovesItUntilItIsDockedAgain) {
-    ASSERT_NO_FATAL_FAILURE(startPlayer());
-    ASSERT_TRUE(XSession::waitUntil([&] { return docked(); }, 2000));
+    // Dragging the title strip moves it away until it docks again.
     for (int button : {3, 1}) {
-        const QPoint grip = titleStrip().topLeft() + QPoint(60, 20);
-        session->moveMouse(grip);
+        const QPoint hold = titleStrip().topLeft() + QPoint(60, 20);
+        session->moveMouse(hold);
         session->mouseDown(button);
         bool movedAway = false;
         for (int step = 1; step <= 12 && !movedAway; ++step) {
-            session->moveMouse(grip + QPoint(step * 6, step * 5));
+            session->moveMouse(hold + QPoint(step * 6, step * 5));
             for (int look = 0; look < 20 && !movedAway; ++look) {
                 movedAway = titleStrip().topLeft() != titleStripDock(main());
             }
@@ -137,6 +107,16 @@ TEST_F(PlayerE2ETest, DraggingTheTitleStripMovesItUntilItIsDockedAgain) {
         EXPECT_TRUE(movedAway) << "button " << button;
         EXPECT_TRUE(XSession::waitUntil([&] { return docked(); }, 2000)) << "button " << button;
     }
+
+    // The desktop's close button leaves the companions be; on the main window it ends the program.
+    session->closeWindow(windows.titleStrip);
+    session->closeWindow(windows.toolbar);
+    QThread::msleep(300);
+    EXPECT_TRUE(viewable(kFormCaption, kTitleStripSize) && viewable(kFormCaption, kToolbarSize))
+        << "a companion went away";
+    session->closeWindow(windows.main);
+    ASSERT_TRUE(XSession::waitUntil([&] { return playerEnded(); }, 5000));
+    EXPECT_EQ(howItEnded(), QStringLiteral("exit status 0"));
 }
 
 TEST_F(PlayerE2ETest, OpenPlaysTheChosenFileAndTheSeekBarSeeks) {
@@ -154,6 +134,9 @@ TEST_F(PlayerE2ETest, OpenPlaysTheChosenFileAndTheSeekBarSeeks) {
     ASSERT_TRUE(
         XSession::waitUntil([&] { return near(videoPixel(), media::kStepColours[0]); }, 5000));
     ASSERT_TRUE(XSession::waitUntil([&] { return docked(); }, 2000));
+    // The margins show the background tile, not the video.
+    EXPECT_FALSE(near(session->screenshot().pixel(main().topLeft() + QPoint(3, 100)),
+                      media::kStepColours[0]));
     const QRect timeLabel = kTimeLabel.translated(toolbar().topLeft());
     const QImage firstTime = grab(timeLabel);
     EXPECT_NE(firstTime, idleTime);
@@ -189,26 +172,6 @@ TEST_F(PlayerE2ETest, OpenPlaysTheChosenFileAndTheSeekBarSeeks) {
     EXPECT_EQ(grab(main()), stopped);
 }
 
-TEST_F(PlayerE2ETest, AFileThatCannotBePlayedIsReportedAndThePlayerGoesOn) {
-    ASSERT_NO_FATAL_FAILURE(startPlayer({QStringLiteral("--"), media::VideoClip()}));
-    ASSERT_TRUE(XSession::waitUntil(
-        [&] {
-            return main().size() == fittedAround({320, 240});
-        },
-        5000));
-    ASSERT_NO_FATAL_FAILURE(open(media::TextFile()));
-    const auto error = session->waitForWindow(QStringLiteral("Playback Error"), 10000);
-    ASSERT_TRUE(error) << "no message";
-    session->saveScreenshot(QStringLiteral("player-playback-error"));
-    session->key(QStringLiteral("Return"));
-    EXPECT_TRUE(XSession::waitUntil([&] { return !session->isViewable(*error); }, 3000));
-    EXPECT_FALSE(playerEnded());
-    // The program still answers: Play, then Exit.
-    clickToolbar(kPlay);
-    clickToolbar(kExit);
-    EXPECT_TRUE(XSession::waitUntil([&] { return playerEnded(); }, 5000));
-}
-
 // The screen saver, as the desktop's service on the session bus sees it.
 TEST_F(PlayerE2ETest, TheScreenSaverIsHeldOffWhilePlayingAndReleasedAfter) {
     quarn::test::ScreenSaverStandIn standIn(session->busAddress());
@@ -229,18 +192,6 @@ TEST_F(PlayerE2ETest, TheScreenSaverIsHeldOffWhilePlayingAndReleasedAfter) {
     // However the program ends, its hold ends with it.
     player->kill();
     EXPECT_TRUE(XSession::waitUntil([&] { return standIn.inhibitions() == 0; }, 3000));
-}
-
-TEST_F(PlayerE2ETest, ClosingTheMainWindowFromTheDesktopEndsTheProgram) {
-    ASSERT_NO_FATAL_FAILURE(startPlayer());
-    session->closeWindow(windows.titleStrip);
-    session->closeWindow(windows.toolbar);
-    QThread::msleep(300);
-    EXPECT_TRUE(viewable(kFormCaption, kTitleStripSize) && viewable(kFormCaption, kToolbarSize))
-        << "a companion went away";
-    EXPECT_FALSE(playerEnded());
-    session->closeWindow(windows.main);
-    EXPECT_TRUE(XSession::waitUntil([&] { return playerEnded(); }, 5000));
 }
 
 TEST_F(PlayerE2ETest, TheOpenDialogTakesAnyNameAndTheRestOfThePlayerWorksWhileItIsUp) {

@@ -255,45 +255,14 @@ TEST_F(MpvEngineTest, AStreamThatIsSlowToAnswerIsWaitedForNotRefused) {
     EXPECT_GE(server.connections, 1);
 }
 
-TEST_F(MpvEngineTest, ALocalFileThatNamesNetworkAddressesNeverReachesTheNetwork) {
-    SlowServer server(media::AudioClip(), 0);
-    const QString url = server.url(QStringLiteral("song.mp3"));
-    const std::pair<const char*, QString> lists[] = {
-        {"list.m3u", url + QLatin1Char('\n')},
-        {"list.pls", QStringLiteral("[playlist]\nFile1=%1\nNumberOfEntries=1\n").arg(url)},
-        {"live.m3u8", QStringLiteral("#EXTM3U\n#EXT-X-TARGETDURATION:4\n#EXTINF:4,\n%1\n"
-                                     "#EXT-X-ENDLIST\n")
-                          .arg(url)},
-        {"cut.edl", QStringLiteral("# mpv EDL v0\n%1,0,2\n").arg(url)},
-    };
-    QTemporaryDir folder;
-    for (const auto& [name, text] : lists) {
-        // Saved under a media file's name, as a download or a mistake would.
-        const QString path = folder.filePath(QString::fromLatin1(name) + QStringLiteral(".mp4"));
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text.toUtf8());
-        file.close();
-        QSignalSpy opened(engine.get(), &MediaEngine::Opened);
-        expectRefused(path);
-        QTest::qWait(800);
-        EXPECT_EQ(server.connections, 0) << name;
-    }
-    // A stream is a stream: the same server is reached.
-    ASSERT_TRUE(open(url));
-    EXPECT_EQ(server.connections, 1);
-}
-
-TEST_F(MpvEngineTest, PlaysOddlyNamedFilesAsFiles) {
+TEST_F(MpvEngineTest, OddNamesAlsoRelativeOnesThatLookLikeOptionsOrUrlsPlayAsFiles) {
     for (const char* name : {"with spaces.mp4", "quote's \"double\".mp4", "a;b\"c.mp4", "--help",
                              "-leading.mp4", "100%25 done.mp4", "av://lavfi:testsrc",
                              "f\xC3\xBCr \xC3\xA9t\xC3\xA9 \xE2\x98\x83.mp4", "#hash?query.mp4"}) {
         EXPECT_TRUE(open(media::OddlyNamedCopy(QString::fromUtf8(name)))) << name;
         EXPECT_TRUE(waitFor([&] { return std::abs(engine->Duration() - 3.0) < 0.1; })) << name;
     }
-}
-
-TEST_F(MpvEngineTest, NamesRelativeToTheCurrentFolderThatLookLikeOptionsOrUrlsPlayAsFiles) {
+    // Relative to the current folder, too.
     const QString folder = QFileInfo(media::OddlyNamedCopy(QStringLiteral("--help"))).path();
     media::OddlyNamedCopy(QStringLiteral("av://lavfi:testsrc"));
     const QString before = QDir::currentPath();
@@ -304,34 +273,6 @@ TEST_F(MpvEngineTest, NamesRelativeToTheCurrentFolderThatLookLikeOptionsOrUrlsPl
         EXPECT_TRUE(waitFor([&] { return std::abs(engine->Duration() - 3.0) < 0.1; })) << name;
     }
     QDir::setCurrent(before);
-}
-
-TEST_F(MpvEngineTest, WhatIsNoPlainFileIsRefusedAtOnceWithoutBlocking) {
-    QTemporaryDir folder;
-    const QString fifo = folder.filePath(QStringLiteral("pipe.mp4"));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
-    for (const QString& path : {fifo, QStringLiteral("/dev/zero"), QStringLiteral("/dev/urandom"),
-                                QStringLiteral("/proc/self/mem")}) {
-        QElapsedTimer timer;
-        timer.start();
-        try {
-            engine->SetFileName(path);
-            ADD_FAILURE() << "accepted " << path.toStdString();
-        } catch (const EngineError& error) {
-            EXPECT_EQ(error.reason(), "This is not a regular file.") << path.toStdString();
-        }
-        EXPECT_LT(timer.elapsed(), 100) << path.toStdString();
-    }
-}
-
-TEST_F(MpvEngineTest, AFileWhoseNameIsNotUtf8PlaysByItsOwnBytesAndAsQtReadsIt) {
-    QTemporaryDir folder;
-    const QByteArray bytes = QFile::encodeName(folder.path()) + "/caf\xE9 \xFF.mp4";
-    ASSERT_EQ(::link(QFile::encodeName(media::VideoClip()).constData(), bytes.constData()), 0);
-    EXPECT_TRUE(open(platform::FileNameFromBytes(bytes)));
-    EXPECT_EQ(platform::FileNameToBytes(engine->FileName()), bytes);
-    EXPECT_TRUE(open(QString::fromLocal8Bit(bytes))); // as a file dialog gives it
-    EXPECT_EQ(platform::FileNameToBytes(engine->FileName()), bytes);
 }
 
 TEST_F(MpvEngineTest, AnEmptyNameClosesTheFile) {

@@ -53,37 +53,22 @@ double level(const Wav& wav, double from, double seconds) {
     return end > begin ? std::sqrt(sum / double(end - begin)) : 0;
 }
 
-class IntroChime : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { wav = synthesise(); }
-    static Wav wav;
-};
-Wav IntroChime::wav;
-
-TEST_F(IntroChime, IsSixteenBitStereoAtCdRate) {
+TEST(IntroChime, IsAShortCdQualityStereoSoundThatNeverClipsAndStartsAndEndsQuietly) {
+    const Wav wav = synthesise();
     EXPECT_EQ(wav.channels, 2);
     EXPECT_EQ(wav.sampleRate, 44100);
     EXPECT_EQ(wav.bits, 16);
-}
-
-TEST_F(IntroChime, LastsTwoToFourSeconds) {
-    ASSERT_GT(wav.sampleRate, 0);
+    ASSERT_FALSE(wav.samples.empty());
     const double seconds = double(wav.samples.size()) / 2 / wav.sampleRate;
     EXPECT_GE(seconds, 2.0);
     EXPECT_LE(seconds, 4.0);
-}
 
-TEST_F(IntroChime, PeaksBelowFullScale) {
-    ASSERT_FALSE(wav.samples.empty());
     const auto [low, high] = std::minmax_element(wav.samples.begin(), wav.samples.end());
     const int peak = std::max(-int(*low), int(*high));
     EXPECT_LT(peak, 32767 * 0.9);  // headroom for the MP3 encoder
     EXPECT_GT(peak, 32767 * 0.25); // and still clearly audible
-}
 
-TEST_F(IntroChime, StartsAndEndsInSilenceWithoutClicks) {
-    ASSERT_FALSE(wav.samples.empty());
-    const double seconds = double(wav.samples.size()) / 2 / wav.sampleRate;
+    // No click at either end.
     EXPECT_LT(std::abs(wav.samples.front()), 50);
     EXPECT_LT(level(wav, 0, 0.002), level(wav, 0.05, 0.05) / 4);
     EXPECT_LT(level(wav, seconds - 0.02, 0.02), 20);

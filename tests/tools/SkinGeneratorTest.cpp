@@ -166,17 +166,6 @@ TEST(SkinPictures, ShapedPicturesHaveNoHolesInsideTheArt) {
         EXPECT_EQ(enclosedKeyPixels(committed(name)), 0) << name;
 }
 
-TEST(SkinPictures, AnimationFramesAreUncompressed24BitBitmaps) {
-    for (int frame = 1; frame <= 4; ++frame) {
-        const QByteArray bmp = bytesOf(committedDir + QStringLiteral("/quarn %1.bmp").arg(frame));
-        ASSERT_GE(bmp.size(), 54);
-        auto u16 = [&](int at) { return quint8(bmp[at]) | quint8(bmp[at + 1]) << 8; };
-        EXPECT_TRUE(bmp.startsWith("BM"));
-        EXPECT_EQ(u16(28), 24) << "bits per pixel of frame " << frame;
-        EXPECT_EQ(u16(30) | u16(32) << 16, 0) << "compression of frame " << frame;
-    }
-}
-
 std::vector<std::pair<QSize, int>> iconImages(const QString& name) {
     QImageReader reader(committedDir + "/" + name);
     std::vector<std::pair<QSize, int>> images;
@@ -192,11 +181,6 @@ TEST(SkinIcons, ProgramIconHolds8And24And32BitImagesOf48Pixels) {
     const std::vector<std::pair<QSize, int>> expected = {
         {{48, 48}, 8}, {{48, 48}, 24}, {{48, 48}, 32}};
     EXPECT_EQ(iconImages("quarn.ico"), expected);
-}
-
-TEST(SkinIcons, MenuWindowIconIsOne256ColourImage) {
-    const std::vector<std::pair<QSize, int>> expected = {{{48, 48}, 8}};
-    EXPECT_EQ(iconImages("menus.ico"), expected);
 }
 
 // The desktop's icon theme shows the same mark as the program's own icon.
