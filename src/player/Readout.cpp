@@ -54,12 +54,14 @@ std::optional<Readout> PlaybackReadout(double position, double duration) {
         return std::nullopt;
     }
     Readout readout;
-    readout.caption =
-        TimeString(roundToInt32(position)) + QLatin1Char('/') + TimeString(roundToInt32(duration));
-    // The value stays within the range even when the engine reports a
-    // position past the length it reports (or no length at all).
+    // Neither the time nor the value goes past a known length, even when the
+    // engine reports a position beyond it; with no length, the value stays 0.
     readout.maximum = std::max(0, roundToInt32(duration));
-    readout.value = std::clamp(roundToInt32(position), 0, readout.maximum);
+    const std::int32_t shown = readout.maximum > 0
+                                   ? std::min(roundToInt32(position), readout.maximum)
+                                   : roundToInt32(position);
+    readout.caption = TimeString(shown) + QLatin1Char('/') + TimeString(readout.maximum);
+    readout.value = std::clamp(shown, 0, readout.maximum);
     return readout;
 }
 

@@ -26,8 +26,8 @@ QString SongTitle(const QString& fileName);
 QString MarqueeStep(const QString& title);
 
 // The time display and the seek bar for a position and a length in seconds:
-// "position/length" and whole seconds, the value kept within 0 and the
-// maximum. Nothing (the display keeps what it shows) at a position of 0 or
+// "position/length" and whole seconds, the position shown and the value no
+// later than a known length. Nothing (the display keeps what it shows) at a position of 0 or
 // below: nothing plays, or the file is at its very start.
 struct Readout {
     QString caption;

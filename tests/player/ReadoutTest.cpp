@@ -64,7 +64,7 @@ TEST(PlaybackReadout, ShowsPositionAndLengthOnceSomethingPlays) {
     EXPECT_EQ(PlaybackReadout(3.5, 10)->value, 4);
     // The value stays within the range: no length at all, or past the length.
     EXPECT_EQ(PlaybackReadout(7, 0), (Readout{"0:07/0:00", 0, 0}));
-    EXPECT_EQ(PlaybackReadout(6.2, 5)->value, 5);
+    EXPECT_EQ(PlaybackReadout(6.2, 5), (Readout{"0:05/0:05", 5, 5}));
     // Longer than nine hours: whole seconds beyond 16 bits.
     EXPECT_EQ(PlaybackReadout(9 * 3600 + 30 * 60, 10 * 3600 + 0.2),
               (Readout{"9:30:00/10:00:00", 36000, 34200}));
