@@ -5,7 +5,6 @@
 #include "support/MediaFixtures.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QSignalSpy>
@@ -22,15 +21,7 @@ namespace media = quarn::test::media;
 namespace {
 
 bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs) {
-            return false;
-        }
-        QTest::qWait(10);
-    }
-    return true;
+    return QTest::qWaitFor(condition, timeoutMs);
 }
 
 // The process's connections to local sockets, but the toolkit's own: in this

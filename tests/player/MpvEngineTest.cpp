@@ -36,15 +36,7 @@ protected:
 
     // Processes events until the condition holds or the time is up.
     static bool waitFor(const std::function<bool()>& condition, int timeoutMs = 3000) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!condition()) {
-            if (timer.elapsed() > timeoutMs) {
-                return false;
-            }
-            QTest::qWait(10);
-        }
-        return true;
+        return QTest::qWaitFor(condition, timeoutMs);
     }
 
     // Opens the file and waits until it plays.
