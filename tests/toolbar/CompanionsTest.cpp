@@ -52,27 +52,3 @@ TEST(TitleStripTest, IsShapedToItsSkinAndRunsItsTitleThrough) {
     EXPECT_EQ(strip.Title(), "");
     EXPECT_FALSE(strip.Scrolling());
 }
-
-// Without a window manager the strip follows the mouse itself; any button
-// drags it, and it goes back to its place beside the main window after.
-TEST(TitleStripTest, AnyButtonDragsItAndItComesBackToItsPlace) {
-    TitleStrip strip;
-    strip.FollowMain(QRect(300, 300, 252, 214));
-    const QPoint docked(303, 260);
-    EXPECT_EQ(strip.pos(), docked);
-    strip.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&strip));
-    for (Qt::MouseButton button : {Qt::RightButton, Qt::LeftButton}) {
-        auto* target = strip.findChild<QWidget*>(
-            button == Qt::RightButton ? QStringLiteral("Label1") : QStringLiteral("PicMainSkin"));
-        const QPoint at = target->rect().center();
-        QTest::mousePress(target, button, {}, at);
-        QTest::mouseMove(target, at + QPoint(30, 20));
-        QTest::mouseRelease(target, button, {}, at + QPoint(30, 20));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return strip.pos() == docked; }, 1000)) << int(button);
-    }
-    strip.move(10, 10);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return strip.pos() == docked; }, 1000));
-    strip.close();
-    EXPECT_TRUE(strip.isVisible()) << "it goes with the main window only";
-}
