@@ -241,8 +241,7 @@ void Player::fileOpened() {
 
 void Player::refused(int code, const QString& reason) {
     if (code == EngineError::kCannotPlay) {
-        services_.message(QStringLiteral("Movie is invalid or you need a codec"),
-                          QStringLiteral("Playback Error"), reason);
+        reportUnplayable(reason);
     } else {
         services_.message(QString::number(code), QString::fromLatin1(design::kApplicationTitle),
                           reason);
@@ -268,9 +267,13 @@ void Player::ended() {
 }
 
 void Player::failed(const QString& reason) {
+    reportUnplayable(reason);
+    ended();
+}
+
+void Player::reportUnplayable(const QString& reason) {
     services_.message(QStringLiteral("Movie is invalid or you need a codec"),
                       QStringLiteral("Playback Error"), reason);
-    ended();
 }
 
 void Player::updateReadout() {

@@ -119,6 +119,7 @@ private:
     void refused(int code, const QString& reason);
     void ended();
     void failed(const QString& reason);
+    void reportUnplayable(const QString& reason);
     void updateReadout();
     void restoreMain();
     void dockCompanions();
