@@ -5,7 +5,7 @@
 //
 //   melt_bench [seconds]    (default 5)
 #include "ProcessStats.h"
-#include "effects/Melter.h"
+#include "windows/Melter.h"
 
 #include <QApplication>
 #include <QDir>

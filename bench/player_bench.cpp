@@ -737,7 +737,7 @@ int main(int argc, char** argv) {
                 idle.push_back(*r.idleMs);
             }
         }
-        std::printf("\nidle CPU (no file, splash skipped by a click, %d s later, over %d s; the "
+        std::printf("\nidle CPU (no file, splash Skipped by a click, %d s later, over %d s; the "
                     "scheduler's per-thread times):\n",
                     kIdleSettleMs / 1000, kIdleMs / 1000);
         std::printf("  ours %.1f ms (goal <= 10; runs %s), mpv --no-config --force-window=yes "

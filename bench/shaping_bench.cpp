@@ -1,7 +1,7 @@
 // How long it takes to build a window's outline from a picture: the toolbar's
 // skin, and a full-HD picture with a ragged outline.
 
-#include "shaping/WindowShaping.h"
+#include "widgets/WindowShaping.h"
 
 #include <QGuiApplication>
 #include <QImage>

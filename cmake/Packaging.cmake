@@ -6,11 +6,11 @@
 include(GNUInstallDirs)
 
 set(QUARN_DATA_DIR ${PROJECT_SOURCE_DIR}/data)
-set(QUARN_ICON_DIR ${PROJECT_SOURCE_DIR}/src/forms/skins/icons)
+set(QUARN_ICON_DIR ${PROJECT_SOURCE_DIR}/src/skins/icons)
 
 install(TARGETS quarn-media-player RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The intro sound and the About frames go to share/quarn-media-player (see
-# src/forms/skins/skins.cmake), where the program looks for them when they
+# src/skins/skins.cmake), where the program looks for them when they
 # are not beside it.
 install(FILES ${QUARN_DATA_DIR}/quarn-media-player.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

@@ -1,9 +1,10 @@
 #include "app/Mpris.h"
 
 #include "app/CommandLine.h"
+#include "common/FileTitles.h"
+#include "common/MediaTypes.h"
+#include "common/StreamUrl.h"
 #include "platform/FileNames.h"
-#include "player/MediaTypes.h"
-#include "player/Readout.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
@@ -38,13 +39,14 @@ bool requestName(QDBusConnection& bus, const QString& name) {
 
 } // namespace
 
-Mpris::Mpris(Player& player, QDBusConnection bus) : player_(player), bus_(std::move(bus)) {
+Mpris::Mpris(PlaybackSession& session, QDBusConnection bus)
+    : session_(session), bus_(std::move(bus)) {
     new MprisRoot(*this);
     auto* transport = new MprisPlayer(*this);
     new MprisInstance(*this);
-    connect(&player_, &Player::playbackChanged, this, &Mpris::announce);
-    connect(&player_, &Player::volumeChanged, this, &Mpris::announce);
-    connect(&player_, &Player::seeked, transport,
+    connect(&session_, &PlaybackSession::StateChanged, this, &Mpris::announce);
+    connect(&session_, &PlaybackSession::VolumeChanged, this, &Mpris::announce);
+    connect(&session_, &PlaybackSession::Seeked, transport,
             [transport](double seconds) { emit transport->Seeked(microseconds(seconds)); });
 }
 
@@ -85,25 +87,24 @@ bool Mpris::HandOver(QDBusConnection bus, const QStringList& entries) {
 }
 
 QDBusObjectPath Mpris::TrackId() const {
-    if (player_.CurrentEntry().isEmpty()) {
+    if (session_.CurrentEntry().isEmpty()) {
         return QDBusObjectPath(QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack"));
     }
     return QDBusObjectPath(
-        QStringLiteral("/org/quarn/MediaPlayer/Track/%1").arg(player_.TrackNumber()));
+        QStringLiteral("/org/quarn/MediaPlayer/Track/%1").arg(session_.TrackNumber()));
 }
 
 QVariantMap Mpris::Metadata() const {
     QVariantMap metadata;
-    const QString entry = player_.CurrentEntry();
+    const QString entry = session_.CurrentEntry();
     metadata.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(TrackId()));
     if (entry.isEmpty()) {
         return metadata;
     }
-    MediaEngine& engine = player_.Engine();
-    if (engine.Duration() > 0) {
-        metadata.insert(QStringLiteral("mpris:length"), microseconds(engine.Duration()));
+    if (session_.Duration() > 0) {
+        metadata.insert(QStringLiteral("mpris:length"), microseconds(session_.Duration()));
     }
-    const MediaTags tags = engine.Tags();
+    const MediaTags tags = session_.Tags();
     metadata.insert(QStringLiteral("xesam:title"),
                     tags.title.isEmpty() ? GetFileName(platform::ReadableFileName(entry))
                                          : tags.title);
@@ -113,9 +114,8 @@ QVariantMap Mpris::Metadata() const {
     if (!tags.album.isEmpty()) {
         metadata.insert(QStringLiteral("xesam:album"), tags.album);
     }
-    const bool stream = entry.startsWith(QLatin1String("http"), Qt::CaseInsensitive);
     metadata.insert(QStringLiteral("xesam:url"),
-                    stream ? entry : QString::fromLatin1(platform::FileUrl(entry)));
+                    IsStreamUrl(entry) ? entry : QString::fromLatin1(platform::FileUrl(entry)));
     return metadata;
 }
 
@@ -161,49 +161,49 @@ QStringList MprisRoot::SupportedMimeTypes() const {
 }
 
 void MprisRoot::Raise() {
-    mpris_.Target().Raise();
+    emit mpris_.RaiseRequested();
 }
 
 void MprisRoot::Quit() {
-    mpris_.Target().Exit();
+    emit mpris_.QuitRequested();
 }
 
 MprisPlayer::MprisPlayer(Mpris& mpris) : QDBusAbstractAdaptor(&mpris), mpris_(mpris) {}
 
 QString MprisPlayer::PlaybackStatus() const {
-    switch (mpris_.Target().PlaybackStatus()) {
-    case Player::Status::Playing:
+    switch (mpris_.Session().PlaybackStatus()) {
+    case PlaybackSession::Status::Playing:
         return QStringLiteral("Playing");
-    case Player::Status::Paused:
+    case PlaybackSession::Status::Paused:
         return QStringLiteral("Paused");
-    case Player::Status::Stopped:
+    case PlaybackSession::Status::Stopped:
         break;
     }
     return QStringLiteral("Stopped");
 }
 
 qlonglong MprisPlayer::Position() const {
-    return microseconds(mpris_.Target().Engine().CurrentPosition());
+    return microseconds(mpris_.Session().Position());
 }
 
 double MprisPlayer::Volume() const {
-    return mpris_.Target().Engine().Volume() / 100.0;
+    return mpris_.Session().Volume() / 100.0;
 }
 
 void MprisPlayer::SetVolume(double volume) {
-    mpris_.Target().SetVolume(static_cast<int>(std::lround(std::clamp(volume, 0.0, 1.0) * 100)));
+    mpris_.Session().SetVolume(static_cast<int>(std::lround(std::clamp(volume, 0.0, 1.0) * 100)));
 }
 
 bool MprisPlayer::CanGoNext() const {
-    return mpris_.Target().Queue().HasNext();
+    return mpris_.Session().Queue().HasNext();
 }
 
 bool MprisPlayer::CanGoPrevious() const {
-    return mpris_.Target().Queue().HasPrevious();
+    return mpris_.Session().Queue().HasPrevious();
 }
 
 bool MprisPlayer::CanPlay() const {
-    return !mpris_.Target().CurrentEntry().isEmpty();
+    return !mpris_.Session().CurrentEntry().isEmpty();
 }
 
 bool MprisPlayer::CanPause() const {
@@ -211,54 +211,53 @@ bool MprisPlayer::CanPause() const {
 }
 
 bool MprisPlayer::CanSeek() const {
-    return CanPlay() && mpris_.Target().Engine().Duration() > 0;
+    return CanPlay() && mpris_.Session().Duration() > 0;
 }
 
 void MprisPlayer::Next() {
-    mpris_.Target().Next();
+    mpris_.Session().Next();
 }
 
 void MprisPlayer::Previous() {
-    mpris_.Target().Previous();
+    mpris_.Session().Previous();
 }
 
 void MprisPlayer::Pause() {
-    mpris_.Target().Pause();
+    mpris_.Session().Pause();
 }
 
 void MprisPlayer::PlayPause() {
-    mpris_.Target().PlayPause();
+    mpris_.Session().PlayPause();
 }
 
 void MprisPlayer::Stop() {
-    mpris_.Target().Stop();
+    mpris_.Session().Stop();
 }
 
 void MprisPlayer::Play() {
-    mpris_.Target().Play();
+    mpris_.Session().Play();
 }
 
 void MprisPlayer::Seek(qlonglong offset) {
-    Player& player = mpris_.Target();
-    player.SeekTo(player.Engine().CurrentPosition() + offset / 1e6);
+    mpris_.Session().SeekBy(offset / 1e6);
 }
 
 void MprisPlayer::SetPosition(const QDBusObjectPath& track, qlonglong position) {
     // Only for the track that plays, and within it.
-    const double duration = mpris_.Target().Engine().Duration();
+    const double duration = mpris_.Session().Duration();
     if (track == mpris_.TrackId() && position >= 0 && position <= microseconds(duration)) {
-        mpris_.Target().SeekTo(position / 1e6);
+        mpris_.Session().SeekTo(position / 1e6);
     }
 }
 
 void MprisPlayer::OpenUri(const QString& uri) {
-    mpris_.Target().PlayFiles({EntryFor(uri)});
+    emit mpris_.PlayRequested({EntryFor(uri)});
 }
 
 MprisInstance::MprisInstance(Mpris& mpris) : QDBusAbstractAdaptor(&mpris), mpris_(mpris) {}
 
 void MprisInstance::PlayFiles(const QStringList& entries) {
-    mpris_.Target().PlayFiles(entries);
+    emit mpris_.PlayRequested(entries);
 }
 
 } // namespace quarn

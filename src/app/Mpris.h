@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Player.h"
+#include "session/PlaybackSession.h"
 
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
@@ -10,8 +10,9 @@
 namespace quarn {
 
 // The player on the session bus as an MPRIS media player, so that the
-// desktop's media widgets, lock screen and media keys can see and drive it;
-// and the way a second launch hands its files to the player that runs.
+// desktop's media widgets, lock screen and media keys can see and drive its
+// playback session; and the way a second launch hands its files to the player
+// that runs. What concerns the windows it asks for through its signals.
 class Mpris : public QObject {
     Q_OBJECT
 public:
@@ -20,7 +21,7 @@ public:
     static constexpr const char* kObjectPath = "/org/mpris/MediaPlayer2";
     static constexpr const char* kInstanceInterface = "org.quarn.MediaPlayer.Instance";
 
-    Mpris(Player& player, QDBusConnection bus);
+    Mpris(PlaybackSession& session, QDBusConnection bus);
 
     // Puts the player on the bus under its name (the instance form when
     // another player has it). False without a session bus.
@@ -31,17 +32,23 @@ public:
     // and play; none: it only comes to the front). True when it answered.
     static bool HandOver(QDBusConnection bus, const QStringList& entries);
 
-    Player& Target() { return player_; }
+    PlaybackSession& Session() { return session_; }
     // The Player interface's properties as they are now.
     QVariantMap PlayerProperties() const;
     QVariantMap Metadata() const;
     QDBusObjectPath TrackId() const;
 
+signals:
+    void RaiseRequested();
+    void QuitRequested();
+    // Files to play from now on, in place of the queue.
+    void PlayRequested(const QStringList& entries);
+
 private:
     // Tells the bus which of the Player interface's properties changed.
     void announce();
 
-    Player& player_;
+    PlaybackSession& session_;
     QDBusConnection bus_;
     QString serviceName_;
     QVariantMap announced_;

@@ -1,21 +1,23 @@
 #include "app/Player.h"
 
-#include "common/Twips.h"
-#include "effects/Melter.h"
-#include "forms/Designs.h"
+#include "common/Designs.h"
+#include "common/Layout.h"
+#include "common/MediaTypes.h"
+#include "common/StreamUrl.h"
 #include "platform/Desktop.h"
-#include "platform/FileNames.h"
-#include "player/MediaTypes.h"
-#include "player/Readout.h"
+#include "platform/Taskbar.h"
+#include "widgets/Pictures.h"
+#include "widgets/WindowLook.h"
+#include "windows/Melter.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QScreen>
 #include <QTimer>
-#include <algorithm>
+#include <exception>
 
 namespace quarn {
 
@@ -24,8 +26,6 @@ namespace {
 // The intro's engine is let go this long after the intro, once the player's
 // windows have come up.
 constexpr int kIntroReleaseMs = 1000;
-// Volume and mute are written this long after their last change.
-constexpr int kSettingsDelayMs = 500;
 
 // The files and streams of a drop: local files by their paths, http(s) URLs.
 QStringList droppedEntries(const QMimeData* data) {
@@ -36,93 +36,92 @@ QStringList droppedEntries(const QMimeData* data) {
     for (const QUrl& url : data->urls()) {
         if (url.isLocalFile()) {
             entries << url.toLocalFile();
-        } else if (url.scheme() == QLatin1String("http") ||
-                   url.scheme() == QLatin1String("https")) {
+        } else if (IsStreamUrl(url.toString())) {
             entries << url.toString();
         }
     }
     return entries;
 }
 
+QPoint titleStripPlace(const QRect& main) {
+    return toPixels(TitleStripDock(toTwips(main)));
+}
+
+QPoint toolbarPlace(const QRect& main) {
+    return toPixels(ToolbarDock(toTwips(main)));
+}
+
 } // namespace
 
 Player::Player(PlayerServices services)
-    : services_(std::move(services)), engine_(services_.makeEngine(main_.VideoWindow())),
-      tray_(loadIcon(QString::fromLatin1(design::kProgramIcon)),
-            QStringLiteral("Quarn Media Player")) {
+    : services_(std::move(services)),
+      session_(std::make_unique<PlaybackSession>(services_.makeEngine(main_.VideoWindow()),
+                                                 *services_.screenSaver, services_.settingsPath)),
+      group_(main_), tray_(loadIcon(QString::fromLatin1(design::kProgramIcon)),
+                           QStringLiteral("Quarn Media Player")) {
     fileDialog_.SetBackend(std::move(services_.fileDialogs));
     fileDialog_.SetDefaultExt(QStringLiteral("1"));
+    group_.AddCompanion(title_, titleStripPlace);
+    group_.AddCompanion(bar_, toolbarPlace);
+    connectWindows();
 
-    // The companions keep their places beside the main window.
-    connect(&main_, &MainWindow::geometryChanged, &title_, &DockedWindow::FollowMain);
-    connect(&main_, &MainWindow::geometryChanged, &bar_, &DockedWindow::FollowMain);
-    dockCompanions();
-    connect(&main_, &MainWindow::seekRequested, this, &Player::SeekTo);
-    connect(&main_, &MainWindow::speedRequested, engine_.get(), &MediaEngine::SetSpeed);
-    connect(&main_, &MainWindow::closeRequested, this, &Player::Exit);
-    connect(&main_, &MainWindow::volumeStepRequested, this,
-            [this](int notches) { ChangeVolume(notches * 5); });
-    connect(&main_, &MainWindow::seekByRequested, this, &Player::SeekBy);
-    connect(&main_, &MainWindow::fullScreenToggleRequested, this, &Player::ToggleFullScreen);
-    connect(&main_, &MainWindow::fullScreenChanged, this, [this](bool on) {
-        // The companions step aside once the video covers the screen, and
-        // come back once the window is back in its place.
-        title_.setVisible(!on);
-        bar_.setVisible(!on);
-    });
-
-    connect(&bar_, &Toolbar::playClicked, this, &Player::Play);
-    connect(&bar_, &Toolbar::pauseClicked, this, &Player::Pause);
-    connect(&bar_, &Toolbar::stopClicked, this, &Player::Stop);
-    connect(&bar_, &Toolbar::openClicked, this, &Player::Open);
-    connect(&bar_, &Toolbar::effectsClicked, this, [this](QPoint at) { Effects().Popup(at); });
-    connect(&bar_, &Toolbar::exitClicked, this, &Player::Exit);
-
-    connect(engine_.get(), &MediaEngine::Loading, &main_, &MainWindow::ShowDisplay);
-    connect(engine_.get(), &MediaEngine::Opened, this, &Player::fileOpened);
-    connect(engine_.get(), &MediaEngine::Refused, this, &Player::refused);
-    connect(engine_.get(), &MediaEngine::EndOfStream, this, &Player::ended);
-    connect(engine_.get(), &MediaEngine::Failed, this, &Player::failed);
-    connect(engine_.get(), &MediaEngine::PositionChanged, this, &Player::updateReadout);
-    connect(engine_.get(), &MediaEngine::DurationChanged, this, &Player::updateReadout);
-    connect(engine_.get(), &MediaEngine::VideoSizeChanged, &main_, &MainWindow::ShowVideo);
-    connect(engine_.get(), &MediaEngine::TagsChanged, this, &Player::playbackChanged);
-    connect(engine_.get(), &MediaEngine::DurationChanged, this, &Player::playbackChanged);
-
-    connect(&tray_, &TrayIcon::restoreRequested, this, &Player::restoreMain);
     // Without a tray host the main window is found in the taskbar instead.
     platform::SetSkipTaskbar(main_, trayHost_.Present());
     connect(&trayHost_, &platform::TrayHostWatch::changed, this,
             [this](bool present) { platform::SetSkipTaskbar(main_, present); });
+    connect(&tray_, &TrayIcon::RestoreRequested, this, [this] {
+        group_.Center();
+        Raise();
+    });
 
     // Keys work, and files may be dropped, on each of the player's windows.
     qApp->installEventFilter(this);
     for (QWidget* window : std::initializer_list<QWidget*>{&main_, &title_, &bar_}) {
         window->setAcceptDrops(true);
     }
-
-    if (!services_.settingsPath.isEmpty()) {
-        settings_ = LoadSettings(services_.settingsPath);
-    }
-    engine_->SetVolume(settings_.volume);
-    engine_->SetMuted(settings_.muted);
-    saveSettings_.setSingleShot(true);
-    saveSettings_.setInterval(kSettingsDelayMs);
-    connect(&saveSettings_, &QTimer::timeout, this, &Player::saveSettings);
 }
 
-void Player::saveSettings() {
-    saveSettings_.stop();
-    if (!services_.settingsPath.isEmpty()) {
-        SaveSettings(services_.settingsPath, settings_);
-    }
+void Player::connectWindows() {
+    PlaybackSession* session = session_.get();
+    connect(&main_, &MainWindow::SizeWanted, &group_, &WindowGroup::SetMainSize);
+    connect(&main_, &MainWindow::DragRequested, &group_, &WindowGroup::Drag);
+    connect(&title_, &TitleStrip::DragRequested, &group_, &WindowGroup::Drag);
+    connect(&main_, &MainWindow::SeekRequested, session, &PlaybackSession::SeekTo);
+    connect(&main_, &MainWindow::SpeedRequested, session, &PlaybackSession::SetSpeed);
+    connect(&main_, &MainWindow::CloseRequested, this, &Player::Exit);
+    connect(&main_, &MainWindow::VolumeStepRequested, session,
+            [session](int notches) { session->ChangeVolume(notches * 5); });
+    connect(&main_, &MainWindow::SeekByRequested, session, &PlaybackSession::SeekBy);
+    connect(&main_, &MainWindow::FullScreenToggleRequested, this,
+            [this] { group_.SetFullScreen(!group_.FullScreen()); });
+
+    connect(&bar_, &Toolbar::PlayClicked, session, &PlaybackSession::Play);
+    connect(&bar_, &Toolbar::PauseClicked, session, &PlaybackSession::Pause);
+    connect(&bar_, &Toolbar::StopClicked, session, &PlaybackSession::Stop);
+    connect(&bar_, &Toolbar::OpenClicked, this, &Player::Open);
+    connect(&bar_, &Toolbar::EffectsClicked, this, [this](QPoint at) { Effects().Popup(at); });
+    connect(&bar_, &Toolbar::ExitClicked, this, &Player::Exit);
+
+    connect(session, &PlaybackSession::FileLoading, &main_, &MainWindow::ShowDisplay);
+    connect(session, &PlaybackSession::FileOpened, this, [this](const QString& title) {
+        main_.ShowOpened();
+        title_.ShowTitle(title);
+    });
+    connect(session, &PlaybackSession::PlaybackEnded, this, [this] {
+        main_.ShowEnded();
+        title_.ClearTitle();
+    });
+    connect(session, &PlaybackSession::VideoSizeChanged, &main_, &MainWindow::ShowVideo);
+    connect(session, &PlaybackSession::ReadoutChanged, this, [this](const Readout& readout) {
+        bar_.ShowTime(readout.caption);
+        main_.ShowReadout(readout);
+    });
+    connect(session, &PlaybackSession::Notice, &bar_, &Toolbar::ShowNotice);
+    connect(session, &PlaybackSession::ProblemFound, this, &Player::reportProblem);
 }
 
 Player::~Player() {
     qApp->removeEventFilter(this);
-    if (saveSettings_.isActive()) {
-        saveSettings();
-    }
 }
 
 void Player::Start(const QStringList& files) {
@@ -132,13 +131,13 @@ void Player::Start(const QStringList& files) {
         PlayFiles(files);
         return;
     }
-    main_.CenterForm(splash_);
+    CenterForm(splash_);
     intro_ = services_.makeEngine(0);
     connect(intro_.get(), &MediaEngine::EndOfStream, this, [this] { showPlayer(true); });
     // Without its intro the splash goes straight on to the player.
     connect(intro_.get(), &MediaEngine::Refused, this, [this] { showPlayer(false); });
     connect(intro_.get(), &MediaEngine::Failed, this, [this] { showPlayer(false); });
-    connect(&splash_, &Splash::skipped, this, [this] {
+    connect(&splash_, &Splash::Skipped, this, [this] {
         if (intro_) {
             intro_->Stop();
         }
@@ -146,7 +145,8 @@ void Player::Start(const QStringList& files) {
     });
     try {
         intro_->SetFileName(QDir(services_.programDirectory).filePath(QStringLiteral("intro.mp3")));
-    } catch (const EngineError&) {
+    } catch (const EngineError& error) {
+        qInfo("The intro cannot be played: %s", qPrintable(error.reason()));
         showPlayer(false);
         return;
     }
@@ -159,9 +159,7 @@ void Player::showPlayer(bool afterIntro) {
     }
     playerShown_ = true;
     splash_.hide();
-    main_.show();
-    title_.show();
-    bar_.show();
+    group_.Show();
     if (afterIntro) {
         // At the intro's end the title strip first stands centred 800 twips
         // above the main window, and then goes to its place.
@@ -175,11 +173,6 @@ void Player::showPlayer(bool afterIntro) {
     QTimer::singleShot(kIntroReleaseMs, this, [this] { intro_.reset(); });
 }
 
-void Player::dockCompanions() {
-    title_.FollowMain(main_.geometry());
-    bar_.FollowMain(main_.geometry());
-}
-
 void Player::PlayFiles(const QStringList& files) {
     // Files that come while the intro plays end it.
     if (!playerShown_ && !files.isEmpty()) {
@@ -188,17 +181,7 @@ void Player::PlayFiles(const QStringList& files) {
         }
         showPlayer(false);
     }
-    queue_.Replace(ExpandEntries(files));
-    if (const auto first = queue_.Current()) {
-        openEntry(*first);
-    } else if (!files.isEmpty()) {
-        refused(EngineError::kCannotPlay, QStringLiteral("No media files were found there."));
-    }
-}
-
-void Player::openEntry(const QString& entry) {
-    fromQueue_ = true;
-    OpenPath(entry);
+    session_->PlayEntries(files);
 }
 
 void Player::Open() {
@@ -211,98 +194,18 @@ void Player::Open() {
     // Keys go to the player again once the dialog has gone.
     platform::ActivateWindowByTitle(main_.windowTitle());
     // The companions join the main window first.
-    dockCompanions();
-    fromQueue_ = false;
-    OpenPath(fileDialog_.FileName());
+    group_.Dock();
+    session_->Open(fileDialog_.FileName(), OpenOrigin::Single);
 }
 
-void Player::OpenPath(const QString& path) {
-    if (path.isEmpty()) {
-        return; // cancelled: whatever plays goes on as it was
-    }
-    try {
-        engine_->SetFileName(path);
-    } catch (const EngineError& error) {
-        refused(error.code(), error.reason());
-    }
-}
-
-void Player::fileOpened() {
-    // A file chosen in the Open dialog is the queue from now on.
-    if (queue_.Current() != engine_->FileName()) {
-        queue_.Replace({engine_->FileName()});
-    }
-    main_.ShowOpened();
-    title_.ShowTitle(SongTitle(GetFileName(platform::ReadableFileName(engine_->FileName()))));
-    services_.screenSaver->SetActive(false);
-    ++track_;
-    emit playbackChanged();
-}
-
-void Player::refused(int code, const QString& reason) {
-    if (code == EngineError::kCannotPlay) {
-        reportUnplayable(reason);
+void Player::reportProblem(const PlaybackProblem& problem) {
+    if (problem.code == EngineError::kCannotPlay) {
+        services_.message(QStringLiteral("Movie is invalid or you need a codec"),
+                          QStringLiteral("Playback Error"), problem.reason);
     } else {
-        services_.message(QString::number(code), QString::fromLatin1(design::kApplicationTitle),
-                          reason);
+        services_.message(QString::number(problem.code),
+                          QString::fromLatin1(design::kApplicationTitle), problem.reason);
     }
-    // A file of the queue that cannot be played is passed over.
-    if (fromQueue_ && queue_.HasNext()) {
-        openEntry(*queue_.Next());
-    }
-    emit playbackChanged();
-}
-
-void Player::ended() {
-    // The queue goes on; only after its last file is the player reset.
-    if (queue_.HasNext()) {
-        openEntry(*queue_.Next());
-        return;
-    }
-    main_.ShowEnded();
-    title_.ClearTitle();
-    // Nothing plays any more: the screen saver may come back.
-    services_.screenSaver->SetActive(true);
-    emit playbackChanged();
-}
-
-void Player::failed(const QString& reason) {
-    reportUnplayable(reason);
-    ended();
-}
-
-void Player::reportUnplayable(const QString& reason) {
-    services_.message(QStringLiteral("Movie is invalid or you need a codec"),
-                      QStringLiteral("Playback Error"), reason);
-}
-
-void Player::updateReadout() {
-    if (const auto readout = PlaybackReadout(engine_->CurrentPosition(), engine_->Duration())) {
-        bar_.ShowTime(readout->caption);
-        main_.ShowReadout(*readout);
-    }
-}
-
-void Player::Play() {
-    if (engine_->FileName().isEmpty()) {
-        return;
-    }
-    engine_->Play();
-    services_.screenSaver->SetActive(false);
-    emit playbackChanged();
-}
-
-void Player::Pause() {
-    if (!engine_->FileName().isEmpty()) {
-        engine_->Pause();
-        emit playbackChanged();
-    }
-}
-
-void Player::Stop() {
-    engine_->Stop();
-    services_.screenSaver->SetActive(true);
-    emit playbackChanged();
 }
 
 void Player::Exit() {
@@ -312,60 +215,6 @@ void Player::Exit() {
     QCoreApplication::exit(0);
 }
 
-void Player::PlayPause() {
-    if (engine_->Playing()) {
-        Pause();
-    } else {
-        Play();
-    }
-}
-
-void Player::Next() {
-    if (const auto entry = queue_.Next()) {
-        openEntry(*entry);
-        emit playbackChanged();
-    }
-}
-
-void Player::Previous() {
-    if (const auto entry = queue_.Previous()) {
-        openEntry(*entry);
-        emit playbackChanged();
-    }
-}
-
-void Player::SeekBy(int seconds) {
-    SeekTo(engine_->CurrentPosition() + seconds);
-}
-
-void Player::SeekTo(double seconds) {
-    if (engine_->FileName().isEmpty()) {
-        return;
-    }
-    double to = std::max(0.0, seconds);
-    if (engine_->Duration() > 0) {
-        to = std::min(to, engine_->Duration());
-    }
-    engine_->SetCurrentPosition(to);
-    emit seeked(to);
-}
-
-void Player::ChangeVolume(int points) {
-    SetVolume(engine_->Volume() + points);
-}
-
-void Player::SetVolume(int volume) {
-    engine_->SetVolume(std::clamp(volume, 0, 100));
-    showVolume();
-}
-
-Player::Status Player::PlaybackStatus() const {
-    if (engine_->Playing()) {
-        return Status::Playing;
-    }
-    return engine_->Stopped() ? Status::Stopped : Status::Paused;
-}
-
 void Player::Raise() {
     if (main_.isMinimized()) {
         main_.setWindowState(main_.windowState() & ~Qt::WindowMinimized);
@@ -373,65 +222,45 @@ void Player::Raise() {
     platform::ActivateWindowByTitle(main_.windowTitle());
 }
 
-void Player::ToggleMute() {
-    engine_->SetMuted(!engine_->Muted());
-    showVolume();
-}
-
-void Player::showVolume() {
-    bar_.ShowNotice(engine_->Muted() ? QStringLiteral("Muted")
-                                     : QStringLiteral("Vol %1%").arg(engine_->Volume()));
-    remember();
-}
-
-void Player::remember() {
-    settings_ = {engine_->Volume(), engine_->Muted()};
-    saveSettings_.start();
-    emit volumeChanged();
-}
-
-void Player::ToggleFullScreen() {
-    main_.SetFullScreen(!main_.FullScreen());
-}
-
-void Player::Do(const KeyAction& action) {
+void Player::perform(const KeyAction& action) {
+    PlaybackSession& session = *session_;
     using Kind = KeyAction::Kind;
     switch (action.kind) {
     case Kind::PlayPause:
-        PlayPause();
+        session.PlayPause();
         break;
     case Kind::Play:
-        Play();
+        session.Play();
         break;
     case Kind::Pause:
-        Pause();
+        session.Pause();
         break;
     case Kind::Stop:
-        Stop();
+        session.Stop();
         break;
     case Kind::Seek:
-        SeekBy(action.amount);
+        session.SeekBy(action.amount);
         break;
     case Kind::Volume:
-        ChangeVolume(action.amount);
+        session.ChangeVolume(action.amount);
         break;
     case Kind::Mute:
-        ToggleMute();
+        session.ToggleMute();
         break;
     case Kind::FullScreen:
-        ToggleFullScreen();
+        group_.SetFullScreen(!group_.FullScreen());
         break;
     case Kind::LeaveFullScreen:
-        main_.SetFullScreen(false);
+        group_.SetFullScreen(false);
         break;
     case Kind::Open:
         Open();
         break;
     case Kind::Next:
-        Next();
+        session.Next();
         break;
     case Kind::Previous:
-        Previous();
+        session.Previous();
         break;
     case Kind::Zoom:
         main_.SetZoom(action.amount);
@@ -454,7 +283,7 @@ bool Player::eventFilter(QObject* watched, QEvent* event) {
         if (isPlayerWindow(watched)) {
             const auto* key = static_cast<QKeyEvent*>(event);
             if (const auto action = ActionForKey(key->key(), key->modifiers())) {
-                Do(*action);
+                perform(*action);
                 return true;
             }
         }
@@ -486,27 +315,22 @@ bool Player::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-void Player::restoreMain() {
-    main_.CenterForm(main_);
-    Raise();
-}
-
 EffectsMenu& Player::Effects() {
     if (!effects_) {
         effects_ = std::make_unique<EffectsMenu>();
-        // The effects are extras: whatever goes wrong there, the player goes on.
-        connect(effects_.get(), &EffectsMenu::meltChosen, this, [] {
+        // The effects are extras: whatever goes wrong there is told on the
+        // log, and the player goes on.
+        auto guarded = [](const char* what, const std::function<void()>& run) {
             try {
-                Melter::Run();
-            } catch (...) {
+                run();
+            } catch (const std::exception& error) {
+                qWarning("The %s could not be shown: %s", what, error.what());
             }
-        });
-        connect(effects_.get(), &EffectsMenu::aboutChosen, this, [this] {
-            try {
-                ShowAbout();
-            } catch (...) {
-            }
-        });
+        };
+        connect(effects_.get(), &EffectsMenu::MeltChosen, this,
+                [guarded] { guarded("melt", [] { Melter::Run(); }); });
+        connect(effects_.get(), &EffectsMenu::AboutChosen, this,
+                [this, guarded] { guarded("About box", [this] { ShowAbout(); }); });
     }
     return *effects_;
 }

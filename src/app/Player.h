@@ -1,22 +1,20 @@
 #pragma once
 
 #include "app/KeyMap.h"
-#include "app/Settings.h"
-#include "dialogs/Cmdlg.h"
 #include "platform/ScreenSaver.h"
 #include "platform/TrayHost.h"
-#include "player/MainWindow.h"
-#include "player/MediaEngine.h"
-#include "player/PlayQueue.h"
-#include "splash/AboutBox.h"
-#include "splash/Splash.h"
-#include "toolbar/EffectsMenu.h"
-#include "toolbar/TitleStrip.h"
-#include "toolbar/Toolbar.h"
-#include "tray/TrayIcon.h"
+#include "session/PlaybackSession.h"
+#include "widgets/Cmdlg.h"
+#include "widgets/WindowGroup.h"
+#include "windows/AboutBox.h"
+#include "windows/EffectsMenu.h"
+#include "windows/MainWindow.h"
+#include "windows/Splash.h"
+#include "windows/TitleStrip.h"
+#include "windows/Toolbar.h"
+#include "windows/TrayIcon.h"
 
 #include <QObject>
-#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -37,10 +35,10 @@ struct PlayerServices {
     QString settingsPath;
 };
 
-// The player: it owns its windows, the tray icon and the media engine, builds
-// them in this order, and connects them. The windows tell of what the user
-// does; what that means for the engine, the screen saver and the other
-// windows is decided here.
+// The player's composition root: it builds the main window, the engine
+// drawing into it, the playback session, the title strip, the toolbar, the
+// splash and the tray icon, in this order, puts the windows in one group,
+// and connects them. It decides nothing of playback itself.
 class Player : public QObject {
     Q_OBJECT
 public:
@@ -54,81 +52,42 @@ public:
     void Start(const QStringList& files = {});
     // Files and folders to play from now on, in place of the queue.
     void PlayFiles(const QStringList& files);
-
-    // What the toolbar's buttons do.
+    // The Open dialog; the chosen file plays.
     void Open();
-    void OpenPath(const QString& path);
-    void Play();
-    void Pause();
-    void Stop();
+    // Ends the program at once.
     void Exit();
-    void PlayPause();
-    void Next();
-    void Previous();
-    void SeekBy(int seconds);
-    void ChangeVolume(int points);
-    void ToggleMute();
-    void ToggleFullScreen();
-    // What a key does while one of the player's windows is active.
-    void Do(const KeyAction& action);
-    void SeekTo(double seconds);
-    void SetVolume(int volume);
     // Brings the main window to the front (out of the taskbar's minimised
     // state) where it is.
     void Raise();
+    void ShowAbout();
 
-    // What plays, as the desktop's media controls see it.
-    enum class Status { Playing, Paused, Stopped };
-    Status PlaybackStatus() const;
-    // The file or stream open or last played; "" for none.
-    QString CurrentEntry() const { return engine_->FileName(); }
-    // Counts the files opened: each new one is a new track.
-    int TrackNumber() const { return track_; }
-
-    // The parts, for those who look on (tests).
+    PlaybackSession& Session() { return *session_; }
+    WindowGroup& Group() { return group_; }
     MainWindow& Main() { return main_; }
-    MediaEngine& Engine() { return *engine_; }
     TitleStrip& Title() { return title_; }
     Toolbar& Bar() { return bar_; }
     Splash& StartWindow() { return splash_; }
     TrayIcon& Tray() { return tray_; }
     Cmdlg& FileDialog() { return fileDialog_; }
     AboutBox* About() { return about_.get(); }
-    const PlayQueue& Queue() const { return queue_; }
     EffectsMenu& Effects();
-    void ShowAbout();
-
-signals:
-    // What plays changed: its state, the file, its tags or length, the queue.
-    void playbackChanged();
-    void volumeChanged();
-    // A jump to another place in the file (seconds).
-    void seeked(double seconds);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void connectWindows();
+    void perform(const KeyAction& action);
     bool isPlayerWindow(const QObject* object) const;
-    void openEntry(const QString& entry);
-    void showVolume();
-    void remember();
-    void saveSettings();
     void showPlayer(bool afterIntro);
-    void fileOpened();
-    void refused(int code, const QString& reason);
-    void ended();
-    void failed(const QString& reason);
-    void reportUnplayable(const QString& reason);
-    void updateReadout();
-    void restoreMain();
-    void dockCompanions();
+    void reportProblem(const PlaybackProblem& problem);
 
     PlayerServices services_;
     MainWindow main_;
-    std::unique_ptr<MediaEngine> engine_;
+    std::unique_ptr<PlaybackSession> session_;
     TitleStrip title_;
     Toolbar bar_;
+    WindowGroup group_;
     Splash splash_;
     std::unique_ptr<MediaEngine> intro_;
     TrayIcon tray_;
@@ -136,14 +95,7 @@ private:
     Cmdlg fileDialog_;
     std::unique_ptr<EffectsMenu> effects_;
     std::unique_ptr<AboutBox> about_;
-    PlayQueue queue_;
-    // Whether what is being opened came from the queue (and a refusal moves
-    // on to the next entry) rather than from the Open dialog.
-    bool fromQueue_ = false;
-    PlayerSettings settings_;
-    QTimer saveSettings_;
     bool playerShown_ = false;
-    int track_ = 0;
 };
 
 } // namespace quarn

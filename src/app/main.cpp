@@ -1,15 +1,18 @@
 #include "app/CommandLine.h"
 #include "app/Mpris.h"
 #include "app/Player.h"
-#include "forms/Designs.h"
-#include "forms/FormKit.h"
+#include "common/Designs.h"
+#include "engine/MpvEngine.h"
 #include "platform/Desktop.h"
-#include "platform/Endings.h"
+#include "platform/DisplayLoss.h"
+#include "platform/ExitWatchdog.h"
 #include "platform/FileNames.h"
 #include "platform/ScreenSaver.h"
 #include "platform/SessionBus.h"
+#include "platform/TerminationSignals.h"
 #include "platform/X11.h"
-#include "player/MpvEngine.h"
+#include "widgets/MessageBox.h"
+#include "widgets/Pictures.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -103,11 +106,14 @@ int main(int argc, char** argv) {
     services.programDirectory = quarn::platform::DataDirectory();
     services.settingsPath = quarn::SettingsPath();
     quarn::Player player(std::move(services));
-    quarn::Mpris mpris(player, bus);
+    quarn::Mpris mpris(player.Session(), bus);
+    QObject::connect(&mpris, &quarn::Mpris::RaiseRequested, &player, &quarn::Player::Raise);
+    QObject::connect(&mpris, &quarn::Mpris::QuitRequested, &player, &quarn::Player::Exit);
+    QObject::connect(&mpris, &quarn::Mpris::PlayRequested, &player, &quarn::Player::PlayFiles);
     mpris.Register();
     quarn::platform::QuitOnTerminationSignals([&player] { player.Exit(); });
     quarn::platform::HandleBrokenXConnections(
-        [&player] { player.Engine().RestartAfterOutputLoss(); });
+        [&player] { player.Session().Engine().RestartAfterOutputLoss(); });
 
     player.Start(line.entries);
     const int code = QApplication::exec();

@@ -11,49 +11,10 @@
 #include <QWindow>
 
 #if defined(QUARN_HAVE_X11)
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #endif
 
 namespace quarn::platform {
-
-namespace {
-
-#if defined(QUARN_HAVE_X11)
-// Before the window is mapped, the window manager reads its initial state
-// from the _NET_WM_STATE property; the toolkit keeps states it finds there.
-class SkipTaskbarFilter : public QObject {
-public:
-    using QObject::QObject;
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        auto* window = static_cast<QWidget*>(watched);
-        if (event->type() == QEvent::Show && !window->property("quarnInTaskbar").toBool()) {
-            if (Display* display = X11Display()) {
-                const auto id = static_cast<Window>(window->winId());
-                Atom states[] = {XInternAtom(display, "_NET_WM_STATE_SKIP_TASKBAR", False),
-                                 XInternAtom(display, "_NET_WM_STATE_SKIP_PAGER", False)};
-                XChangeProperty(display, id, XInternAtom(display, "_NET_WM_STATE", False), XA_ATOM,
-                                32, PropModeAppend, reinterpret_cast<unsigned char*>(states), 2);
-                XFlush(display);
-            }
-        }
-        return false;
-    }
-};
-#endif
-
-} // namespace
-
-void KeepOutOfTaskbar(QWidget& window) {
-#if defined(QUARN_HAVE_X11)
-    if (X11Display() != nullptr) {
-        window.installEventFilter(new SkipTaskbarFilter(&window));
-        return;
-    }
-#endif
-    // Elsewhere a tool window is the toolkit's way of staying out of the taskbar.
-    window.setWindowFlag(Qt::Tool, true);
-}
 
 bool ActivateWindowByTitle(const QString& title) {
     for (QWidget* widget : QApplication::topLevelWidgets()) {

@@ -8,9 +8,6 @@ class QWidget;
 
 namespace quarn::platform {
 
-// Keeps a top-level window out of the taskbar (and the pager).
-void KeepOutOfTaskbar(QWidget& window);
-
 // Brings the program's visible top-level window with exactly this caption to
 // the front and gives it the focus. False when there is none.
 bool ActivateWindowByTitle(const QString& title);

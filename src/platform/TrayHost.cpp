@@ -4,10 +4,8 @@
 
 #include <QCoreApplication>
 #include <QSystemTrayIcon>
-#include <QWidget>
 
 #if defined(QUARN_HAVE_X11)
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
 #include <xcb/xcb.h>
@@ -66,31 +64,6 @@ bool TrayHostWatch::nativeEventFilter(const QByteArray& eventType, void* message
     Q_UNUSED(message);
 #endif
     return false;
-}
-
-void SetSkipTaskbar(QWidget& window, bool skip) {
-    // Read when the window is mapped (see KeepOutOfTaskbar).
-    window.setProperty("quarnInTaskbar", !skip);
-#if defined(QUARN_HAVE_X11)
-    Display* display = X11Display();
-    if (display == nullptr || !window.isVisible()) {
-        return;
-    }
-    // A mapped window's state is the window manager's: ask it.
-    for (const char* state : {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"}) {
-        XEvent event{};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = static_cast<Window>(window.winId());
-        event.xclient.message_type = XInternAtom(display, "_NET_WM_STATE", False);
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = skip ? 1 : 0; // add or remove
-        event.xclient.data.l[1] = static_cast<long>(XInternAtom(display, state, False));
-        event.xclient.data.l[3] = 1; // a normal application
-        XSendEvent(display, DefaultRootWindow(display), False,
-                   SubstructureRedirectMask | SubstructureNotifyMask, &event);
-    }
-    XFlush(display);
-#endif
 }
 
 } // namespace quarn::platform

@@ -28,8 +28,4 @@ private:
     int fixesEventBase_ = -1;
 };
 
-// Keeps a top-level window out of the taskbar and the pager (true), or lists
-// it there (false), also once it is on the screen.
-void SetSkipTaskbar(class QWidget& window, bool skip);
-
 } // namespace quarn::platform

@@ -56,20 +56,20 @@ TEST_F(PlayerTest, ARefusedFileIsReportedAndNothingElseChanges) {
 }
 
 TEST_F(PlayerTest, PlayAndPauseNeedAnOpenFileAndStopAlwaysStops) {
-    emit player->Bar().playClicked();
-    emit player->Bar().pauseClicked();
+    emit player->Bar().PlayClicked();
+    emit player->Bar().PauseClicked();
     EXPECT_TRUE(engine().calls.isEmpty());
     EXPECT_TRUE(screenSaver.isEmpty());
-    emit player->Bar().stopClicked();
+    emit player->Bar().StopClicked();
     EXPECT_EQ(engine().calls, QStringList{"Stop"});
     EXPECT_EQ(screenSaver, QStringList{"on"});
 
     open(QStringLiteral("/media/song.mp3"));
     screenSaver.clear();
     engine().calls.clear();
-    emit player->Bar().pauseClicked();
+    emit player->Bar().PauseClicked();
     EXPECT_TRUE(screenSaver.isEmpty()); // pausing keeps the screen saver off
-    emit player->Bar().playClicked();
+    emit player->Bar().PlayClicked();
     EXPECT_EQ(engine().calls, (QStringList{"Pause", "Play"}));
     EXPECT_EQ(screenSaver, QStringList{"off"});
 }
@@ -83,17 +83,22 @@ TEST_F(PlayerTest, TheTimeAndTheSeekBarFollowThePlayingPosition) {
     EXPECT_EQ(player->Bar().Time(), "0:31/1:05");
     EXPECT_EQ(player->Main().SeekBarMaximum(), 65);
     EXPECT_EQ(player->Main().SeekBarValue(), 31);
-    // At 0 (stopped) the display keeps what it showed.
+    // At 0 (the start, before playing) the display keeps what it showed.
     engine().Report(0, 65.2);
     EXPECT_EQ(player->Bar().Time(), "0:31/1:05");
+    // Stopped, it shows the start the engine is held at.
+    emit player->Bar().StopClicked();
+    EXPECT_EQ(player->Bar().Time(), "0:00/1:05");
+    EXPECT_EQ(player->Main().SeekBarValue(), 0);
     // Dragging the thumb seeks.
-    emit player->Main().seekRequested(50);
+    emit player->Main().SeekRequested(50);
     EXPECT_EQ(engine().calls.last(), "Seek=50");
 }
 
 TEST_F(PlayerTest, TheEndOfTheMediaOrAFailureResetsAndLetsTheScreenSaverBack) {
     open(QStringLiteral("/media/clip.mp4"));
-    player->Main().ShowVideo(QSize(320, 240));
+    emit engine().VideoSizeChanged(QSize(320, 240));
+    EXPECT_EQ(player->Main().size(), QSize(333, 273));
     engine().End();
     EXPECT_EQ(screenSaver, (QStringList{"off", "on"}));
     EXPECT_EQ(player->Title().Title(), "");
@@ -110,42 +115,17 @@ TEST_F(PlayerTest, TheEndOfTheMediaOrAFailureResetsAndLetsTheScreenSaverBack) {
 }
 
 TEST_F(PlayerTest, AboutTwiceLeavesOneBoxAndOKHidesItWithoutStoppingTheAnimation) {
-    emit player->Effects().aboutChosen();
+    emit player->Effects().AboutChosen();
     AboutBox* box = player->About();
     ASSERT_NE(box, nullptr);
-    emit player->Effects().aboutChosen();
+    emit player->Effects().AboutChosen();
     EXPECT_EQ(player->About(), box);
     EXPECT_TRUE(box->isVisible());
     QTest::mouseClick(&box->Label2(), Qt::LeftButton);
     EXPECT_FALSE(box->isVisible());
     EXPECT_TRUE(box->AnimationTimer().isActive());
-    emit player->Effects().aboutChosen();
+    emit player->Effects().AboutChosen();
     EXPECT_TRUE(box->isVisible());
-}
-
-TEST_F(PlayerTest, QueuedFilesPlayOneAfterTheOtherAndTheResetComesAfterTheLast) {
-    player->Start({QStringLiteral("/media/a.mp4"), QStringLiteral("/media/b.mp4")});
-    EXPECT_EQ(engine().FileName(), "/media/a.mp4");
-    engine().End();
-    EXPECT_EQ(engine().FileName(), "/media/b.mp4");
-    EXPECT_EQ(player->Title().Title(), "b    ");
-    EXPECT_FALSE(screenSaver.contains("on")) << "no reset between the two";
-    emit player->Main().fullScreenToggleRequested(); // keys and clicks act on the queue too
-    player->Do({KeyAction::Kind::Previous});
-    EXPECT_EQ(engine().FileName(), "/media/a.mp4");
-    player->Do({KeyAction::Kind::Previous}); // at the start: stays
-    EXPECT_EQ(engine().FileName(), "/media/a.mp4");
-    player->Do({KeyAction::Kind::Next});
-    engine().End();
-    EXPECT_EQ(screenSaver.last(), "on");
-    EXPECT_EQ(player->Title().Title(), "");
-}
-
-TEST_F(PlayerTest, AQueuedFileThatIsRefusedIsReportedAndPassedOver) {
-    engine().refuse = true;
-    player->Start({QStringLiteral("/media/bad.mp4"), QStringLiteral("/media/good.mp4")});
-    EXPECT_EQ(messages.size(), 2); // both refused here: the fake refuses all
-    EXPECT_EQ(engine().calls, (QStringList{"FileName=/media/bad.mp4", "FileName=/media/good.mp4"}));
 }
 
 TEST_F(PlayerTest, FilesDroppedOnAnyOfThePlayersWindowsReplaceTheQueueAndPlay) {
@@ -161,8 +141,8 @@ TEST_F(PlayerTest, FilesDroppedOnAnyOfThePlayersWindowsReplaceTheQueueAndPlay) {
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(window, &drop);
         EXPECT_EQ(engine().FileName(), "/media/x.mkv") << window->objectName().toStdString();
-        EXPECT_EQ(player->Queue().Size(), 2);
-        player->Do({KeyAction::Kind::Next});
+        EXPECT_EQ(player->Session().Queue().Size(), 2);
+        QTest::keyClick(window, Qt::Key_N);
         EXPECT_EQ(engine().FileName(), "/media/y.ogg");
     }
     // Text that names no file is not taken.
@@ -184,14 +164,14 @@ TEST_F(PlayerTest, KeysOnThePlayersWindowsDriveItAndVolumeAndMuteAreRememberedFo
     EXPECT_EQ(engine().calls.last(), "Seek=90");
     QTest::keyClick(&player->Main(), Qt::Key_Left);
     EXPECT_EQ(engine().calls.last(), "Seek=85");
-    emit player->Main().seekByRequested(-100); // the wheel over the seek bar, at the start
+    emit player->Main().SeekByRequested(-100); // the wheel over the seek bar, at the start
     EXPECT_EQ(engine().calls.last(), "Seek=0");
 
     QTest::keyClick(&player->Main(), Qt::Key_Down);
     QTest::keyClick(&player->Main(), Qt::Key_Down);
     EXPECT_EQ(engine().Volume(), 90);
     EXPECT_EQ(player->Bar().Time(), "Vol 90%");
-    emit player->Main().volumeStepRequested(-4); // the wheel over the video
+    emit player->Main().VolumeStepRequested(-4); // the wheel over the video
     EXPECT_EQ(engine().Volume(), 70);
     QTest::keyClick(&player->Main(), Qt::Key_M);
     EXPECT_TRUE(engine().Muted());

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "player/MediaEngine.h"
+#include "engine/MediaEngine.h"
 
 #include <QStringList>
 
@@ -58,7 +58,10 @@ public:
     // What the real engine reports as a file plays.
     void Report(double newPosition, double newDuration) {
         position = newPosition;
-        duration = newDuration;
+        if (newDuration != duration) {
+            duration = newDuration;
+            emit DurationChanged(duration);
+        }
         emit PositionChanged(position);
     }
     void End() {

@@ -62,7 +62,7 @@ protected:
     // Clicks Open and answers the dialog with the path (nullopt: cancel).
     void open(std::optional<QString> path) {
         answer = std::move(path);
-        emit player->Bar().openClicked();
+        emit player->Bar().OpenClicked();
     }
 
     QTemporaryDir folder;

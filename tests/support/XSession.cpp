@@ -514,7 +514,7 @@ struct XSession::Private {
 
     // Top-level windows sit on the root, or, once a window manager manages
     // them, inside its frame on the root. Bottom to top. The frames of the
-    // window manager's clients are skipped (each holds dozens of decoration
+    // window manager's clients are Skipped (each holds dozens of decoration
     // windows); other windows on the root are searched one level down, which
     // also finds a client the window manager is still taking in.
     std::vector<xcb_window_t> topLevels() {

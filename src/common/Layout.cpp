@@ -1,0 +1,76 @@
+#include "common/Layout.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace quarn {
+
+using namespace layout;
+
+TwipsPoint CenteredPosition(double screenWidth, double screenHeight, double windowWidth,
+                            double windowHeight) {
+    return {screenWidth / 2 - windowWidth / 2, (screenHeight * 0.95) / 2 - windowHeight / 2};
+}
+
+std::vector<TwipsPoint> TilePositions(double innerWidth, double innerHeight, double tileWidth,
+                                      double tileHeight) {
+    std::vector<TwipsPoint> tiles;
+    if (tileWidth <= 0 || tileHeight <= 0) {
+        return tiles; // a zero step would never end
+    }
+    for (double x = 0; x <= innerWidth; x += tileWidth) {
+        for (double y = 0; y <= innerHeight; y += tileHeight) {
+            tiles.push_back({x, y});
+        }
+    }
+    return tiles;
+}
+
+MainWindowLayout MainWindowAround(double displayWidth, double displayHeight) {
+    return {displayWidth + kMainExtraWidth,
+            displayHeight + kMainExtraHeight,
+            {kSeekBarLeft, displayHeight + kSeekBarGap, displayWidth, kSeekBarHeight}};
+}
+
+TwipsPoint TitleStripDock(const TwipsRect& main) {
+    return {main.width / 2 - kDockHalfWidth + main.left, main.top - kTitleAbove};
+}
+
+TwipsPoint ToolbarDock(const TwipsRect& main) {
+    return {main.width / 2 - kDockHalfWidth + main.left, main.top + main.height + kToolbarGap};
+}
+
+QPoint ShiftIntoArea(const QRect& bounds, const QRect& area) {
+    // Into the area from the right and the bottom first, so that a group too
+    // large for it ends up at its left and top edges.
+    auto shift = [](int low, int high, int areaLow, int areaHigh) {
+        int by = std::min(0, areaHigh - high);
+        if (low + by < areaLow) {
+            by = areaLow - low;
+        }
+        return by;
+    };
+    return {shift(bounds.left(), bounds.left() + bounds.width(), area.left(),
+                  area.left() + area.width()),
+            shift(bounds.top(), bounds.top() + bounds.height(), area.top(),
+                  area.top() + area.height())};
+}
+
+QSize FitVideoToScreen(QSize video, QSize available) {
+    if (video.width() <= 0 || video.height() <= 0) {
+        return video;
+    }
+    const double roomWidth = pixelsToTwips(available.width()) - kMainExtraWidth;
+    const double roomHeight = pixelsToTwips(available.height()) - kTitleAbove - kMainExtraHeight -
+                              kToolbarGap - kToolbarHeight;
+    const double scale = std::min({1.0, roomWidth / pixelsToTwips(video.width()),
+                                   roomHeight / pixelsToTwips(video.height())});
+    if (scale >= 1.0) {
+        return video;
+    }
+    const double s = std::max(scale, 0.0);
+    return {std::max(1, static_cast<int>(std::floor(video.width() * s))),
+            std::max(1, static_cast<int>(std::floor(video.height() * s)))};
+}
+
+} // namespace quarn

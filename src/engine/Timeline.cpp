@@ -1,0 +1,44 @@
+#include "engine/Timeline.h"
+
+#include <cmath>
+
+namespace quarn {
+
+void Timeline::Start(std::int64_t bytes, double at) {
+    bytes_ = bytes;
+    offset_ = 0;
+    last_ = at;
+    seeking_ = false;
+}
+
+void Timeline::Seek(double to) {
+    last_ = to;
+    seeking_ = true;
+}
+
+double Timeline::Position(double engineTime) {
+    if (!std::isfinite(engineTime)) {
+        return last_;
+    }
+    const double shown = engineTime - offset_;
+    if (shown < 0 || (!seeking_ && shown - last_ > kLargestStep)) {
+        // A leap nobody asked for: the time goes on from where it was.
+        offset_ = engineTime - last_;
+        return last_;
+    }
+    last_ = shown;
+    return shown;
+}
+
+double Timeline::Length(double engineLength) const {
+    double length = engineLength;
+    // On a shifted time line the length is shifted too, where that leaves one.
+    if (offset_ > 0 && length - offset_ > 0) {
+        length -= offset_;
+    }
+    const bool believable = std::isfinite(length) && length > 0 && length < kLongest &&
+                            (bytes_ <= 0 || length <= double(bytes_) * 8 / kFewestBitsPerSecond);
+    return believable ? length : 0;
+}
+
+} // namespace quarn

@@ -1,0 +1,24 @@
+#include "engine/VideoOutputChoice.h"
+
+namespace quarn {
+
+VideoOutputChoice::VideoOutputChoice(bool hardwareGraphics) {
+#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
+    Q_UNUSED(hardwareGraphics);
+    outputs_ = "gpu";
+#else
+    // The X11 outputs scale in software and, like the GPU renderer, draw into
+    // an embedded window.
+    outputs_ = hardwareGraphics ? "gpu,xv,x11" : "xv,x11";
+#endif
+}
+
+void VideoOutputChoice::Adopt(const QByteArray& output) {
+    if (pinned_ || output.isEmpty()) {
+        return;
+    }
+    outputs_ = output;
+    pinned_ = true;
+}
+
+} // namespace quarn

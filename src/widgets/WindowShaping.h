@@ -1,0 +1,36 @@
+#pragma once
+
+// Window outlines from skin pictures.
+
+#include "common/ColourWord.h"
+
+#include <QImage>
+#include <QRect>
+#include <QRegion>
+#include <vector>
+
+class QWidget;
+
+namespace quarn {
+
+class PictureBox;
+
+// The opaque pixels of a picture as runs: maximal one-pixel-high rectangles,
+// row by row from the top, left to right. A pixel is opaque when its 24-bit
+// colour differs from the colour of the picture's top-left pixel (the key
+// colour); the top-left pixel itself is therefore always cut away.
+std::vector<QRect> SkinRuns(const QImage& picture);
+
+// The union of the runs, in the picture's coordinates. Empty when the picture
+// has no opaque pixel.
+QRegion GetSkinRegion(const QImage& picture);
+
+// Prepares the picture element (no frame, sized to its picture), makes the
+// window exactly as large as the picture and cuts the window to its outline.
+// A picture without opaque pixels leaves the window rectangular.
+void ShapeForm(PictureBox& picture, QWidget& window);
+
+// Prepares the picture element and cuts the element itself to its outline.
+void ShapeControl(PictureBox& picture);
+
+} // namespace quarn

@@ -1,0 +1,279 @@
+#include "windows/MainWindow.h"
+
+#include "common/Designs.h"
+#include "common/Layout.h"
+#include "widgets/Pictures.h"
+#include "widgets/WindowLook.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+
+namespace quarn {
+
+namespace d = design::frmMain;
+
+namespace {
+
+// The video display: a native window of its own for the engine to draw into.
+// Presses on the picture stay here: only the window's margins move the window.
+// Its wheel, double clicks and moves go to the main window.
+class VideoDisplay : public QWidget {
+public:
+    explicit VideoDisplay(QWidget* parent) : QWidget(parent) {
+        setObjectName(QStringLiteral("TheShow"));
+        setGeometry(pixelRect(d::kTheShow));
+        setDesignColours(*this, colourWord(0, 0, 0), colourWord(0, 0, 0));
+        setAttribute(Qt::WA_NativeWindow);
+        setAttribute(Qt::WA_DontCreateNativeAncestors);
+        setMouseTracking(true);
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override { event->accept(); }
+};
+
+// How long the pointer stays on a full-screen video without moving before it hides.
+constexpr int kPointerStillMs = 2000;
+constexpr int kWheelNotch = 120;
+constexpr int kSecondsPerNotch = 5;
+
+const char* const kSeekBarStyle = R"(
+QScrollBar:horizontal { background: #0b1522; border: 1px solid #1d3550; height: 9px; margin: 0 9px; }
+QScrollBar:horizontal:disabled { background: #0a0f16; border-color: #141e2a; }
+QScrollBar::handle:horizontal { background: #5895c1; min-width: 12px; border-radius: 2px; }
+QScrollBar::handle:horizontal:hover { background: #7ab1da; }
+QScrollBar::handle:horizontal:disabled { background: #2a3a4a; }
+QScrollBar::add-line:horizontal, QScrollBar::sub-line:horizontal {
+    background: #162a40; border: 1px solid #1d3550; width: 8px; subcontrol-origin: margin; }
+QScrollBar::add-line:horizontal { subcontrol-position: right; }
+QScrollBar::sub-line:horizontal { subcontrol-position: left; }
+QScrollBar::add-page:horizontal, QScrollBar::sub-page:horizontal { background: none; }
+)";
+
+QSize designDisplaySize() {
+    return pixelRect(d::kTheShow).size();
+}
+
+} // namespace
+
+MainWindow::MainWindow()
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), display_(new VideoDisplay(this)),
+      seekBar_(new QScrollBar(Qt::Horizontal, this)),
+      backgroundTile_(new PictureBox(this, "Picture3", d::kPicture3,
+                                     loadPicture(QString::fromLatin1(d::kPicture3Picture)), false)),
+      displaySize_(designDisplaySize()) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QString::fromLatin1(d::kCaption));
+    makeBorderless(*this);
+    setDesignColours(*this, d::kBackColour, d::kForeColour);
+    resize(pixelRect({0, 0, d::kClientWidth, d::kClientHeight}).size());
+
+    seekBar_->setObjectName(QStringLiteral("HScroll1"));
+    seekBar_->setGeometry(pixelRect(d::kHScroll1));
+    seekBar_->setRange(0, 0);
+    // A click on the track moves the bar by one second, like the arrows.
+    seekBar_->setPageStep(1);
+    seekBar_->setStyleSheet(QString::fromLatin1(kSeekBarStyle));
+    seekBar_->setEnabled(false);
+    // Only the user's dragging of the thumb seeks; clicks on the arrows or the
+    // track, and the bar following the playing position, do not.
+    connect(seekBar_, &QScrollBar::sliderMoved, this, &MainWindow::SeekRequested);
+
+    backgroundTile_->AutoSize();
+    backgroundTile_->hide();
+    // The window is never seen at its design size, only fitted around its display.
+    fitAroundDisplay();
+    resize(FittedSize());
+    centerOnScreen(*this);
+
+    display_->installEventFilter(this);
+    seekBar_->installEventFilter(this);
+    setMouseTracking(true);
+    pointerStill_.setSingleShot(true);
+    pointerStill_.setInterval(kPointerStillMs);
+    connect(&pointerStill_, &QTimer::timeout, this, [this] { setCursor(Qt::BlankCursor); });
+}
+
+WId MainWindow::VideoWindow() {
+    return display_->winId();
+}
+
+void MainWindow::ShowVideo(QSize video) {
+    if (video.isEmpty()) {
+        return; // sound only: the display keeps its size
+    }
+    videoSize_ = video;
+    fitVideo();
+}
+
+void MainWindow::SetZoom(int percent) {
+    zoom_ = percent;
+    if (!videoSize_.isEmpty()) {
+        fitVideo();
+    }
+}
+
+void MainWindow::fitVideo() {
+    const QScreen* shown = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    displaySize_ = FitVideoToScreen(videoSize_ * zoom_ / 100, shown->availableGeometry().size());
+    fitAroundDisplay();
+}
+
+void MainWindow::ShowDisplay() {
+    display_->show();
+}
+
+void MainWindow::ShowOpened() {
+    display_->show();
+    seekBar_->setEnabled(true);
+}
+
+void MainWindow::ShowEnded() {
+    seekBar_->setEnabled(false);
+    display_->hide();
+    displaySize_ = designDisplaySize();
+    videoSize_ = QSize();
+    fitAroundDisplay();
+}
+
+void MainWindow::ShowReadout(const Readout& readout) {
+    seekBar_->setMaximum(readout.maximum);
+    // The user's hand on the thumb wins over the playing position.
+    if (!seekBar_->isSliderDown()) {
+        seekBar_->setValue(readout.value);
+    }
+}
+
+QSize MainWindow::FittedSize() const {
+    const MainWindowLayout around =
+        MainWindowAround(pixelsToTwips(displaySize_.width()), pixelsToTwips(displaySize_.height()));
+    return {twipsToPixels(around.width), twipsToPixels(around.height)};
+}
+
+void MainWindow::fitAroundDisplay() {
+    if (isFullScreen()) {
+        display_->setGeometry(rect());
+        return;
+    }
+    display_->setGeometry(QRect(pixelRect(d::kTheShow).topLeft(), displaySize_));
+    const MainWindowLayout around =
+        MainWindowAround(pixelsToTwips(displaySize_.width()), pixelsToTwips(displaySize_.height()));
+    seekBar_->setGeometry(toPixels(around.seekBar));
+    emit SizeWanted(FittedSize());
+}
+
+void MainWindow::RePaint() {
+    update();
+}
+
+void MainWindow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QImage& tile = backgroundTile_->Picture();
+    const QSize tilePixels = backgroundTile_->size();
+    for (const TwipsPoint& at :
+         TilePositions(pixelsToTwips(width()), pixelsToTwips(height()),
+                       pixelsToTwips(tilePixels.width()), pixelsToTwips(tilePixels.height()))) {
+        painter.drawImage(QRect(QPoint(twipsToPixels(at.left), twipsToPixels(at.top)), tilePixels),
+                          tile);
+    }
+}
+
+void MainWindow::SetSpeed(std::int32_t speed) {
+    if (speed > 0) {
+        emit SpeedRequested(speed / 1000.0);
+    }
+}
+
+void MainWindow::mousePressEvent(QMouseEvent* event) {
+    // Any button on the margins moves the window.
+    event->accept();
+    emit DragRequested(event->globalPosition().toPoint(), event->button());
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (isFullScreen()) {
+        display_->setGeometry(rect());
+    }
+    RePaint();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) {
+        // In full screen the video fills the window; back from it the window
+        // fits the display again.
+        seekBar_->setVisible(!isFullScreen());
+        if (isFullScreen()) {
+            pointerMoved();
+        } else {
+            pointerStill_.stop();
+            unsetCursor();
+        }
+        fitAroundDisplay();
+    }
+}
+
+bool MainWindow::PointerHidden() const {
+    return cursor().shape() == Qt::BlankCursor;
+}
+
+void MainWindow::pointerMoved() {
+    if (isFullScreen()) {
+        unsetCursor();
+        pointerStill_.start();
+    }
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent* event) {
+    pointerMoved();
+    QWidget::mouseMoveEvent(event);
+}
+
+int MainWindow::notches(const QWheelEvent& event) {
+    wheelTurn_ += event.angleDelta().y();
+    const int whole = wheelTurn_ / kWheelNotch;
+    wheelTurn_ -= whole * kWheelNotch;
+    return whole;
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::Wheel:
+        if (const int turned = notches(*static_cast<QWheelEvent*>(event)); turned != 0) {
+            if (watched == seekBar_) {
+                if (seekBar_->isEnabled()) {
+                    emit SeekByRequested(turned * kSecondsPerNotch);
+                }
+            } else {
+                emit VolumeStepRequested(turned);
+            }
+        }
+        return true; // the seek bar does not move itself
+    case QEvent::MouseButtonDblClick:
+        if (watched == display_) {
+            emit FullScreenToggleRequested();
+            return true;
+        }
+        break;
+    case QEvent::MouseMove:
+        pointerMoved();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // The window has no close button of its own; a close from the desktop
+    // (the window manager's close keys) ends the program, as Exit does,
+    // rather than leaving the player without its main window.
+    event->ignore();
+    emit CloseRequested();
+}
+
+} // namespace quarn

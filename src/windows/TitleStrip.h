@@ -1,0 +1,34 @@
+#pragma once
+
+#include "widgets/Label.h"
+#include "widgets/PictureBox.h"
+
+#include <QTimer>
+
+namespace quarn {
+
+// The title strip that docks above the main window: a shaped skin with the
+// title of the open file running through it. A press of any mouse button on
+// it asks to move it (and the group it belongs to).
+class TitleStrip : public QWidget {
+    Q_OBJECT
+public:
+    TitleStrip();
+
+    // Shows the title and starts it running, one character every 100 ms.
+    void ShowTitle(const QString& title);
+    // Empties the title and stops it.
+    void ClearTitle();
+    QString Title() const { return title_->text(); }
+    bool Scrolling() const { return marquee_.isActive(); }
+
+signals:
+    void DragRequested(QPoint grabbedAt, Qt::MouseButton button);
+
+private:
+    PictureBox* skin_;
+    Label* title_;
+    QTimer marquee_;
+};
+
+} // namespace quarn

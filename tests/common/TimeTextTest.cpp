@@ -1,0 +1,72 @@
+#include "common/FileTitles.h"
+#include "common/TimeText.h"
+
+#include <cmath>
+#include <limits>
+
+#include <gtest/gtest.h>
+
+using namespace quarn;
+
+TEST(TimeString, ShowsMinutesAndSecondsThenHours) {
+    EXPECT_EQ(TimeString(0), "0:00");
+    EXPECT_EQ(TimeString(65), "1:05");
+    EXPECT_EQ(TimeString(600), "10:00");
+    EXPECT_EQ(TimeString(3599), "59:59");
+    EXPECT_EQ(TimeString(3600), "1:00:00");
+    EXPECT_EQ(TimeString(3725), "1:02:05");
+    EXPECT_EQ(TimeString(36000), "10:00:00");
+    EXPECT_EQ(TimeString(2147483647), "596523:14:07");
+    EXPECT_EQ(TimeString(-65), "-1:05");
+    EXPECT_EQ(TimeString(-2147483647 - 1), "-596523:14:07"); // no overflow at the very end
+}
+
+TEST(GetFileName, TakesTheTextAfterTheLastSeparator) {
+    EXPECT_EQ(GetFileName("/home/ann/Media/clip.avi"), "clip.avi");
+    EXPECT_EQ(GetFileName("clip.avi"), "clip.avi");
+    EXPECT_EQ(GetFileName("/home/ann/Media/"), "");
+    EXPECT_EQ(GetFileName(""), "");
+#if defined(Q_OS_WIN)
+    EXPECT_EQ(GetFileName("C:\\Media\\clip.avi"), "clip.avi");
+#else
+    // Only "/" separates here; a backslash is part of a file's name.
+    EXPECT_EQ(GetFileName("C:\\Media\\clip.avi"), "C:\\Media\\clip.avi");
+#endif
+}
+
+TEST(SongTitle, DropsTheLastFourCharactersWhateverTheyAreAndAddsTheGap) {
+    EXPECT_EQ(SongTitle("song.mp3"), "song    ");
+    EXPECT_EQ(SongTitle("a.mp"), "    ");
+    EXPECT_EQ(SongTitle("film.mpeg"), "film.    ");
+    EXPECT_EQ(SongTitle("ab"), "ab    "); // too short to lose four: kept whole
+}
+
+TEST(MarqueeStep, MovesTheFirstCharacterToTheEnd) {
+    QString title = QStringLiteral("clip    ");
+    EXPECT_EQ(title = MarqueeStep(title), "lip    c");
+    for (int i = 0; i < 7; ++i) {
+        title = MarqueeStep(title);
+    }
+    EXPECT_EQ(title, "clip    ");
+    EXPECT_EQ(MarqueeStep("x"), "x");
+    EXPECT_EQ(MarqueeStep(""), "");
+    // A character outside the basic plane moves whole.
+    EXPECT_EQ(MarqueeStep(QString::fromUtf8("\xF0\x9F\x8E\xB5 a")),
+              QString::fromUtf8(" a\xF0\x9F\x8E\xB5"));
+}
+
+TEST(PlaybackReadout, ShowsPositionAndLengthOnceSomethingPlays) {
+    EXPECT_EQ(PlaybackReadout(0.4, 65.2), (Readout{"0:00/1:05", 65, 0}));
+    EXPECT_FALSE(PlaybackReadout(0, 65));
+    EXPECT_FALSE(PlaybackReadout(-1, 65));
+    // Whole seconds, halves to the even neighbour.
+    EXPECT_EQ(PlaybackReadout(2.5, 10)->value, 2);
+    EXPECT_EQ(PlaybackReadout(3.5, 10)->value, 4);
+    // The value stays within the range: no length at all, or past the length.
+    EXPECT_EQ(PlaybackReadout(7, 0), (Readout{"0:07/0:00", 0, 0}));
+    EXPECT_EQ(PlaybackReadout(6.2, 5), (Readout{"0:05/0:05", 5, 5}));
+    // Longer than nine hours: whole seconds beyond 16 bits.
+    EXPECT_EQ(PlaybackReadout(9 * 3600 + 30 * 60, 10 * 3600 + 0.2),
+              (Readout{"9:30:00/10:00:00", 36000, 34200}));
+}
+

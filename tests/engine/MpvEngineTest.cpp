@@ -1,0 +1,278 @@
+#include "engine/MpvEngine.h"
+#include "platform/FileNames.h"
+#include "engine/VideoOutputChoice.h"
+#include "support/MediaFixtures.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace quarn;
+namespace media = quarn::test::media;
+
+namespace {
+
+// The real engine, without sound or picture devices: it decodes and keeps
+// time as it would on a desktop.
+class MpvEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        display.resize(239, 181);
+        engine = std::make_unique<MpvEngine>(
+            display.winId(), MpvOptions{{QStringLiteral("ao"), QStringLiteral("null")},
+                                        {QStringLiteral("vo"), QStringLiteral("null")}});
+    }
+
+    // Processes events until the condition holds or the time is up.
+    static bool waitFor(const std::function<bool()>& condition, int timeoutMs = 3000) {
+        return QTest::qWaitFor(condition, timeoutMs);
+    }
+
+    // Opens the file and waits until it plays.
+    bool open(const QString& path) {
+        QSignalSpy opened(engine.get(), &MediaEngine::Opened);
+        engine->SetFileName(path);
+        return waitFor([&] { return opened.count() == 1; });
+    }
+
+    // Expects the engine to refuse the path, at once or soon, with code 5 and
+    // a reason, and nothing else.
+    void expectRefused(const QString& path) {
+        QSignalSpy refused(engine.get(), &MediaEngine::Refused);
+        QSignalSpy opened(engine.get(), &MediaEngine::Opened);
+        try {
+            engine->SetFileName(path);
+            ASSERT_TRUE(waitFor([&] { return refused.count() == 1; })) << path.toStdString();
+            EXPECT_EQ(refused.at(0).at(0).toInt(), 5);
+            EXPECT_FALSE(refused.at(0).at(1).toString().isEmpty());
+        } catch (const EngineError& error) {
+            EXPECT_EQ(error.code(), 5) << path.toStdString();
+            EXPECT_FALSE(error.reason().isEmpty());
+        }
+        EXPECT_EQ(opened.count(), 0) << path.toStdString();
+    }
+
+    QWidget display;
+    std::unique_ptr<MpvEngine> engine;
+};
+
+// Serves one file over HTTP on the loopback, each answer after a wait, and
+// counts the connections it gets.
+class SlowServer : public QObject {
+public:
+    SlowServer(const QString& file, int delayMs) : delayMs_(delayMs) {
+        QFile in(file);
+        in.open(QIODevice::ReadOnly);
+        body_ = in.readAll();
+        server_.listen(QHostAddress::LocalHost);
+        connect(&server_, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = server_.nextPendingConnection()) {
+                ++connections;
+                QTimer::singleShot(delayMs_, socket, [this, socket] {
+                    socket->write(
+                        "HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\nContent-Length: " +
+                        QByteArray::number(body_.size()) + "\r\n\r\n" + body_);
+                    socket->disconnectFromHost();
+                });
+            }
+        });
+    }
+    QString url(const QString& name) const {
+        return QStringLiteral("http://127.0.0.1:%1/%2").arg(server_.serverPort()).arg(name);
+    }
+    int connections = 0;
+
+private:
+    QTcpServer server_;
+    QByteArray body_;
+    int delayMs_;
+};
+
+} // namespace
+
+TEST(VideoOutputChoice, TheGpuIsTriedOnlyWithHardwareAndTheFirstOutputThatWorksIsKept) {
+    VideoOutputChoice software(false);
+    EXPECT_EQ(software.Outputs(), "xv,x11");
+    EXPECT_FALSE(software.Pinned());
+    software.Adopt("");
+    EXPECT_FALSE(software.Pinned());
+    software.Adopt("x11");
+    software.Adopt("xv"); // later outputs change nothing
+    EXPECT_EQ(software.Outputs(), "x11");
+    EXPECT_TRUE(software.Pinned());
+
+    VideoOutputChoice hardware(true);
+    EXPECT_EQ(hardware.Outputs(), "gpu,xv,x11");
+    hardware.Adopt("gpu");
+    EXPECT_EQ(hardware.Outputs(), "gpu");
+}
+
+TEST_F(MpvEngineTest, OpensPlaysPausesSeeksAndStops) {
+    EXPECT_EQ(engine->FileName(), "");
+    EXPECT_FALSE(engine->Playing());
+    QSignalSpy sizes(engine.get(), &MediaEngine::VideoSizeChanged);
+    QSignalSpy positions(engine.get(), &MediaEngine::PositionChanged);
+    const QString clip = media::VideoClip();
+    ASSERT_TRUE(open(clip));
+    EXPECT_EQ(engine->FileName(), clip);
+    EXPECT_TRUE(engine->Playing());
+    EXPECT_TRUE(waitFor([&] { return std::abs(engine->Duration() - 3.0) < 0.1; }));
+    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() > 0.3; }));
+    EXPECT_GT(positions.count(), 3);
+    ASSERT_EQ(sizes.count(), 1);
+    EXPECT_EQ(sizes.at(0).at(0).toSize(), QSize(320, 240));
+
+    engine->Pause();
+    EXPECT_FALSE(engine->Playing());
+    QTest::qWait(100);
+    const double held = engine->CurrentPosition();
+    QTest::qWait(300);
+    EXPECT_NEAR(engine->CurrentPosition(), held, 0.05);
+    engine->SetCurrentPosition(2.0);
+    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() >= 1.9; }));
+    EXPECT_LT(engine->CurrentPosition(), 2.5);
+
+    // Stop rewinds; the position reads 0 until it plays again.
+    engine->Stop();
+    QTest::qWait(300);
+    EXPECT_EQ(engine->CurrentPosition(), 0);
+    engine->Play();
+    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() > 0; }));
+    EXPECT_LT(engine->CurrentPosition(), 1.0);
+
+    // Twice as fast.
+    engine->SetSpeed(2.0);
+    const double from = engine->CurrentPosition();
+    QElapsedTimer timer;
+    timer.start();
+    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() > from + 1.0; }));
+    EXPECT_LT(timer.elapsed(), 900);
+}
+
+TEST_F(MpvEngineTest, ReportsNoVideoSizeForSoundOnly) {
+    QSignalSpy sizes(engine.get(), &MediaEngine::VideoSizeChanged);
+    ASSERT_TRUE(open(media::AudioClip()));
+    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() > 0.2; }));
+    EXPECT_EQ(sizes.count(), 0);
+}
+
+TEST_F(MpvEngineTest, RaisesEndOfStreamOnceAtTheNaturalEndAndPlaysAgainFromTheStart) {
+    QSignalSpy ends(engine.get(), &MediaEngine::EndOfStream);
+    QSignalSpy opened(engine.get(), &MediaEngine::Opened);
+    engine->SetFileName(media::OneFrameClip());
+    engine->SetFileName(media::AudioClip()); // replaces the first before its end
+    ASSERT_TRUE(waitFor([&] { return ends.count() > 0; }, 6000));
+    QTest::qWait(300);
+    EXPECT_EQ(ends.count(), 1);
+    EXPECT_EQ(opened.count(), 1);
+    EXPECT_FALSE(engine->Playing());
+    EXPECT_EQ(engine->CurrentPosition(), 0);
+    EXPECT_EQ(engine->FileName(), media::AudioClip());
+    // Play after the end opens the file again, from its start.
+    engine->Play();
+    ASSERT_TRUE(waitFor([&] { return opened.count() == 2; }));
+    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() > 0.1; }));
+    EXPECT_LT(engine->CurrentPosition(), 1.5);
+    // Stop is no end.
+    engine->Stop();
+    QTest::qWait(3300);
+    EXPECT_EQ(ends.count(), 1);
+}
+
+TEST_F(MpvEngineTest, RefusesWhatIsNotPlayableAndThePlayingFileGoesOn) {
+    for (const QString& path : {media::MissingFile(), media::EmptyFile(), media::TextFile(),
+                                media::TruncatedClip(), media::Folder()}) {
+        expectRefused(path);
+        EXPECT_EQ(engine->FileName(), "") << path.toStdString();
+    }
+    const QString clip = media::VideoClip();
+    ASSERT_TRUE(open(clip));
+    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() > 0.5; }));
+    const double before = engine->CurrentPosition();
+    expectRefused(media::TextFile());
+    EXPECT_EQ(engine->FileName(), clip);
+    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() > before + 0.2; }));
+    EXPECT_LT(engine->CurrentPosition(), before + 1.5) << "taken up where it was";
+    expectRefused(media::MissingFile());
+    EXPECT_EQ(engine->FileName(), clip);
+}
+
+TEST_F(MpvEngineTest, AFileThatOpensAndThenFailsIsReportedWithItsReason) {
+    QSignalSpy failed(engine.get(), &MediaEngine::Failed);
+    QSignalSpy ends(engine.get(), &MediaEngine::EndOfStream);
+    engine->SetFileName(media::ZeroedMediaData());
+    ASSERT_TRUE(waitFor([&] { return failed.count() == 1; }));
+    EXPECT_FALSE(failed.at(0).at(0).toString().isEmpty());
+    EXPECT_EQ(ends.count(), 0);
+    EXPECT_EQ(engine->FileName(), "");
+    EXPECT_FALSE(engine->Playing());
+    ASSERT_TRUE(open(media::AudioClip()));
+}
+
+TEST_F(MpvEngineTest, APlayingFileDeletedBeforeARefusalIsReportedAsFailed) {
+    const QString copy = media::OddlyNamedCopy(QStringLiteral("soon gone.mp4"));
+    ASSERT_TRUE(open(copy));
+    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() > 0.2; }));
+    ASSERT_TRUE(QFile::remove(copy));
+    QSignalSpy failed(engine.get(), &MediaEngine::Failed);
+    expectRefused(media::TextFile());
+    ASSERT_TRUE(waitFor([&] { return failed.count() == 1; }));
+    EXPECT_FALSE(failed.at(0).at(0).toString().isEmpty());
+    EXPECT_EQ(engine->FileName(), "");
+    EXPECT_FALSE(engine->Playing());
+}
+
+TEST_F(MpvEngineTest, AStreamThatIsSlowToAnswerIsWaitedForNotRefused) {
+    SlowServer server(media::AudioClip(), 6000);
+    QSignalSpy refused(engine.get(), &MediaEngine::Refused);
+    QSignalSpy opened(engine.get(), &MediaEngine::Opened);
+    QElapsedTimer timer;
+    timer.start();
+    engine->SetFileName(server.url(QStringLiteral("slow.mp3")));
+    EXPECT_LT(timer.elapsed(), 200) << "the open does not wait";
+    ASSERT_TRUE(waitFor([&] { return opened.count() == 1 || refused.count() == 1; }, 15000));
+    EXPECT_EQ(refused.count(), 0);
+    EXPECT_GE(timer.elapsed(), 5500);
+    EXPECT_GE(server.connections, 1);
+}
+
+TEST_F(MpvEngineTest, OddNamesAlsoRelativeOnesThatLookLikeOptionsOrUrlsPlayAsFiles) {
+    for (const char* name : {"with spaces.mp4", "quote's \"double\".mp4", "a;b\"c.mp4", "--help",
+                             "-leading.mp4", "100%25 done.mp4", "av://lavfi:testsrc",
+                             "f\xC3\xBCr \xC3\xA9t\xC3\xA9 \xE2\x98\x83.mp4", "#hash?query.mp4"}) {
+        EXPECT_TRUE(open(media::OddlyNamedCopy(QString::fromUtf8(name)))) << name;
+        EXPECT_TRUE(waitFor([&] { return std::abs(engine->Duration() - 3.0) < 0.1; })) << name;
+    }
+    // Relative to the current folder, too.
+    const QString folder = QFileInfo(media::OddlyNamedCopy(QStringLiteral("--help"))).path();
+    media::OddlyNamedCopy(QStringLiteral("av://lavfi:testsrc"));
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(folder));
+    for (const char* name : {"--help", "av://lavfi:testsrc"}) {
+        EXPECT_TRUE(open(QString::fromLatin1(name))) << name;
+        // mpv's own "--help" or its test picture would have no such length.
+        EXPECT_TRUE(waitFor([&] { return std::abs(engine->Duration() - 3.0) < 0.1; })) << name;
+    }
+    QDir::setCurrent(before);
+}
+
+TEST_F(MpvEngineTest, AnEmptyNameClosesTheFile) {
+    ASSERT_TRUE(open(media::VideoClip()));
+    engine->SetFileName(QString());
+    EXPECT_EQ(engine->FileName(), "");
+    QTest::qWait(200);
+    EXPECT_EQ(engine->CurrentPosition(), 0);
+    EXPECT_EQ(engine->Duration(), 0);
+    EXPECT_FALSE(engine->Playing());
+}

@@ -1,0 +1,43 @@
+#include "engine/Timeline.h"
+
+#include <gtest/gtest.h>
+
+using namespace quarn;
+
+TEST(Timeline, ALeapOfTheTimestampsNobodyAskedForDoesNotMoveTheTimeShown) {
+    Timeline line;
+    line.Start(50'000'000);
+    EXPECT_DOUBLE_EQ(line.Position(0.5), 0.5);
+    EXPECT_DOUBLE_EQ(line.Position(59'443.0), 0.5); // a damaged stream leaps hours ahead
+    EXPECT_DOUBLE_EQ(line.Position(59'444.0), 1.5);
+    EXPECT_DOUBLE_EQ(line.Length(59'500.0), 57.5);     // the length moves with it
+    EXPECT_DOUBLE_EQ(line.EngineTime(10.0), 59'452.5); // and seeks go where the time shown says
+
+    line.Start(50'000'000, 30.0); // taken up again at 0:30
+    EXPECT_DOUBLE_EQ(line.Position(30.2), 30.2);
+    EXPECT_DOUBLE_EQ(line.Position(-3.0), 30.2); // timestamps that wrap round
+    EXPECT_DOUBLE_EQ(line.Position(-2.0), 31.2);
+}
+
+TEST(Timeline, ASeekTakesTheTimesAsTheyComeUntilTheEngineHasSettled) {
+    Timeline line;
+    line.Start(50'000'000);
+    line.Position(10.0);
+    line.Seek(600.0);
+    EXPECT_DOUBLE_EQ(line.Position(10.1), 10.1); // a report from before the seek
+    EXPECT_DOUBLE_EQ(line.Position(600.0), 600.0);
+    line.Settled();
+    EXPECT_DOUBLE_EQ(line.Position(5'000.0), 600.0);
+}
+
+TEST(Timeline, ALengthNoFileOfItsSizeCouldHaveIsNoLength) {
+    Timeline line;
+    line.Start(1'000'000); // 1 MB: at least 1000 bit/s means at most 8000 s
+    EXPECT_DOUBLE_EQ(line.Length(7'999.0), 7'999.0);
+    EXPECT_DOUBLE_EQ(line.Length(1e12), 0.0);
+    EXPECT_DOUBLE_EQ(line.Length(std::numeric_limits<double>::infinity()), 0.0);
+    EXPECT_DOUBLE_EQ(line.Length(std::nan("")), 0.0);
+    line.Start(0); // a stream: any length short of a year
+    EXPECT_DOUBLE_EQ(line.Length(100'000.0), 100'000.0);
+    EXPECT_DOUBLE_EQ(line.Length(1e12), 0.0);
+}

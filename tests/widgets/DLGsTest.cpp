@@ -1,0 +1,232 @@
+#include "widgets/DLGs.h"
+#include "ModalDriver.h"
+
+#include <QColorDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QFontInfo>
+#include <QIntValidator>
+#include <QLineEdit>
+#include <QListView>
+#include <QPageSetupDialog>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace quarn {
+namespace {
+
+using namespace test;
+
+class DLGsTest : public ::testing::Test {
+protected:
+    void TearDown() override { EXPECT_FALSE(driver_.TimedOut()); }
+
+    ModalDriver driver_;
+    QWidget parent_;
+    DLGs DLGs1;
+};
+
+void AddCustomColour(QColorDialog* dialog, const QColor& colour) {
+    dialog->setCurrentColor(colour);
+    for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+        if (button->text().contains(QStringLiteral("Custom"))) {
+            button->click();
+        }
+    }
+}
+
+TEST_F(DLGsTest, CustomColoursLastFromOneConfirmedColourDialogToTheNext) {
+    driver_.Answer<QColorDialog>([](QColorDialog* dialog) {
+        AddCustomColour(dialog, QColor(10, 20, 30));
+        Accept(dialog);
+    });
+    EXPECT_EQ(DLGs1.ShowColor(&parent_), 0x001E140A); // red in the low byte
+
+    QColorDialog::setCustomColor(0, Qt::red); // Qt's table is shared by every colour dialog
+    driver_.Answer<QColorDialog>([](QColorDialog* dialog) {
+        AddCustomColour(dialog, QColor(200, 100, 50));
+        dialog->reject();
+    });
+    EXPECT_EQ(DLGs1.ShowColor(&parent_), -1);
+
+    QColor first, second;
+    driver_.Answer<QColorDialog>([&](QColorDialog* dialog) {
+        first = QColorDialog::customColor(0);
+        second = QColorDialog::customColor(1);
+        dialog->reject();
+    });
+    DLGs1.ShowColor(&parent_);
+    EXPECT_EQ(first, QColor(10, 20, 30));
+    EXPECT_EQ(second, QColor(Qt::black));
+}
+
+// The sizes the font dialog's size list shows.
+QList<int> OfferedSizes(QFontDialog* dialog) {
+    for (QListView* list : dialog->findChildren<QListView*>()) {
+        QList<int> sizes;
+        bool allSizes = list->model()->rowCount() > 0;
+        for (int row = 0; row < list->model()->rowCount() && allSizes; ++row) {
+            const int size = list->model()->index(row, 0).data().toString().toInt(&allSizes);
+            if (!list->isRowHidden(row)) {
+                sizes << size;
+            }
+        }
+        if (allSizes) {
+            return sizes;
+        }
+    }
+    return {};
+}
+
+TEST_F(DLGsTest, TheFontDialogStartsFromTimesNewRomanRegular12WithSizes10To72) {
+    QFont start;
+    QList<QList<int>> sizes;
+    QPair<int, int> typedRange;
+    driver_.Answer<QFontDialog>([&](QFontDialog* dialog) {
+        start = dialog->currentFont();
+        sizes << OfferedSizes(dialog);
+        for (QLineEdit* edit : dialog->findChildren<QLineEdit*>()) {
+            if (auto* validator = qobject_cast<const QIntValidator*>(edit->validator())) {
+                typedRange = {validator->bottom(), validator->top()};
+            }
+        }
+        dialog->setCurrentFont(QFont(QStringLiteral("DejaVu Sans"), 12)); // refills the list
+        sizes << OfferedSizes(dialog);
+        dialog->reject();
+    });
+    EXPECT_EQ(DLGs1.ShowFont(&parent_), QString());
+
+    EXPECT_EQ(QFontInfo(start).family(),
+              QFontInfo(QFont(QStringLiteral("Times New Roman"))).family());
+    EXPECT_TRUE(QFontDatabase::families().contains(start.family()));
+    EXPECT_EQ(start.pointSize(), 12);
+    EXPECT_EQ(start.weight(), QFont::Normal);
+    EXPECT_FALSE(start.italic());
+    EXPECT_EQ(typedRange, qMakePair(10, 72));
+    for (const QList<int>& offered : sizes) {
+        ASSERT_FALSE(offered.isEmpty());
+        EXPECT_EQ(offered.first(), 10);
+        EXPECT_EQ(offered.last(), 72);
+        EXPECT_TRUE(offered.contains(12));
+    }
+}
+
+TEST_F(DLGsTest, ConfirmedAtOnceTheColourDialogGivesBlackAndTheFontDialogTheFaceNameAlone) {
+    driver_.Answer<QColorDialog>([](QColorDialog* dialog) { Accept(dialog); });
+    EXPECT_EQ(DLGs1.ShowColor(&parent_), 0) << "no colour is preselected";
+    // Times New Roman's stand-in comes from two foundries here: "Nimbus Roman [urw]".
+    driver_.Answer<QFontDialog>([](QFontDialog* dialog) { Accept(dialog); });
+    const QString face = DLGs1.ShowFont(&parent_);
+    EXPECT_FALSE(face.isEmpty());
+    EXPECT_FALSE(face.contains(u'[')) << face.toStdString();
+    EXPECT_TRUE(QFontInfo(QFont(QStringLiteral("Times New Roman"))).family().startsWith(face));
+}
+
+TEST_F(DLGsTest, TheFontDialogGivesTheChosenFace) {
+    driver_.Answer<QFontDialog>([](QFontDialog* dialog) {
+        dialog->setCurrentFont(QFont(QStringLiteral("DejaVu Sans"), 20));
+        Accept(dialog);
+    });
+    EXPECT_EQ(DLGs1.ShowFont(&parent_), QStringLiteral("DejaVu Sans"));
+}
+
+TEST_F(DLGsTest, PageSetupGivesZeroOnConfirmationAndMinusOneOnCancel) {
+    driver_.Answer<QPageSetupDialog>([](QPageSetupDialog* dialog) { Accept(dialog); });
+    EXPECT_EQ(DLGs1.ShowPageSetup(&parent_), 0);
+    driver_.Answer<QPageSetupDialog>([](QPageSetupDialog* dialog) { dialog->reject(); });
+    EXPECT_EQ(DLGs1.ShowPageSetup(&parent_), -1);
+}
+
+TEST_F(DLGsTest, WithoutAnyPrinterThePrinterDialogChangesNothing) {
+    if (!QPrinterInfo::availablePrinterNames().isEmpty()) {
+        GTEST_SKIP() << "this machine has a printer";
+    }
+    const PrintSettings before = ReadPrintSettings(CurrentPrinter());
+    const QString printerBefore = CurrentPrinter().printerName();
+    driver_.Answer<QDialog>([](QDialog* dialog) { Accept(dialog); });
+
+    DLGs1.ShowPrinter(&parent_, 0);
+    DLGs1.ShowPrinter(&parent_, DLGs::kPrintSelection | DLGs::kPrintCollate);
+
+    EXPECT_EQ(driver_.Answered(), 0);
+    EXPECT_EQ(ReadPrintSettings(CurrentPrinter()), before);
+    EXPECT_EQ(CurrentPrinter().printerName(), printerBefore);
+}
+
+TEST(PrintSettingsTest, SettingsThePrinterLacksStayAsTheyWere) {
+    PrintSettings kept{1,   QPrinter::DuplexNone, QPageLayout::Portrait, QPageSize(QPageSize::A4),
+                       300, QPrinter::GrayScale,  QPrinter::Auto};
+    PrintSettings chosen{
+        3,    QPrinter::DuplexLongSide, QPageLayout::Landscape, QPageSize(QPageSize::Letter),
+        1200, QPrinter::Color,          QPrinter::Auto};
+    PrinterCapabilities printer;
+    printer.duplexModes = {QPrinter::DuplexNone};
+    printer.pageSizes = {QPageSize(QPageSize::A4), QPageSize(QPageSize::Letter)};
+    printer.resolutions = {300, 600};
+    printer.colorModes = {QPrinter::GrayScale};
+
+    const PrintSettings expected{
+        3,   QPrinter::DuplexNone, QPageLayout::Landscape, QPageSize(QPageSize::Letter),
+        300, QPrinter::GrayScale,  QPrinter::Auto};
+    EXPECT_EQ(MergePrintSettings(kept, chosen, printer), expected);
+}
+
+TEST(PrintSettingsTest, PrintDlgFlagsBecomeThePrintDialogsChoices) {
+    using Dialog = QAbstractPrintDialog;
+    EXPECT_EQ(PrintDialogOptionsFromFlags(0), Dialog::PrintSelection | Dialog::PrintPageRange |
+                                                  Dialog::PrintToFile | Dialog::PrintShowPageSize |
+                                                  Dialog::PrintCollateCopies);
+    EXPECT_EQ(PrintDialogOptionsFromFlags(DLGs::kPrintNoSelection | DLGs::kPrintNoPageNums |
+                                          DLGs::kPrintHideToFile | DLGs::kPrintCurrentPage),
+              Dialog::PrintCurrentPage | Dialog::PrintShowPageSize | Dialog::PrintCollateCopies);
+}
+
+TEST_F(DLGsTest, TheFileDialogsShowTheirTitlesAndTypesAndGiveThePath) {
+    QTemporaryDir folder;
+    const QString notes = folder.filePath(QStringLiteral("notes.txt"));
+    ASSERT_TRUE(QFile(notes).open(QIODevice::WriteOnly));
+    QStringList titles, folders;
+    QList<QStringList> types;
+    for (const QString& name : {notes, folder.filePath(QStringLiteral("letter.txt"))}) {
+        driver_.Answer<QFileDialog>([&, name](QFileDialog* dialog) {
+            EXPECT_EQ(dialog->parentWidget(), &parent_);
+            EXPECT_TRUE(dialog->isModal());
+            titles << dialog->windowTitle();
+            types << FileTypes(dialog);
+            folders << dialog->directory().absolutePath();
+            TypeFileName(dialog, name);
+            Accept(dialog);
+        });
+    }
+    EXPECT_EQ(DLGs1.ShowFileOpen(&parent_), notes);
+    EXPECT_EQ(DLGs1.ShowFileSave(&parent_), folder.filePath(QStringLiteral("letter.txt")));
+
+    EXPECT_EQ(titles,
+              (QStringList{"Open File - Pellam-Team 1998", "Save File - Pellam-Team 1998"}));
+    const QStringList textAndAll{"Text Files (*.txt)", "All Files (*.*)"};
+    EXPECT_EQ(types, (QList<QStringList>{textAndAll, textAndAll}));
+    EXPECT_EQ(folders, (QStringList{QDir::rootPath(), QDir::rootPath()}));
+
+    // Open takes the name of a file that does not exist.
+    driver_.Answer<QFileDialog>([&](QFileDialog* dialog) {
+        TypeFileName(dialog, folder.filePath(QStringLiteral("draft.txt")));
+        Accept(dialog);
+    });
+    EXPECT_EQ(DLGs1.ShowFileOpen(&parent_), folder.filePath(QStringLiteral("draft.txt")));
+}
+
+TEST_F(DLGsTest, CancelledFileDialogsGiveNothing) {
+    for (int i = 0; i < 2; ++i) {
+        driver_.Answer<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+    }
+    EXPECT_EQ(DLGs1.ShowFileOpen(&parent_), QString());
+    EXPECT_EQ(DLGs1.ShowFileSave(&parent_), QString());
+}
+
+} // namespace
+} // namespace quarn

@@ -1,0 +1,151 @@
+#include "platform/SystemVersion.h"
+#include "widgets/WindowShaping.h"
+#include "windows/AboutBox.h"
+#include "windows/AboutLogic.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFontInfo>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <limits>
+
+using namespace quarn;
+
+TEST(AboutLogicTest, FramesRunTwoThreeFourOneAfterTheStoredPictureAndStrayNumbersStartOver) {
+    std::int32_t frame = 1; // as loaded
+    QList<int> shown;
+    for (int i = 0; i < 6; ++i) {
+        shown << (frame = about::NextFrame(frame));
+    }
+    EXPECT_EQ(shown, (QList<int>{2, 3, 4, 1, 2, 3}));
+    for (const std::int32_t stray : {0, 17, -3, std::numeric_limits<std::int32_t>::max()}) {
+        EXPECT_EQ(about::NextFrame(stray), 1) << stray;
+    }
+    EXPECT_EQ(about::FramePath(QStringLiteral("/opt/quarn"), 3), "/opt/quarn/quarn 3.bmp");
+}
+
+TEST(AboutLogicTest, OnlyWindowsVersionFivePointOhOneWithAPointIsNamedXP) {
+    EXPECT_EQ(about::WinVerCaption(FormatWinVer(5, 1, QLocale::c()), true), "5.01 XP");
+    EXPECT_EQ(about::WinVerCaption(FormatWinVer(5, 1, QLocale(QLocale::German)), true), QString());
+    for (const char* other : {"5.00", "5.1", "4.10", "10.00", "6.01", ""}) {
+        EXPECT_EQ(about::WinVerCaption(QString::fromLatin1(other), true), QString()) << other;
+    }
+    // A Linux kernel 5.1 is no Windows XP.
+    EXPECT_EQ(about::WinVerCaption(QStringLiteral("5.01"), false), QString());
+}
+
+TEST(AboutLogicTest, ReadoutIsTheColourFourSpacesAndThePlaceInTwips) {
+    EXPECT_EQ(about::ColourReadout(16777215, 1500, 750), "16777215    [1500,750]");
+    EXPECT_EQ(about::ColourReadout(-1, 5370, 15), "-1    [5370,15]");
+    EXPECT_EQ(about::ColourReadout(255, 22.5f, -30), "255    [22.5,-30]");
+}
+
+namespace {
+
+// A frame picture: the key colour all round a solid body, each frame its own
+// colour and size.
+QImage framePicture(int frame) {
+    QImage image(60 + 10 * frame, 90 + 5 * frame, QImage::Format_RGB32);
+    image.fill(qRgb(255, 0, 255));
+    QPainter(&image).fillRect(image.rect().adjusted(3, 3, -3, -3),
+                              QColor(40 * frame, 200 - 30 * frame, 60));
+    return image;
+}
+
+class AboutBoxTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (int frame = 1; frame <= 4; ++frame) {
+            ASSERT_TRUE(framePicture(frame).save(about::FramePath(folder.path(), frame), "BMP"));
+        }
+        box = std::make_unique<AboutBox>(folder.path());
+    }
+
+    void expectShowing(int frame) {
+        const QImage expected = framePicture(frame);
+        EXPECT_EQ(box->Picture1().Picture(), expected) << "frame " << frame;
+        EXPECT_EQ(box->Picture1().size(), expected.size()) << "frame " << frame;
+        EXPECT_EQ(box->Picture1().mask(), GetSkinRegion(expected)) << "frame " << frame;
+    }
+
+    void moveWith(QWidget& target, QPoint at, Qt::MouseButtons buttons) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(at), target.mapToGlobal(QPointF(at)),
+                         Qt::NoButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(&target, &move);
+    }
+
+    QTemporaryDir folder;
+    std::unique_ptr<AboutBox> box;
+};
+
+} // namespace
+
+TEST_F(AboutBoxTest, ShapesItsPicturesSetsTheVersionLineAndStartsTheAnimation) {
+    EXPECT_EQ(box->AboutFrame(), 1);
+    for (PictureBox* picture : {&box->Picture1(), &box->Picture2()}) {
+        EXPECT_FALSE(picture->HasBorder());
+        EXPECT_EQ(picture->size(), picture->Picture().size());
+        EXPECT_EQ(picture->mask(), GetSkinRegion(picture->Picture()));
+    }
+    EXPECT_EQ(box->Label1().text(), "Windows Version");
+    EXPECT_EQ(box->Label2().text(), "OK");
+    EXPECT_EQ(box->MyWinVer().text(), about::WinVerCaption(GetWinVer()));
+    EXPECT_EQ(box->MyWinVer().ForeColour(), colourWord(128, 255, 255));
+    // The casual face stands in for the one the design asks for.
+    EXPECT_EQ(QFontInfo(box->Label2().font()).family(), "Comic Neue");
+    EXPECT_TRUE(box->AnimationTimer().isActive());
+    EXPECT_EQ(box->AnimationTimer().interval(), 200);
+}
+
+TEST_F(AboutBoxTest, TheTimerShowsTheNextFrameReshapedAlsoWhileHidden) {
+    EXPECT_FALSE(box->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box->AboutFrame() == 3; }, 2000));
+    expectShowing(3);
+    box->AnimationTimer().stop();
+    for (const int frame : {4, 1, 2}) {
+        box->NextFrame();
+        expectShowing(frame);
+    }
+}
+
+TEST_F(AboutBoxTest, AMissingOrUnreadableFrameKeepsThePictureAndTheAnimationGoesOn) {
+    ASSERT_TRUE(QFile::remove(about::FramePath(folder.path(), 3)));
+    QFile broken(about::FramePath(folder.path(), 4));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    broken.write("BM not really a picture");
+    broken.close();
+    box->AnimationTimer().stop();
+    box->NextFrame();
+    expectShowing(2);
+    box->NextFrame(); // 3 is missing
+    box->NextFrame(); // 4 cannot be read
+    EXPECT_EQ(box->AboutFrame(), 4);
+    expectShowing(2);
+    box->NextFrame();
+    expectShowing(1);
+}
+
+TEST_F(AboutBoxTest, RightButtonAloneOverTheBackgroundReadsItsColourAndPlace) {
+    box->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(box.get()));
+    const QPoint at(20, 250);
+    ASSERT_EQ(box->childAt(at), nullptr);
+    box->MyWinVer().setText(QStringLiteral("unchanged"));
+    moveWith(*box, at, Qt::LeftButton);
+    moveWith(*box, at, Qt::LeftButton | Qt::RightButton);
+    moveWith(box->Label1(), QPoint(10, 10), Qt::RightButton);
+    moveWith(box->Picture2(), QPoint(50, 40), Qt::RightButton);
+    EXPECT_EQ(box->MyWinVer().text(), "unchanged");
+
+    const QRgb background = loadPicture(QStringLiteral(":/skins/about.png")).pixel(at);
+    moveWith(*box, at, Qt::RightButton);
+    EXPECT_EQ(box->MyWinVer().text(),
+              about::ColourReadout(colourWordFromRgb(background), 300, 3750));
+    // Dragged off the window, nothing can be read there.
+    moveWith(*box, QPoint(-5, 400), Qt::RightButton);
+    EXPECT_EQ(box->MyWinVer().text(), "-1    [-75,6000]");
+}

@@ -1,0 +1,72 @@
+#include "widgets/Pictures.h"
+#include "windows/MainWindow.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace quarn;
+
+TEST(MainWindowTest, PaintsTheBackgroundFromTheTile) {
+    MainWindow main;
+    main.resize(300, 330); // more than one tile in each direction
+    const QImage shot = main.grab().toImage();
+    const QImage tile = loadPicture(QStringLiteral(":/skins/tile.png"));
+    ASSERT_EQ(tile.size(), QSize(256, 299));
+    EXPECT_EQ(shot.pixel(1, 1), tile.pixel(1, 1));
+    EXPECT_EQ(shot.pixel(256 + 3, 4), tile.pixel(3, 4));
+    EXPECT_EQ(shot.pixel(5, 299 + 6), tile.pixel(5, 6));
+}
+
+TEST(MainWindowTest, AsksForTheSizeAroundEachVideoAndForTheDesignSizeAtTheEnd) {
+    MainWindow main;
+    QSignalSpy sizes(&main, &MainWindow::SizeWanted);
+    EXPECT_EQ(main.size(), QSize(252, 214)); // around the display at its design size
+    main.ShowVideo(QSize(320, 240));
+    ASSERT_EQ(sizes.count(), 1);
+    EXPECT_EQ(sizes.last().at(0).toSize(), QSize(333, 273));
+    main.ShowVideo(QSize()); // sound only: as it was
+    EXPECT_EQ(sizes.count(), 1);
+    auto* seekBar = main.findChild<QWidget*>(QStringLiteral("HScroll1"));
+    EXPECT_EQ(seekBar->geometry(), QRect(8, 253, 320, 9));
+    main.ShowOpened();
+    EXPECT_TRUE(main.SeekBarEnabled());
+    main.ShowEnded();
+    EXPECT_FALSE(main.SeekBarEnabled());
+    EXPECT_FALSE(main.DisplayShown());
+    EXPECT_EQ(sizes.last().at(0).toSize(), QSize(252, 214));
+    EXPECT_EQ(seekBar->geometry(), QRect(8, 194, 239, 9));
+}
+
+TEST(MainWindowTest, TheSeekBarFollowsThePositionButNotUnderTheUsersHand) {
+    MainWindow main;
+    main.ShowOpened();
+    main.ShowReadout({QStringLiteral("0:10/1:00"), 60, 10});
+    EXPECT_EQ(main.SeekBarValue(), 10);
+    auto* seekBar = main.findChild<QScrollBar*>(QStringLiteral("HScroll1"));
+    seekBar->setSliderDown(true);
+    main.ShowReadout({QStringLiteral("0:11/1:00"), 60, 11});
+    EXPECT_EQ(main.SeekBarValue(), 10);
+    QSignalSpy seeks(&main, &MainWindow::SeekRequested);
+    seekBar->setSliderPosition(40); // the user drags the thumb
+    ASSERT_EQ(seeks.count(), 1);
+    EXPECT_EQ(seeks.at(0).at(0).toInt(), 40);
+}
+
+TEST(MainWindowTest, APressOnTheMarginAsksToMoveTheWindowAndOneOnTheVideoDoesNot) {
+    MainWindow main;
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    QSignalSpy drags(&main, &MainWindow::DragRequested);
+    auto* video = main.findChild<QWidget*>(QStringLiteral("TheShow"));
+    QTest::mousePress(video, Qt::LeftButton, {}, QPoint(50, 50));
+    QTest::mouseRelease(video, Qt::LeftButton, {}, QPoint(50, 50));
+    EXPECT_EQ(drags.count(), 0);
+    QTest::mousePress(&main, Qt::RightButton, {}, QPoint(3, 3));
+    QTest::mouseRelease(&main, Qt::RightButton, {}, QPoint(3, 3));
+    ASSERT_EQ(drags.count(), 1);
+    EXPECT_EQ(drags.at(0).at(0).toPoint(), main.mapToGlobal(QPoint(3, 3)));
+    EXPECT_EQ(drags.at(0).at(1).value<Qt::MouseButton>(), Qt::RightButton);
+}
