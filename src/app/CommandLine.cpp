@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "common/StreamUrl.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
@@ -36,8 +38,7 @@ QString optionName(const QString& argument) {
 } // namespace
 
 QString EntryFor(const QString& argument) {
-    if (argument.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
-        argument.startsWith(QLatin1String("https://"), Qt::CaseInsensitive)) {
+    if (IsStreamUrl(argument)) {
         return argument;
     }
     if (argument.startsWith(QLatin1String("file://"), Qt::CaseInsensitive)) {

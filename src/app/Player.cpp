@@ -44,11 +44,11 @@ QStringList droppedEntries(const QMimeData* data) {
 }
 
 QPoint titleStripPlace(const QRect& main) {
-    return toPixels(TitleStripDock(toTwips(main)));
+    return ToPixels(TitleStripDock(ToTwips(main)));
 }
 
 QPoint toolbarPlace(const QRect& main) {
-    return toPixels(ToolbarDock(toTwips(main)));
+    return ToPixels(ToolbarDock(ToTwips(main)));
 }
 
 } // namespace
@@ -57,7 +57,7 @@ Player::Player(PlayerServices services)
     : services_(std::move(services)),
       session_(std::make_unique<PlaybackSession>(services_.makeEngine(main_.VideoWindow()),
                                                  *services_.screenSaver, services_.settingsPath)),
-      group_(main_), tray_(loadIcon(QString::fromLatin1(design::kProgramIcon)),
+      group_(main_), tray_(LoadIcon(QString::fromLatin1(design::kProgramIcon)),
                            QStringLiteral("Quarn Media Player")) {
     fileDialog_.SetBackend(std::move(services_.fileDialogs));
     fileDialog_.SetDefaultExt(QStringLiteral("1"));
@@ -67,7 +67,7 @@ Player::Player(PlayerServices services)
 
     // Without a tray host the main window is found in the taskbar instead.
     platform::SetSkipTaskbar(main_, trayHost_.Present());
-    connect(&trayHost_, &platform::TrayHostWatch::changed, this,
+    connect(&trayHost_, &platform::TrayHostWatch::Changed, this,
             [this](bool present) { platform::SetSkipTaskbar(main_, present); });
     connect(&tray_, &TrayIcon::RestoreRequested, this, [this] {
         group_.Center();
@@ -146,7 +146,7 @@ void Player::Start(const QStringList& files) {
     try {
         intro_->SetFileName(QDir(services_.programDirectory).filePath(QStringLiteral("intro.mp3")));
     } catch (const EngineError& error) {
-        qInfo("The intro cannot be played: %s", qPrintable(error.reason()));
+        qInfo("The intro cannot be played: %s", qPrintable(error.Reason()));
         showPlayer(false);
         return;
     }
@@ -164,9 +164,9 @@ void Player::showPlayer(bool afterIntro) {
         // At the intro's end the title strip first stands centred 800 twips
         // above the main window, and then goes to its place.
         const QRect screen = main_.screen()->geometry();
-        const TwipsPoint at{pixelsToTwips(screen.width()) / 2 - pixelsToTwips(title_.width()) / 2,
-                            pixelsToTwips(main_.y()) - 800};
-        title_.move(screen.left() + twipsToPixels(at.left), twipsToPixels(at.top));
+        const TwipsPoint at{PixelsToTwips(screen.width()) / 2 - PixelsToTwips(title_.width()) / 2,
+                            PixelsToTwips(main_.y()) - 800};
+        title_.move(screen.left() + TwipsToPixels(at.left), TwipsToPixels(at.top));
     }
     platform::ActivateWindowByTitle(main_.windowTitle());
     // The intro's engine has done its work.

@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
     int toolkitArgc = int(toolkitBytes.size());
     QApplication app(toolkitArgc, toolkitArgv.data());
     QApplication::setApplicationName(QString::fromLatin1(quarn::design::kApplicationTitle));
-    QApplication::setWindowIcon(quarn::loadIcon(QString::fromLatin1(quarn::design::kProgramIcon)));
+    QApplication::setWindowIcon(quarn::LoadIcon(QString::fromLatin1(quarn::design::kProgramIcon)));
     // The windows are hidden rather than closed; only Exit ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -33,8 +33,8 @@ namespace frmMain {
 inline constexpr const char* kCaption = "QUARN Media Player";
 inline constexpr int kClientWidth = 3810;
 inline constexpr int kClientHeight = 3210;
-inline constexpr ColourWord kBackColour = colourWord(0, 0, 0);
-inline constexpr ColourWord kForeColour = colourWord(0, 255, 0);
+inline constexpr ColourWord kBackColour = MakeColourWord(0, 0, 0);
+inline constexpr ColourWord kForeColour = MakeColourWord(0, 255, 0);
 inline constexpr Element kTheShow{120, 120, 3585, 2715};
 inline constexpr Element kHScroll1{120, 3000, 3615, 135};
 inline constexpr Element kPicture3{120, 3360, 3840, 4485};
@@ -66,7 +66,7 @@ inline constexpr Button kScreenSavers{
 inline constexpr Button kOptions{"Options", {3000, 120, 255, 315}, ":/skins/exit.png", "Exit"};
 inline constexpr Element kTime{1200, 180, 1215, 255};
 inline constexpr const char* kTimeCaption = "00:00/00:00";
-inline constexpr ColourWord kTimeColour = colourWord(255, 0, 0);
+inline constexpr ColourWord kTimeColour = MakeColourWord(255, 0, 0);
 inline constexpr Font kTimeFont = kSansSerif825Bold;
 } // namespace toolbar
 
@@ -77,7 +77,7 @@ inline constexpr int kClientHeight = 615;
 inline constexpr Element kPicMainSkin{0, 0, 3720, 645};
 inline constexpr const char* kPicMainSkinPicture = ":/skins/songname.png";
 inline constexpr Element kLabel1{135, 180, 3375, 225};
-inline constexpr ColourWord kLabel1Colour = colourWord(255, 0, 0);
+inline constexpr ColourWord kLabel1Colour = MakeColourWord(255, 0, 0);
 inline constexpr Font kLabel1Font = kSansSerif825BoldItalic;
 } // namespace songName
 
@@ -89,7 +89,7 @@ inline constexpr const char* kPicture = ":/skins/splash.jpg";
 inline constexpr Element kIntro{1650, 6135, 3585, 2685};
 inline constexpr Element kLabel1{2280, 5280, 1815, 495};
 inline constexpr const char* kLabel1Caption = "Media Player";
-inline constexpr ColourWord kLabel1Colour = colourWord(255, 0, 0);
+inline constexpr ColourWord kLabel1Colour = MakeColourWord(255, 0, 0);
 inline constexpr Font kLabel1Font = kSansSerif975BoldItalic;
 } // namespace splash
 
@@ -97,8 +97,8 @@ namespace theMelter {
 inline constexpr const char* kCaption = "";
 inline constexpr int kClientWidth = 4800;
 inline constexpr int kClientHeight = 3000;
-inline constexpr ColourWord kBackColour = colourWord(0, 0, 0);
-inline constexpr ColourWord kForeColour = colourWord(255, 255, 255);
+inline constexpr ColourWord kBackColour = MakeColourWord(0, 0, 0);
+inline constexpr ColourWord kForeColour = MakeColourWord(255, 255, 255);
 } // namespace theMelter
 
 namespace menus {
@@ -116,7 +116,7 @@ inline constexpr const char* kCaption = "About...";
 inline constexpr int kClientWidth = 5370;
 inline constexpr int kClientHeight = 6030;
 inline constexpr const char* kPicture = ":/skins/about.png";
-inline constexpr ColourWord kLabelColour = colourWord(128, 255, 255);
+inline constexpr ColourWord kLabelColour = MakeColourWord(128, 255, 255);
 inline constexpr Element kPicture1{600, 600, 1650, 2220};
 inline constexpr const char* kPicture1Picture = ":/skins/about-picture1.png";
 inline constexpr Element kPicture2{1200, 3120, 2910, 1215};

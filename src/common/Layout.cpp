@@ -60,11 +60,11 @@ QSize FitVideoToScreen(QSize video, QSize available) {
     if (video.width() <= 0 || video.height() <= 0) {
         return video;
     }
-    const double roomWidth = pixelsToTwips(available.width()) - kMainExtraWidth;
-    const double roomHeight = pixelsToTwips(available.height()) - kTitleAbove - kMainExtraHeight -
+    const double roomWidth = PixelsToTwips(available.width()) - kMainExtraWidth;
+    const double roomHeight = PixelsToTwips(available.height()) - kTitleAbove - kMainExtraHeight -
                               kToolbarGap - kToolbarHeight;
-    const double scale = std::min({1.0, roomWidth / pixelsToTwips(video.width()),
-                                   roomHeight / pixelsToTwips(video.height())});
+    const double scale = std::min({1.0, roomWidth / PixelsToTwips(video.width()),
+                                   roomHeight / PixelsToTwips(video.height())});
     if (scale >= 1.0) {
         return video;
     }

@@ -28,11 +28,11 @@ template <typename Int> Int saturatingRound(double value) {
 
 } // namespace
 
-std::int32_t roundToInt32(double value) {
+std::int32_t RoundToInt32(double value) {
     return saturatingRound<std::int32_t>(value);
 }
 
-std::int16_t roundToInt16(double value) {
+std::int16_t RoundToInt16(double value) {
     return saturatingRound<std::int16_t>(value);
 }
 

@@ -35,10 +35,10 @@ Readout ReadoutAt(double position, double duration) {
     Readout readout;
     // Neither the time nor the value goes past a known length, even when the
     // engine reports a position beyond it; with no length, the value stays 0.
-    readout.maximum = std::max(0, roundToInt32(duration));
-    const std::int32_t shown = std::max(0, readout.maximum > 0
-                                               ? std::min(roundToInt32(position), readout.maximum)
-                                               : roundToInt32(position));
+    readout.maximum = std::max(0, RoundToInt32(duration));
+    const std::int32_t shown =
+        std::max(0, readout.maximum > 0 ? std::min(RoundToInt32(position), readout.maximum)
+                                        : RoundToInt32(position));
     readout.caption = TimeString(shown) + QLatin1Char('/') + TimeString(readout.maximum);
     readout.value = std::clamp(shown, 0, readout.maximum);
     return readout;

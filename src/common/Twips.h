@@ -13,12 +13,12 @@ namespace quarn {
 // placed or measured.
 inline constexpr int kTwipsPerPixel = 15;
 
-constexpr double pixelsToTwips(double pixels) {
+constexpr double PixelsToTwips(double pixels) {
     return pixels * kTwipsPerPixel;
 }
 
-inline int twipsToPixels(double twips) {
-    return roundToInt32(twips / kTwipsPerPixel);
+inline int TwipsToPixels(double twips) {
+    return RoundToInt32(twips / kTwipsPerPixel);
 }
 
 // A point in twips.
@@ -39,18 +39,18 @@ struct TwipsRect {
     friend bool operator==(const TwipsRect&, const TwipsRect&) = default;
 };
 
-inline QRect toPixels(const TwipsRect& r) {
-    return {twipsToPixels(r.left), twipsToPixels(r.top), twipsToPixels(r.width),
-            twipsToPixels(r.height)};
+inline QRect ToPixels(const TwipsRect& r) {
+    return {TwipsToPixels(r.left), TwipsToPixels(r.top), TwipsToPixels(r.width),
+            TwipsToPixels(r.height)};
 }
 
-inline QPoint toPixels(const TwipsPoint& p) {
-    return {twipsToPixels(p.left), twipsToPixels(p.top)};
+inline QPoint ToPixels(const TwipsPoint& p) {
+    return {TwipsToPixels(p.left), TwipsToPixels(p.top)};
 }
 
-inline TwipsRect toTwips(const QRect& r) {
-    return {pixelsToTwips(r.x()), pixelsToTwips(r.y()), pixelsToTwips(r.width()),
-            pixelsToTwips(r.height())};
+inline TwipsRect ToTwips(const QRect& r) {
+    return {PixelsToTwips(r.x()), PixelsToTwips(r.y()), PixelsToTwips(r.width()),
+            PixelsToTwips(r.height())};
 }
 
 } // namespace quarn

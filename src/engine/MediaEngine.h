@@ -16,8 +16,8 @@ public:
     EngineError(int code, const QString& reason)
         : std::runtime_error(reason.toStdString()), code_(code), reason_(reason) {}
 
-    int code() const { return code_; }
-    QString reason() const { return reason_; }
+    int Code() const { return code_; }
+    QString Reason() const { return reason_; }
 
 private:
     int code_;

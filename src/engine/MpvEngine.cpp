@@ -1,8 +1,9 @@
 #include "engine/MpvEngine.h"
 
+#include "common/StreamUrl.h"
+#include "engine/VideoOutputChoice.h"
 #include "platform/FileNames.h"
 #include "platform/Graphics.h"
-#include "engine/VideoOutputChoice.h"
 
 #include <QThread>
 #include <QUrl>
@@ -28,12 +29,12 @@ constexpr const char* kAudioOutputs = "pipewire,pulse,alsa,null";
 
 // What the engine observes, by the number mpv hands back with each change.
 enum Observed : std::uint64_t {
-    kTimePos = 1,
-    kDuration,
-    kVideoWidth,
-    kVideoHeight,
-    kCurrentVo,
-    kMetadata
+    KTimePos = 1,
+    KDuration,
+    KVideoWidth,
+    KVideoHeight,
+    KCurrentVo,
+    KMetadata
 };
 // Replies to loadfile commands carry this plus the command's serial number.
 constexpr std::uint64_t kLoadReply = 1000;
@@ -49,15 +50,10 @@ void setOption(mpv_handle* mpv, const QByteArray& name, const QByteArray& value)
     mpv_set_option_string(mpv, name.constData(), value.constData());
 }
 
-bool isStream(const QString& path) {
-    return path.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
-           path.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
-}
-
 // A local path is handed to mpv as a file URL, so that no part of a file's
 // name can be taken for an option, a protocol or a playlist command.
 QByteArray fileTarget(const QString& path) {
-    if (isStream(path)) {
+    if (IsStreamUrl(path)) {
         return QUrl(path).toEncoded(QUrl::FullyEncoded);
     }
     return platform::FileUrl(path);
@@ -67,7 +63,7 @@ QByteArray fileTarget(const QString& path) {
 // the file a path stands for otherwise. Nothing here opens the file, so
 // nothing blocks on a FIFO or a device.
 QString checkPlayableFile(const QString& path) {
-    if (isStream(path)) {
+    if (IsStreamUrl(path)) {
         return path;
     }
     const QString located = platform::LocateFile(path);
@@ -202,13 +198,13 @@ void MpvEngine::createMpv() {
         mpv_ = nullptr;
         throw EngineError(EngineError::kCannotPlay, QStringLiteral("mpv could not be started."));
     }
-    mpv_observe_property(mpv_, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(mpv_, kDuration, "duration", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(mpv_, kMetadata, "metadata", MPV_FORMAT_NODE);
+    mpv_observe_property(mpv_, KTimePos, "time-pos", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(mpv_, KDuration, "duration", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(mpv_, KMetadata, "metadata", MPV_FORMAT_NODE);
     if (videoWindow_ != 0) {
-        mpv_observe_property(mpv_, kVideoWidth, "dwidth", MPV_FORMAT_INT64);
-        mpv_observe_property(mpv_, kVideoHeight, "dheight", MPV_FORMAT_INT64);
-        mpv_observe_property(mpv_, kCurrentVo, "current-vo", MPV_FORMAT_STRING);
+        mpv_observe_property(mpv_, KVideoWidth, "dwidth", MPV_FORMAT_INT64);
+        mpv_observe_property(mpv_, KVideoHeight, "dheight", MPV_FORMAT_INT64);
+        mpv_observe_property(mpv_, KCurrentVo, "current-vo", MPV_FORMAT_STRING);
     }
     mpv_set_wakeup_callback(
         mpv_, [](void* self) { static_cast<MpvEngine*>(self)->scheduleDrain(); }, this);
@@ -339,7 +335,7 @@ void MpvEngine::handleEvent(const mpv_event& event) {
         const auto& change = *static_cast<const mpv_event_property*>(event.data);
         const bool ours = entryId_ >= 0 && startedId_ == entryId_;
         switch (event.reply_userdata) {
-        case kTimePos:
+        case KTimePos:
             position_ = ours && change.format == MPV_FORMAT_DOUBLE
                             ? timeline_.Position(*static_cast<const double*>(change.data))
                             : 0.0;
@@ -347,30 +343,30 @@ void MpvEngine::handleEvent(const mpv_event& event) {
             durationReported();
             emit PositionChanged(position_);
             break;
-        case kDuration:
+        case KDuration:
             engineDuration_ = ours && change.format == MPV_FORMAT_DOUBLE
                                   ? *static_cast<const double*>(change.data)
                                   : 0.0;
             durationReported();
             break;
-        case kVideoWidth:
-        case kVideoHeight: {
+        case KVideoWidth:
+        case KVideoHeight: {
             const std::int64_t value = change.format == MPV_FORMAT_INT64
                                            ? *static_cast<const std::int64_t*>(change.data)
                                            : 0;
-            (event.reply_userdata == kVideoWidth ? videoWidth_ : videoHeight_) = value;
+            (event.reply_userdata == KVideoWidth ? videoWidth_ : videoHeight_) = value;
             // Both halves of a new size come together: told once mpv has
             // said all it has to say for now.
             sizeChanged_ = true;
             break;
         }
-        case kMetadata:
+        case KMetadata:
             if (const MediaTags tags = ours ? tagsFrom(change) : MediaTags(); tags != tags_) {
                 tags_ = tags;
                 emit TagsChanged();
             }
             break;
-        case kCurrentVo:
+        case KCurrentVo:
             if (change.format == MPV_FORMAT_STRING) {
                 videoOutputs().Adopt(QByteArray(*static_cast<const char* const*>(change.data)));
             } else if (videoOutputs().Outputs() != appliedOutputs_) {
@@ -467,7 +463,7 @@ void MpvEngine::refused(const QString& reason) {
             paused_ = previous->paused;
             startLoading(previous->path, Purpose::Resume, previous->position);
         } catch (const EngineError& error) {
-            gone = error.reason();
+            gone = error.Reason();
         }
     }
     if (fileName_.isEmpty()) {
@@ -514,7 +510,7 @@ void MpvEngine::startLoading(const QString& path, Purpose purpose, double startA
     setFlag("pause", paused_);
     // A local file never leads to the network: no playlist, reference or
     // segment list in it is followed, and FFmpeg opens local files only.
-    const bool stream = isStream(path);
+    const bool stream = IsStreamUrl(path);
     engineDuration_ = 0;
     timeline_.Start(stream ? 0 : platform::InspectFile(path).size, startAt);
     setText("access-references", stream ? "yes" : "no");

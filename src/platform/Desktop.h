@@ -12,10 +12,6 @@ namespace quarn::platform {
 // the front and gives it the focus. False when there is none.
 bool ActivateWindowByTitle(const QString& title);
 
-// Calls off a window manager's move of the window that has not taken the
-// pointer yet (the button was released first).
-void CancelSystemMove(QWidget& window);
-
 // The folder of the files the program reads at run time (the intro sound, the
 // About animation's frames). For a program in `programFolder`: that folder
 // when the files are beside it (as in the build tree), else the installed

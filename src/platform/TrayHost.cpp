@@ -55,7 +55,7 @@ bool TrayHostWatch::nativeEventFilter(const QByteArray& eventType, void* message
         if ((event->response_type & 0x7f) == fixesEventBase_ + XFixesSelectionNotify) {
             if (const bool now = ownerPresent(); now != present_) {
                 present_ = now;
-                emit changed(now);
+                emit Changed(now);
             }
         }
     }

@@ -18,7 +18,7 @@ public:
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
 signals:
-    void changed(bool present);
+    void Changed(bool present);
 
 private:
     bool ownerPresent() const;

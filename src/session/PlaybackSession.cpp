@@ -71,7 +71,7 @@ void PlaybackSession::Open(const QString& entry, OpenOrigin origin) {
     try {
         engine_->SetFileName(entry);
     } catch (const EngineError& error) {
-        refused(error.code(), error.reason());
+        refused(error.Code(), error.Reason());
     }
 }
 

@@ -8,18 +8,18 @@ namespace {
 
 constexpr QChar kNul(u'\0');
 
-QString UpToNul(const QString& text) {
+QString upToNul(const QString& text) {
     const qsizetype end = text.indexOf(kNul);
     return end < 0 ? text : text.left(end);
 }
 
-QString WithoutNuls(QString text) {
+QString withoutNuls(QString text) {
     return text.remove(kNul);
 }
 
 // The text at the start of a buffer of `size` characters, cut to leave room
 // for its terminating NUL, the rest NULs.
-QString Buffer(const QString& text, int size) {
+QString buffer(const QString& text, int size) {
     QString buffer = text.left(size - 1);
     buffer.append(QString(size - buffer.size(), kNul));
     return buffer;
@@ -27,7 +27,7 @@ QString Buffer(const QString& text, int size) {
 
 // Reads the stored filter as the platform list it stands for: description,
 // patterns, description, patterns, ... up to the first empty description.
-QList<FileFilterEntry> FilterEntries(const QString& stored) {
+QList<FileFilterEntry> filterEntries(const QString& stored) {
     QList<FileFilterEntry> entries;
     const QStringList parts = stored.split(kNul);
     for (qsizetype i = 0; i < parts.size() && !parts[i].isEmpty(); i += 2) {
@@ -56,13 +56,13 @@ Cmdlg::~Cmdlg() = default;
 QString Cmdlg::FileName() {
     // Up to the first NUL only: a shorter path written over a longer unread
     // one must not come back with the longer one's tail.
-    const QString name = UpToNul(fileName_);
+    const QString name = upToNul(fileName_);
     fileName_.fill(kNul);
     return name;
 }
 
 void Cmdlg::SetFileName(const QString& value) {
-    fileName_ = Buffer(value, kFileNameSize);
+    fileName_ = buffer(value, kFileNameSize);
 }
 
 QString Cmdlg::Filter() const {
@@ -84,11 +84,11 @@ QString Cmdlg::FileTitle() const {
 }
 
 void Cmdlg::SetFileTitle(const QString& value) {
-    fileTitle_ = Buffer(value, kFileTitleSize);
+    fileTitle_ = buffer(value, kFileTitleSize);
 }
 
 QString Cmdlg::DialogTitle() const {
-    return WithoutNuls(dialogTitle_);
+    return withoutNuls(dialogTitle_);
 }
 
 void Cmdlg::SetDialogTitle(const QString& value) {
@@ -96,7 +96,7 @@ void Cmdlg::SetDialogTitle(const QString& value) {
 }
 
 QString Cmdlg::InitDir() const {
-    return WithoutNuls(initDir_);
+    return withoutNuls(initDir_);
 }
 
 void Cmdlg::SetInitDir(const QString& value) {
@@ -113,25 +113,25 @@ void Cmdlg::SetDefaultExt(const QString& value) {
 }
 
 void Cmdlg::ShowOpen() {
-    Show(FileDialogBackend::Request::Mode::Open);
+    show(FileDialogBackend::Request::Mode::Open);
 }
 
 void Cmdlg::ShowSave() {
-    Show(FileDialogBackend::Request::Mode::Save);
+    show(FileDialogBackend::Request::Mode::Save);
 }
 
-void Cmdlg::Show(FileDialogBackend::Request::Mode mode) {
+void Cmdlg::show(FileDialogBackend::Request::Mode mode) {
     // The first pair of the filter is preselected in every dialog.
     filterIndex_ = 1;
 
     FileDialogBackend::Request request;
     request.mode = mode;
-    request.title = UpToNul(dialogTitle_);
-    request.startFolder = UpToNul(initDir_);
-    request.filters = FilterEntries(filter_);
+    request.title = upToNul(dialogTitle_);
+    request.startFolder = upToNul(initDir_);
+    request.filters = filterEntries(filter_);
     request.selectedFilter = filterIndex_ - 1;
-    request.fileName = UpToNul(fileName_);
-    request.defaultSuffix = UpToNul(defaultExt_);
+    request.fileName = upToNul(fileName_);
+    request.defaultSuffix = upToNul(defaultExt_);
     request.overwritePrompt = true;
     // Only the overwrite prompt is asked for: Open takes any name, even of a
     // file that does not exist (whoever reads FileName decides about it).
@@ -143,8 +143,8 @@ void Cmdlg::Show(FileDialogBackend::Request::Mode mode) {
     if (!chosen || chosen->size() >= kFileNameSize) {
         return;
     }
-    fileName_ = Buffer(*chosen, kFileNameSize);
-    fileTitle_ = Buffer(QFileInfo(*chosen).fileName(), kFileTitleSize);
+    fileName_ = buffer(*chosen, kFileNameSize);
+    fileTitle_ = buffer(QFileInfo(*chosen).fileName(), kFileTitleSize);
 }
 
 QString Cmdlg::GetFolderName(const QString& title) {

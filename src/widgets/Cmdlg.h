@@ -67,7 +67,7 @@ public:
     QPixmap Picture() const { return surface_.Picture(); }
 
 private:
-    void Show(FileDialogBackend::Request::Mode mode);
+    void show(FileDialogBackend::Request::Mode mode);
 
     std::unique_ptr<FileDialogBackend> backend_;
     QString fileName_;  // kFileNameSize characters

@@ -24,12 +24,12 @@ namespace {
 
 QPrinter* currentPrinter = nullptr;
 
-void DropCurrentPrinter() {
+void dropCurrentPrinter() {
     delete currentPrinter;
     currentPrinter = nullptr;
 }
 
-bool ListsFontSizes(const QListView& list) {
+bool listsFontSizes(const QListView& list) {
     const QAbstractItemModel* model = list.model();
     if (model == nullptr || model->rowCount() == 0) {
         return false;
@@ -47,14 +47,14 @@ bool ListsFontSizes(const QListView& list) {
 // Qt's font dialog has no size limits of its own: its size field accepts, and
 // its size list shows, only the sizes from smallest to largest. The dialog
 // refills the list whenever another family or style is picked.
-void LimitFontSizes(QFontDialog& dialog, int smallest, int largest) {
+void limitFontSizes(QFontDialog& dialog, int smallest, int largest) {
     for (QLineEdit* edit : dialog.findChildren<QLineEdit*>()) {
         if (qobject_cast<const QIntValidator*>(edit->validator()) != nullptr) {
             edit->setValidator(new QIntValidator(smallest, largest, edit));
         }
     }
     for (QListView* list : dialog.findChildren<QListView*>()) {
-        if (!ListsFontSizes(*list)) {
+        if (!listsFontSizes(*list)) {
             continue;
         }
         const auto hideOutside = [list, smallest, largest] {
@@ -69,7 +69,7 @@ void LimitFontSizes(QFontDialog& dialog, int smallest, int largest) {
     }
 }
 
-void WritePrintSettings(const PrintSettings& settings, QPrinter& printer) {
+void writePrintSettings(const PrintSettings& settings, QPrinter& printer) {
     printer.setCopyCount(settings.copies);
     printer.setDuplex(settings.duplex);
     printer.setPageOrientation(settings.orientation);
@@ -85,7 +85,7 @@ void WritePrintSettings(const PrintSettings& settings, QPrinter& printer) {
 
 // Makes the printer chosen in the dialog the current one, unless it is the
 // current one already.
-void SwitchPrinter(const QPrinter& chosen, QPrinter& current) {
+void switchPrinter(const QPrinter& chosen, QPrinter& current) {
     if (chosen.outputFormat() == QPrinter::PdfFormat) {
         // "Print to file": the file takes the printer's place.
         current.setOutputFileName(chosen.outputFileName());
@@ -112,7 +112,7 @@ QPrinter& CurrentPrinter() {
         // Created on first use, as a printer needs the application object,
         // and gone with it.
         currentPrinter = new QPrinter(QPrinter::HighResolution);
-        qAddPostRoutine(DropCurrentPrinter);
+        qAddPostRoutine(dropCurrentPrinter);
     }
     return *currentPrinter;
 }
@@ -209,7 +209,7 @@ std::int32_t DLGs::ShowColor(QWidget* parent) {
     // Qt keeps one table of custom colours for all its colour dialogs; each
     // dialog of this component starts from the component's own table.
     for (int i = 0; i < kCustomColourCount; ++i) {
-        QColorDialog::setCustomColor(i, toQColor(customColors_[i]));
+        QColorDialog::setCustomColor(i, ToQColor(customColors_[i]));
     }
     QColorDialog dialog(parent);
     // No colour preselected: the dialog starts from black.
@@ -218,9 +218,9 @@ std::int32_t DLGs::ShowColor(QWidget* parent) {
         return -1;
     }
     for (int i = 0; i < kCustomColourCount; ++i) {
-        customColors_[i] = colourWordFromQColor(QColorDialog::customColor(i));
+        customColors_[i] = ColourWordFromQColor(QColorDialog::customColor(i));
     }
-    return static_cast<std::int32_t>(colourWordFromQColor(dialog.selectedColor()));
+    return static_cast<std::int32_t>(ColourWordFromQColor(dialog.selectedColor()));
 }
 
 QString DLGs::ShowFont(QWidget* parent) {
@@ -246,7 +246,7 @@ QString DLGs::ShowFont(QWidget* parent) {
     }
 
     QFontDialog dialog(start, parent);
-    LimitFontSizes(dialog, kSmallestFontSize, kLargestFontSize);
+    limitFontSizes(dialog, kSmallestFontSize, kLargestFontSize);
     if (dialog.exec() != QDialog::Accepted) {
         return QString();
     }
@@ -272,7 +272,7 @@ void DLGs::ShowPrinter(QWidget* parent, std::int32_t flags) {
     } else if (!current.printerName().isEmpty()) {
         chosen.setPrinterName(current.printerName());
     }
-    WritePrintSettings(MergePrintSettings(ReadPrintSettings(chosen), ReadPrintSettings(current),
+    writePrintSettings(MergePrintSettings(ReadPrintSettings(chosen), ReadPrintSettings(current),
                                           CapabilitiesOf(chosen)),
                        chosen);
     if ((flags & kPrintCollate) != 0) {
@@ -294,8 +294,8 @@ void DLGs::ShowPrinter(QWidget* parent, std::int32_t flags) {
         return;
     }
 
-    SwitchPrinter(chosen, current);
-    WritePrintSettings(MergePrintSettings(ReadPrintSettings(current), ReadPrintSettings(chosen),
+    switchPrinter(chosen, current);
+    writePrintSettings(MergePrintSettings(ReadPrintSettings(current), ReadPrintSettings(chosen),
                                           CapabilitiesOf(current)),
                        current);
 }
@@ -307,14 +307,14 @@ std::int32_t DLGs::ShowPageSetup(QWidget* parent) {
 }
 
 QString DLGs::ShowFileOpen(QWidget* parent) {
-    return ShowFile(parent, false);
+    return showFile(parent, false);
 }
 
 QString DLGs::ShowFileSave(QWidget* parent) {
-    return ShowFile(parent, true);
+    return showFile(parent, true);
 }
 
-QString DLGs::ShowFile(QWidget* parent, bool save) {
+QString DLGs::showFile(QWidget* parent, bool save) {
     using Request = FileDialogBackend::Request;
     Request request;
     request.mode = save ? Request::Mode::Save : Request::Mode::Open;

@@ -69,7 +69,7 @@ public:
     QPixmap Picture() const { return surface_.Picture(); }
 
 private:
-    QString ShowFile(QWidget* parent, bool save);
+    QString showFile(QWidget* parent, bool save);
 
     std::array<ColourWord, kCustomColourCount> customColors_{};
     DesignSurface surface_;

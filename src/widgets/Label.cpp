@@ -8,8 +8,8 @@ Label::Label(QWidget* parent, const char* name, const design::Element& element,
              const design::Font& font, ColourWord colour, Qt::Alignment alignment)
     : QLabel(parent) {
     setObjectName(QString::fromLatin1(name));
-    setGeometry(pixelRect(element));
-    setFont(designFont(font));
+    setGeometry(PixelRect(element));
+    setFont(DesignFont(font));
     setAlignment(alignment | Qt::AlignVCenter);
     setAttribute(Qt::WA_TranslucentBackground);
     setAutoFillBackground(false);
@@ -19,7 +19,7 @@ Label::Label(QWidget* parent, const char* name, const design::Element& element,
 void Label::SetForeColour(ColourWord colour) {
     foreColour_ = colour;
     QPalette palette = this->palette();
-    palette.setColor(QPalette::WindowText, toQColor(colour));
+    palette.setColor(QPalette::WindowText, ToQColor(colour));
     setPalette(palette);
 }
 

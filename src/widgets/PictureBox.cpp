@@ -10,7 +10,7 @@ PictureBox::PictureBox(QWidget* parent, const char* name, const design::Element&
                        const QImage& picture, bool border)
     : QWidget(parent), picture_(picture), border_(border) {
     setObjectName(QString::fromLatin1(name));
-    setGeometry(pixelRect(element));
+    setGeometry(PixelRect(element));
 }
 
 void PictureBox::SetPicture(const QImage& picture) {

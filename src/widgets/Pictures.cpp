@@ -5,7 +5,7 @@
 
 namespace quarn {
 
-QIcon loadIcon(const QString& path) {
+QIcon LoadIcon(const QString& path) {
     QImageReader reader(path);
     QImage best;
     for (int i = 0; i < std::max(1, reader.imageCount()); ++i) {
@@ -23,7 +23,7 @@ QIcon loadIcon(const QString& path) {
     return best.isNull() ? QIcon() : QIcon(QPixmap::fromImage(best));
 }
 
-QImage loadPicture(const QString& path) {
+QImage LoadPicture(const QString& path) {
     QImage image(path);
     if (image.isNull()) {
         image = QImage(1, 1, QImage::Format_RGB32);

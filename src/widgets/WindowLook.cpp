@@ -9,7 +9,7 @@
 
 namespace quarn {
 
-QFont designFont(const design::Font& font) {
+QFont DesignFont(const design::Font& font) {
     QFont f;
     f.setFamilies({QString::fromLatin1(font.family), QString::fromLatin1(font.fallback)});
     f.setPointSizeF(font.pointSize);
@@ -18,12 +18,12 @@ QFont designFont(const design::Font& font) {
     return f;
 }
 
-void makeBorderless(QWidget& window) {
+void MakeBorderless(QWidget& window) {
     window.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     platform::KeepOutOfTaskbar(window);
 }
 
-void centerOnScreen(QWidget& window) {
+void CenterOnScreen(QWidget& window) {
     const QScreen* screen = window.screen();
     if (screen == nullptr) {
         return;
@@ -33,10 +33,10 @@ void centerOnScreen(QWidget& window) {
                 area.top() + (area.height() - window.height()) / 2);
 }
 
-void setDesignColours(QWidget& widget, ColourWord back, ColourWord fore) {
+void SetDesignColours(QWidget& widget, ColourWord back, ColourWord fore) {
     QPalette palette = widget.palette();
-    palette.setColor(QPalette::Window, toQColor(back));
-    palette.setColor(QPalette::WindowText, toQColor(fore));
+    palette.setColor(QPalette::Window, ToQColor(back));
+    palette.setColor(QPalette::WindowText, ToQColor(fore));
     widget.setPalette(palette);
     widget.setAutoFillBackground(true);
 }
@@ -45,9 +45,9 @@ void CenterForm(QWidget& form) {
     const QScreen* on = form.screen() != nullptr ? form.screen() : QGuiApplication::primaryScreen();
     const QRect area = on->geometry();
     const TwipsPoint at =
-        CenteredPosition(pixelsToTwips(area.width()), pixelsToTwips(area.height()),
-                         pixelsToTwips(form.width()), pixelsToTwips(form.height()));
-    form.move(area.topLeft() + QPoint(twipsToPixels(at.left), twipsToPixels(at.top)));
+        CenteredPosition(PixelsToTwips(area.width()), PixelsToTwips(area.height()),
+                         PixelsToTwips(form.width()), PixelsToTwips(form.height()));
+    form.move(area.topLeft() + QPoint(TwipsToPixels(at.left), TwipsToPixels(at.top)));
 }
 
 } // namespace quarn

@@ -14,22 +14,22 @@ class QWidget;
 namespace quarn {
 
 // The pixel rectangle of a design element.
-inline QRect pixelRect(const design::Element& e) {
-    return toPixels(TwipsRect{double(e.left), double(e.top), double(e.width), double(e.height)});
+inline QRect PixelRect(const design::Element& e) {
+    return ToPixels(TwipsRect{double(e.left), double(e.top), double(e.width), double(e.height)});
 }
 
 // The designed face at the designed size, with a face of the same kind to
 // fall back on where the designed one is not installed.
-QFont designFont(const design::Font& font);
+QFont DesignFont(const design::Font& font);
 
 // Makes a top-level window borderless and keeps it out of the taskbar.
-void makeBorderless(QWidget& window);
+void MakeBorderless(QWidget& window);
 
 // Places a window at the centre of its screen.
-void centerOnScreen(QWidget& window);
+void CenterOnScreen(QWidget& window);
 
 // Gives a window the designed background and text colours.
-void setDesignColours(QWidget& widget, ColourWord back, ColourWord fore);
+void SetDesignColours(QWidget& widget, ColourWord back, ColourWord fore);
 
 // Places a window on the screen it is on: centred across, its middle at 0.95
 // of half the screen's height.

@@ -1,7 +1,7 @@
 #include "windows/AboutBox.h"
 
-#include "common/Twips.h"
 #include "common/Designs.h"
+#include "common/Twips.h"
 #include "platform/FileNames.h"
 #include "platform/SystemVersion.h"
 #include "widgets/WindowShaping.h"
@@ -15,11 +15,11 @@ namespace quarn {
 namespace d = design::frmAbout;
 
 AboutBox::AboutBox(const QString& frameFolder)
-    : picture_(loadPicture(QString::fromLatin1(d::kPicture))),
+    : picture_(LoadPicture(QString::fromLatin1(d::kPicture))),
       picture1_(new PictureBox(this, "Picture1", d::kPicture1,
-                               loadPicture(QString::fromLatin1(d::kPicture1Picture)), true)),
+                               LoadPicture(QString::fromLatin1(d::kPicture1Picture)), true)),
       picture2_(new PictureBox(this, "Picture2", d::kPicture2,
-                               loadPicture(QString::fromLatin1(d::kPicture2Picture)), false)),
+                               LoadPicture(QString::fromLatin1(d::kPicture2Picture)), false)),
       label3_(
           new Label(this, "Label3", d::kLabel3, d::kLabel3Font, d::kLabelColour, Qt::AlignLeft)),
       label1_(
@@ -31,8 +31,8 @@ AboutBox::AboutBox(const QString& frameFolder)
       frameFolder_(frameFolder) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QString::fromLatin1(d::kCaption));
-    makeBorderless(*this);
-    resize(pixelRect({0, 0, d::kClientWidth, d::kClientHeight}).size());
+    MakeBorderless(*this);
+    resize(PixelRect({0, 0, d::kClientWidth, d::kClientHeight}).size());
     picture1_->AutoSize();
     picture2_->AutoSize();
     label3_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -42,7 +42,7 @@ AboutBox::AboutBox(const QString& frameFolder)
     connect(&animation_, &QTimer::timeout, this, &AboutBox::NextFrame);
     // "OK" only hides the box; it stays, and its animation goes on.
     connect(label2_, &Label::Clicked, this, &QWidget::hide);
-    centerOnScreen(*this);
+    CenterOnScreen(*this);
 
     ShapeControl(*picture1_);
     ShapeControl(*picture2_);
@@ -82,10 +82,10 @@ void AboutBox::mouseMoveEvent(QMouseEvent* event) {
     if (event->buttons() != Qt::RightButton) {
         return;
     }
-    const auto x = static_cast<float>(pixelsToTwips(event->position().x()));
-    const auto y = static_cast<float>(pixelsToTwips(event->position().y()));
-    const QPoint pixel(twipsToPixels(x), twipsToPixels(y));
-    const QString readout = about::ColourReadout(PixelColour(pixel), x, y);
+    const auto x = static_cast<float>(PixelsToTwips(event->position().x()));
+    const auto y = static_cast<float>(PixelsToTwips(event->position().y()));
+    const QPoint pixel(TwipsToPixels(x), TwipsToPixels(y));
+    const QString readout = about::ColourReadout(pixelColour(pixel), x, y);
     myWinVer_->setText(readout);
     // The readout is wider than the line: it reads from its start, so that
     // the colour is whole and only the end of the place is cut off.
@@ -93,7 +93,7 @@ void AboutBox::mouseMoveEvent(QMouseEvent* event) {
     myWinVer_->setAlignment((fits ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
 }
 
-std::int32_t AboutBox::PixelColour(QPoint pixel) {
+std::int32_t AboutBox::pixelColour(QPoint pixel) {
     if (!rect().contains(pixel)) {
         return -1;
     }
@@ -101,7 +101,7 @@ std::int32_t AboutBox::PixelColour(QPoint pixel) {
     if (shown.isNull()) {
         return -1;
     }
-    return static_cast<std::int32_t>(colourWordFromRgb(shown.pixel(0, 0)));
+    return static_cast<std::int32_t>(ColourWordFromRgb(shown.pixel(0, 0)));
 }
 
 } // namespace quarn

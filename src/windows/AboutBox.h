@@ -1,10 +1,10 @@
 #pragma once
 
 #include "widgets/Label.h"
+#include "widgets/MessageBox.h"
 #include "widgets/PictureBox.h"
 #include "widgets/Pictures.h"
 #include "widgets/WindowLook.h"
-#include "widgets/MessageBox.h"
 
 #include <QImage>
 #include <QString>
@@ -44,7 +44,7 @@ protected:
 
 private:
     // The colour word of what the window shows at a pixel; -1 off the window.
-    std::int32_t PixelColour(QPoint pixel);
+    std::int32_t pixelColour(QPoint pixel);
 
     QImage picture_;
     PictureBox* picture1_;

@@ -2,10 +2,10 @@
 
 #include "common/Designs.h"
 #include "widgets/Label.h"
+#include "widgets/MessageBox.h"
 #include "widgets/PictureBox.h"
 #include "widgets/Pictures.h"
 #include "widgets/WindowLook.h"
-#include "widgets/MessageBox.h"
 
 namespace quarn {
 
@@ -14,8 +14,8 @@ namespace d = design::menus;
 EffectsMenu::EffectsMenu() : menu_(new QMenu(QString::fromLatin1(d::kMnuSavers), this)) {
     setObjectName(QStringLiteral("Menus"));
     setWindowTitle(QString::fromLatin1(d::kCaption));
-    setWindowIcon(loadIcon(QString::fromLatin1(d::kIcon)));
-    resize(pixelRect({0, 0, d::kClientWidth, d::kClientHeight}).size());
+    setWindowIcon(LoadIcon(QString::fromLatin1(d::kIcon)));
+    resize(PixelRect({0, 0, d::kClientWidth, d::kClientHeight}).size());
     menu_->setObjectName(QStringLiteral("mnuSavers"));
     melter_ = menu_->addAction(QString::fromLatin1(d::kMelter));
     melter_->setObjectName(QStringLiteral("mnuSaverItems0"));

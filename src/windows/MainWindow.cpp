@@ -24,8 +24,8 @@ class VideoDisplay : public QWidget {
 public:
     explicit VideoDisplay(QWidget* parent) : QWidget(parent) {
         setObjectName(QStringLiteral("TheShow"));
-        setGeometry(pixelRect(d::kTheShow));
-        setDesignColours(*this, colourWord(0, 0, 0), colourWord(0, 0, 0));
+        setGeometry(PixelRect(d::kTheShow));
+        SetDesignColours(*this, MakeColourWord(0, 0, 0), MakeColourWord(0, 0, 0));
         setAttribute(Qt::WA_NativeWindow);
         setAttribute(Qt::WA_DontCreateNativeAncestors);
         setMouseTracking(true);
@@ -54,7 +54,7 @@ QScrollBar::add-page:horizontal, QScrollBar::sub-page:horizontal { background: n
 )";
 
 QSize designDisplaySize() {
-    return pixelRect(d::kTheShow).size();
+    return PixelRect(d::kTheShow).size();
 }
 
 } // namespace
@@ -63,16 +63,16 @@ MainWindow::MainWindow()
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), display_(new VideoDisplay(this)),
       seekBar_(new QScrollBar(Qt::Horizontal, this)),
       backgroundTile_(new PictureBox(this, "Picture3", d::kPicture3,
-                                     loadPicture(QString::fromLatin1(d::kPicture3Picture)), false)),
+                                     LoadPicture(QString::fromLatin1(d::kPicture3Picture)), false)),
       displaySize_(designDisplaySize()) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromLatin1(d::kCaption));
-    makeBorderless(*this);
-    setDesignColours(*this, d::kBackColour, d::kForeColour);
-    resize(pixelRect({0, 0, d::kClientWidth, d::kClientHeight}).size());
+    MakeBorderless(*this);
+    SetDesignColours(*this, d::kBackColour, d::kForeColour);
+    resize(PixelRect({0, 0, d::kClientWidth, d::kClientHeight}).size());
 
     seekBar_->setObjectName(QStringLiteral("HScroll1"));
-    seekBar_->setGeometry(pixelRect(d::kHScroll1));
+    seekBar_->setGeometry(PixelRect(d::kHScroll1));
     seekBar_->setRange(0, 0);
     // A click on the track moves the bar by one second, like the arrows.
     seekBar_->setPageStep(1);
@@ -87,7 +87,7 @@ MainWindow::MainWindow()
     // The window is never seen at its design size, only fitted around its display.
     fitAroundDisplay();
     resize(FittedSize());
-    centerOnScreen(*this);
+    CenterOnScreen(*this);
 
     display_->installEventFilter(this);
     seekBar_->installEventFilter(this);
@@ -149,8 +149,8 @@ void MainWindow::ShowReadout(const Readout& readout) {
 
 QSize MainWindow::FittedSize() const {
     const MainWindowLayout around =
-        MainWindowAround(pixelsToTwips(displaySize_.width()), pixelsToTwips(displaySize_.height()));
-    return {twipsToPixels(around.width), twipsToPixels(around.height)};
+        MainWindowAround(PixelsToTwips(displaySize_.width()), PixelsToTwips(displaySize_.height()));
+    return {TwipsToPixels(around.width), TwipsToPixels(around.height)};
 }
 
 void MainWindow::fitAroundDisplay() {
@@ -158,10 +158,10 @@ void MainWindow::fitAroundDisplay() {
         display_->setGeometry(rect());
         return;
     }
-    display_->setGeometry(QRect(pixelRect(d::kTheShow).topLeft(), displaySize_));
+    display_->setGeometry(QRect(PixelRect(d::kTheShow).topLeft(), displaySize_));
     const MainWindowLayout around =
-        MainWindowAround(pixelsToTwips(displaySize_.width()), pixelsToTwips(displaySize_.height()));
-    seekBar_->setGeometry(toPixels(around.seekBar));
+        MainWindowAround(PixelsToTwips(displaySize_.width()), PixelsToTwips(displaySize_.height()));
+    seekBar_->setGeometry(ToPixels(around.seekBar));
     emit SizeWanted(FittedSize());
 }
 
@@ -174,9 +174,9 @@ void MainWindow::paintEvent(QPaintEvent*) {
     const QImage& tile = backgroundTile_->Picture();
     const QSize tilePixels = backgroundTile_->size();
     for (const TwipsPoint& at :
-         TilePositions(pixelsToTwips(width()), pixelsToTwips(height()),
-                       pixelsToTwips(tilePixels.width()), pixelsToTwips(tilePixels.height()))) {
-        painter.drawImage(QRect(QPoint(twipsToPixels(at.left), twipsToPixels(at.top)), tilePixels),
+         TilePositions(PixelsToTwips(width()), PixelsToTwips(height()),
+                       PixelsToTwips(tilePixels.width()), PixelsToTwips(tilePixels.height()))) {
+        painter.drawImage(QRect(QPoint(TwipsToPixels(at.left), TwipsToPixels(at.top)), tilePixels),
                           tile);
     }
 }

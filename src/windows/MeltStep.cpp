@@ -14,11 +14,11 @@ namespace {
 // of mantissa, so the product is exact in a double.
 std::int16_t scaled(std::int16_t extent, float r) {
     const auto span = static_cast<std::int16_t>(extent - kBlockSize);
-    return roundToInt16(static_cast<double>(span) * static_cast<double>(r));
+    return RoundToInt16(static_cast<double>(span) * static_cast<double>(r));
 }
 
 std::int16_t shift(float r) {
-    return roundToInt16(2.0 * static_cast<double>(r) - 1.0);
+    return RoundToInt16(2.0 * static_cast<double>(r) - 1.0);
 }
 
 } // namespace
@@ -49,7 +49,7 @@ bool KeyEndsMelt(int key, const QString& text) {
 }
 
 std::int16_t ScreenExtent(int pixels) {
-    return roundToInt16(static_cast<double>(pixels));
+    return RoundToInt16(static_cast<double>(pixels));
 }
 
 std::uint32_t TimeOfDaySeed() {

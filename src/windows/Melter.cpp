@@ -2,10 +2,10 @@
 
 #include "common/Designs.h"
 #include "widgets/Label.h"
+#include "widgets/MessageBox.h"
 #include "widgets/PictureBox.h"
 #include "widgets/Pictures.h"
 #include "widgets/WindowLook.h"
-#include "widgets/MessageBox.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -76,22 +76,22 @@ Melter::Stats Melter::LastRun() {
 Melter::Melter() {
     setObjectName(QStringLiteral("TheMelter"));
     setWindowTitle(QString::fromLatin1(d::kCaption));
-    makeBorderless(*this);
+    MakeBorderless(*this);
     // Nothing else may show through the melting screen.
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    setDesignColours(*this, d::kBackColour, d::kForeColour);
+    SetDesignColours(*this, d::kBackColour, d::kForeColour);
     // Every pixel is painted from the picture: no background fill first.
     setAutoFillBackground(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
-    resize(pixelRect({0, 0, d::kClientWidth, d::kClientHeight}).size());
+    resize(PixelRect({0, 0, d::kClientWidth, d::kClientHeight}).size());
 }
 
 Melter::~Melter() = default;
 
 void Melter::Load() {
     stats_ = {};
-    Capture();
+    capture();
     setGeometry(screen()->geometry());
     showFullScreen();
     raise();
@@ -104,8 +104,8 @@ void Melter::Load() {
     nextFrameNs_ = 0;
     melting_ = true;
     while (melting_) {
-        StepOnce();
-        PresentIfDue();
+        stepOnce();
+        presentIfDue();
         // The rest of the program (timers, the engine's news, the user's
         // click that ends all this) runs here, between two steps.
         QCoreApplication::processEvents();
@@ -121,7 +121,7 @@ void Melter::Load() {
     lastRun = stats_;
 }
 
-void Melter::Capture() {
+void Melter::capture() {
     QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) {
         return;
@@ -150,7 +150,7 @@ void Melter::Capture() {
     height_ = melt::ScreenExtent(picture_.height());
 }
 
-void Melter::StepOnce() {
+void Melter::stepOnce() {
     // Four draws, always in this order: x, y, dx, dy.
     const float r1 = random_.Next();
     const float r2 = random_.Next();
@@ -161,7 +161,7 @@ void Melter::StepOnce() {
     ++stats_.steps;
 }
 
-void Melter::PresentIfDue() {
+void Melter::presentIfDue() {
     if (dirty_.IsEmpty()) {
         return;
     }

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "windows/MeltStep.h"
 #include "widgets/Label.h"
+#include "widgets/MessageBox.h"
 #include "widgets/PictureBox.h"
 #include "widgets/Pictures.h"
 #include "widgets/WindowLook.h"
-#include "widgets/MessageBox.h"
+#include "windows/MeltStep.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -53,9 +53,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void Capture();
-    void StepOnce();
-    void PresentIfDue();
+    void capture();
+    void stepOnce();
+    void presentIfDue();
 
     QImage picture_;
     bool melting_ = false;

@@ -14,14 +14,14 @@ constexpr ColourWord kWordsColour = 0x00C6965A;
 
 Splash::Splash()
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
-      picture_(loadPicture(QString::fromLatin1(d::kPicture))),
+      picture_(LoadPicture(QString::fromLatin1(d::kPicture))),
       words_(new Label(this, "Label1", d::kLabel1, d::kLabel1Font, d::kLabel1Colour,
                        Qt::AlignHCenter)) {
     setObjectName(QStringLiteral("Splash"));
     setWindowTitle(QString::fromLatin1(d::kCaption));
-    setWindowIcon(loadIcon(QString::fromLatin1(design::kProgramIcon)));
-    makeBorderless(*this);
-    resize(pixelRect({0, 0, d::kClientWidth, d::kClientHeight}).size());
+    setWindowIcon(LoadIcon(QString::fromLatin1(design::kProgramIcon)));
+    MakeBorderless(*this);
+    resize(PixelRect({0, 0, d::kClientWidth, d::kClientHeight}).size());
     words_->setText(QString::fromLatin1(d::kLabel1Caption));
     words_->SetForeColour(kWordsColour);
 }

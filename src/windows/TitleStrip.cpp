@@ -10,18 +10,18 @@ namespace quarn {
 namespace d = design::songName;
 
 // The title's colour once loaded: steel blue.
-constexpr ColourWord kTitleColour = colourWord(90, 150, 198);
+constexpr ColourWord kTitleColour = MakeColourWord(90, 150, 198);
 
 TitleStrip::TitleStrip()
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       skin_(new PictureBox(this, "PicMainSkin", d::kPicMainSkin,
-                           loadPicture(QString::fromLatin1(d::kPicMainSkinPicture)), true)),
+                           LoadPicture(QString::fromLatin1(d::kPicMainSkinPicture)), true)),
       title_(new Label(skin_, "Label1", d::kLabel1, d::kLabel1Font, d::kLabel1Colour,
                        Qt::AlignHCenter)) {
     setObjectName(QStringLiteral("SongName"));
     setWindowTitle(QString::fromLatin1(d::kCaption));
-    makeBorderless(*this);
-    resize(pixelRect({0, 0, d::kClientWidth, d::kClientHeight}).size());
+    MakeBorderless(*this);
+    resize(PixelRect({0, 0, d::kClientWidth, d::kClientHeight}).size());
     skin_->AutoSize();
     auto drag = [this](Qt::MouseButton button, QPoint at) { emit DragRequested(at, button); };
     connect(skin_, &PictureBox::Pressed, this, drag);

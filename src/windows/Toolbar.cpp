@@ -17,14 +17,14 @@ constexpr int kNoticeMs = 1500;
 Toolbar::Toolbar()
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       skin_(new PictureBox(this, "pToolbar", d::kPToolbar,
-                           loadPicture(QString::fromLatin1(d::kPToolbarPicture)), false)),
+                           LoadPicture(QString::fromLatin1(d::kPToolbarPicture)), false)),
       time_(new Label(skin_, "Time", d::kTime, d::kTimeFont, d::kTimeColour, Qt::AlignHCenter)) {
     setObjectName(QStringLiteral("Toolbar"));
     setWindowTitle(QString::fromLatin1(d::kCaption));
-    makeBorderless(*this);
+    MakeBorderless(*this);
     // The buttons' tips show while the main window is the active one, too.
     setAttribute(Qt::WA_AlwaysShowToolTips);
-    resize(pixelRect({0, 0, d::kClientWidth, d::kClientHeight}).size());
+    resize(PixelRect({0, 0, d::kClientWidth, d::kClientHeight}).size());
     timeCaption_ = QString::fromLatin1(d::kTimeCaption);
     time_->setText(timeCaption_);
     notice_.setSingleShot(true);
@@ -38,7 +38,7 @@ Toolbar::Toolbar()
         {d::kScreenSavers, nullptr},       {d::kOptions, &Toolbar::ExitClicked}};
     for (const auto& [design, clicked] : buttons) {
         auto* button = new PictureBox(skin_, design.name, design.element,
-                                      loadPicture(QString::fromLatin1(design.picture)), false);
+                                      LoadPicture(QString::fromLatin1(design.picture)), false);
         button->setToolTip(QString::fromLatin1(design.toolTip));
         button->setCursor(Qt::PointingHandCursor);
         ShapeControl(*button);
@@ -50,7 +50,7 @@ Toolbar::Toolbar()
         }
     }
     // The time is written in the skin's frame colour.
-    time_->SetForeColour(colourWordFromRgb(skin_->Picture().pixel(10, 4)));
+    time_->SetForeColour(ColourWordFromRgb(skin_->Picture().pixel(10, 4)));
 }
 
 void Toolbar::ShowTime(const QString& caption) {

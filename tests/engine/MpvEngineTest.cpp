@@ -1,6 +1,6 @@
 #include "engine/MpvEngine.h"
-#include "platform/FileNames.h"
 #include "engine/VideoOutputChoice.h"
+#include "platform/FileNames.h"
 #include "support/MediaFixtures.h"
 
 #include <QDir>
@@ -57,8 +57,8 @@ protected:
             EXPECT_EQ(refused.at(0).at(0).toInt(), 5);
             EXPECT_FALSE(refused.at(0).at(1).toString().isEmpty());
         } catch (const EngineError& error) {
-            EXPECT_EQ(error.code(), 5) << path.toStdString();
-            EXPECT_FALSE(error.reason().isEmpty());
+            EXPECT_EQ(error.Code(), 5) << path.toStdString();
+            EXPECT_FALSE(error.Reason().isEmpty());
         }
         EXPECT_EQ(opened.count(), 0) << path.toStdString();
     }

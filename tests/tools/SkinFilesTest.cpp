@@ -52,7 +52,7 @@ QImage halfCovered() {
 TEST(GifWriter, QtReadsBackEveryPixel) {
     for (const QSize size : {QSize(48, 48), QSize(37, 29)}) {
         const QImage source = allIndices(size.width(), size.height());
-        const std::vector<QImage> read = readAll(gifFile(source), "gif");
+        const std::vector<QImage> read = readAll(GifFile(source), "gif");
         ASSERT_EQ(read.size(), 1u);
         ASSERT_EQ(read[0].size(), size);
         for (int y = 0; y < size.height(); ++y)
@@ -63,7 +63,7 @@ TEST(GifWriter, QtReadsBackEveryPixel) {
 
 TEST(IcoWriter, EachDepthKeepsItsColours) {
     const QImage art = halfCovered();
-    const std::vector<QImage> read = readAll(icoFile({{art, 8}, {art, 24}, {art, 32}}), "ico");
+    const std::vector<QImage> read = readAll(IcoFile({{art, 8}, {art, 24}, {art, 32}}), "ico");
     ASSERT_EQ(read.size(), 3u);
     for (const QImage& image : read) {
         SCOPED_TRACE(image.text("_q_icoOrigDepth").toStdString() + "-bit image");
@@ -78,7 +78,7 @@ TEST(IcoWriter, EachDepthKeepsItsColours) {
 // show the desktop through.
 TEST(IcoWriter, EightAndThirtyTwoBitImagesLetTheDesktopThrough) {
     const QImage art = halfCovered();
-    const std::vector<QImage> read = readAll(icoFile({{art, 8}, {art, 32}}), "ico");
+    const std::vector<QImage> read = readAll(IcoFile({{art, 8}, {art, 32}}), "ico");
     ASSERT_EQ(read.size(), 2u);
     for (const QImage& image : read) {
         EXPECT_EQ(qAlpha(image.pixel(3, 5)), 0);
@@ -88,7 +88,7 @@ TEST(IcoWriter, EightAndThirtyTwoBitImagesLetTheDesktopThrough) {
 
 TEST(Palette, FewColoursAreKeptExactly) {
     const QImage art = halfCovered().convertToFormat(QImage::Format_RGB32);
-    const QImage eightBit = indexed(art, popularColours(art, 256));
+    const QImage eightBit = Indexed(art, PopularColours(art, 256));
     for (int y = 0; y < 48; ++y)
         for (int x = 0; x < 48; ++x)
             ASSERT_EQ(eightBit.pixel(x, y), art.pixel(x, y));
@@ -99,7 +99,7 @@ TEST(KeyedOutline, LessThanHalfCoveredPixelsBecomeTheKey) {
     art.setPixel(0, 0, qPremultiply(qRgba(200, 200, 200, 127)));
     art.setPixel(1, 0, qPremultiply(qRgba(200, 200, 200, 128)));
     art.setPixel(2, 0, qRgba(0, 0, 0, 0));
-    const QImage out = keyed(art, qRgb(255, 0, 0), qRgb(0, 0, 0));
+    const QImage out = Keyed(art, qRgb(255, 0, 0), qRgb(0, 0, 0));
     EXPECT_EQ(out.pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_NE(out.pixel(1, 0), qRgb(255, 0, 0));
     EXPECT_EQ(out.pixel(2, 0), qRgb(255, 0, 0));
@@ -109,13 +109,13 @@ TEST(KeyedOutline, EdgePixelsAreLaidOverTheBackingNotTheKey) {
     QImage art(1, 1, QImage::Format_ARGB32_Premultiplied);
     art.setPixel(0, 0, qPremultiply(qRgba(255, 255, 255, 153)));
     // 60 % white over black: no trace of the white key around the outline.
-    EXPECT_EQ(keyed(art, qRgb(255, 255, 255), qRgb(0, 0, 0)).pixel(0, 0), qRgb(153, 153, 153));
+    EXPECT_EQ(Keyed(art, qRgb(255, 255, 255), qRgb(0, 0, 0)).pixel(0, 0), qRgb(153, 153, 153));
 }
 
 TEST(KeyedOutline, ArtInTheKeyColourStaysOpaque) {
     QImage art(1, 1, QImage::Format_ARGB32_Premultiplied);
     art.setPixel(0, 0, qRgb(255, 255, 255));
-    const QRgb kept = keyed(art, qRgb(255, 255, 255), qRgb(0, 0, 0)).pixel(0, 0);
+    const QRgb kept = Keyed(art, qRgb(255, 255, 255), qRgb(0, 0, 0)).pixel(0, 0);
     EXPECT_NE(kept, qRgb(255, 255, 255));
     EXPECT_GE(qRed(kept), 250);
 }

@@ -94,7 +94,7 @@ TEST_F(AboutBoxTest, ShapesItsPicturesSetsTheVersionLineAndStartsTheAnimation) {
     EXPECT_EQ(box->Label1().text(), "Windows Version");
     EXPECT_EQ(box->Label2().text(), "OK");
     EXPECT_EQ(box->MyWinVer().text(), about::WinVerCaption(GetWinVer()));
-    EXPECT_EQ(box->MyWinVer().ForeColour(), colourWord(128, 255, 255));
+    EXPECT_EQ(box->MyWinVer().ForeColour(), MakeColourWord(128, 255, 255));
     // The casual face stands in for the one the design asks for.
     EXPECT_EQ(QFontInfo(box->Label2().font()).family(), "Comic Neue");
     EXPECT_TRUE(box->AnimationTimer().isActive());
@@ -141,10 +141,10 @@ TEST_F(AboutBoxTest, RightButtonAloneOverTheBackgroundReadsItsColourAndPlace) {
     moveWith(box->Picture2(), QPoint(50, 40), Qt::RightButton);
     EXPECT_EQ(box->MyWinVer().text(), "unchanged");
 
-    const QRgb background = loadPicture(QStringLiteral(":/skins/about.png")).pixel(at);
+    const QRgb background = LoadPicture(QStringLiteral(":/skins/about.png")).pixel(at);
     moveWith(*box, at, Qt::RightButton);
     EXPECT_EQ(box->MyWinVer().text(),
-              about::ColourReadout(colourWordFromRgb(background), 300, 3750));
+              about::ColourReadout(ColourWordFromRgb(background), 300, 3750));
     // Dragged off the window, nothing can be read there.
     moveWith(*box, QPoint(-5, 400), Qt::RightButton);
     EXPECT_EQ(box->MyWinVer().text(), "-1    [-75,6000]");

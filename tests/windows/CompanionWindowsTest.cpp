@@ -14,7 +14,7 @@ TEST(ToolbarTest, IsShapedToItsSkinWithTheTimeInTheFrameColourAndButtonsThatTell
     EXPECT_FALSE(bar.mask().isEmpty());
     EXPECT_EQ(bar.Time(), "00:00/00:00");
     EXPECT_EQ(bar.findChild<Label*>(QStringLiteral("Time"))->ForeColour(),
-              colourWord(88, 149, 193));
+              MakeColourWord(88, 149, 193));
     const std::pair<const char*, void (Toolbar::*)()> buttons[] = {
         {"Play", &Toolbar::PlayClicked},
         {"Pause", &Toolbar::PauseClicked},
@@ -44,7 +44,7 @@ TEST(TitleStripTest, IsShapedToItsSkinAndRunsItsTitleThrough) {
     EXPECT_EQ(strip.size(), QSize(244, 39));
     EXPECT_FALSE(strip.mask().contains(QPoint(0, 0)));
     EXPECT_EQ(strip.findChild<Label*>(QStringLiteral("Label1"))->ForeColour(),
-              colourWord(90, 150, 198));
+              MakeColourWord(90, 150, 198));
     EXPECT_EQ(strip.Title(), "");
     strip.ShowTitle(QStringLiteral("clip    "));
     EXPECT_TRUE(QTest::qWaitFor([&] { return strip.Title() == "ip    cl"; }, 1000));

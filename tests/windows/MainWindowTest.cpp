@@ -1,5 +1,5 @@
-#include "widgets/Pictures.h"
 #include "windows/MainWindow.h"
+#include "widgets/Pictures.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -13,7 +13,7 @@ TEST(MainWindowTest, PaintsTheBackgroundFromTheTile) {
     MainWindow main;
     main.resize(300, 330); // more than one tile in each direction
     const QImage shot = main.grab().toImage();
-    const QImage tile = loadPicture(QStringLiteral(":/skins/tile.png"));
+    const QImage tile = LoadPicture(QStringLiteral(":/skins/tile.png"));
     ASSERT_EQ(tile.size(), QSize(256, 299));
     EXPECT_EQ(shot.pixel(1, 1), tile.pixel(1, 1));
     EXPECT_EQ(shot.pixel(256 + 3, 4), tile.pixel(3, 4));

@@ -5,11 +5,11 @@
 // The splash, the About box and its pictures.
 namespace skingen {
 
-QImage splashPicture();
-QImage aboutPicture();
+QImage SplashPicture();
+QImage AboutPicture();
 // The About animation's start picture, and its frames 1 to 4.
-QImage aboutPicture1();
-QImage aboutFrame(int frame);
-QImage aboutPicture2();
+QImage AboutPicture1();
+QImage AboutFrame(int frame);
+QImage AboutPicture2();
 
 } // namespace skingen

@@ -10,7 +10,7 @@
 
 namespace skingen {
 
-void writeFile(const QString& path, const QByteArray& bytes) {
+void WriteFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         throw std::runtime_error("cannot write " + path.toStdString());
@@ -31,19 +31,19 @@ QByteArray encoded(const QImage& image, const char* format, int quality) {
 
 } // namespace
 
-void savePng(const QImage& image, const QString& path) {
-    writeFile(path, encoded(image, "png", -1));
+void SavePng(const QImage& image, const QString& path) {
+    WriteFile(path, encoded(image, "png", -1));
 }
 
-void saveJpeg(const QImage& image, const QString& path, int quality) {
-    writeFile(path, encoded(image.convertToFormat(QImage::Format_RGB32), "jpeg", quality));
+void SaveJpeg(const QImage& image, const QString& path, int quality) {
+    WriteFile(path, encoded(image.convertToFormat(QImage::Format_RGB32), "jpeg", quality));
 }
 
-void saveBmp24(const QImage& image, const QString& path) {
-    writeFile(path, encoded(image.convertToFormat(QImage::Format_RGB32), "bmp", -1));
+void SaveBmp24(const QImage& image, const QString& path) {
+    WriteFile(path, encoded(image.convertToFormat(QImage::Format_RGB32), "bmp", -1));
 }
 
-QList<QRgb> popularColours(const QImage& image, int count) {
+QList<QRgb> PopularColours(const QImage& image, int count) {
     // Colours are counted in 5-bit-per-channel boxes; each box gives its mean.
     struct Box {
         long long count = 0, red = 0, green = 0, blue = 0;
@@ -72,7 +72,7 @@ QList<QRgb> popularColours(const QImage& image, int count) {
     return palette;
 }
 
-QImage indexed(const QImage& image, const QList<QRgb>& palette) {
+QImage Indexed(const QImage& image, const QList<QRgb>& palette) {
     QImage result(image.size(), QImage::Format_Indexed8);
     result.setColorTable(palette);
     std::map<QRgb, int> nearest;
@@ -105,17 +105,17 @@ namespace {
 // Little-endian writer for the binary headers.
 class Bytes {
 public:
-    void u8(int v) { data_.append(char(v & 0xff)); }
-    void u16(int v) {
-        u8(v);
-        u8(v >> 8);
+    void U8(int v) { data_.append(char(v & 0xff)); }
+    void U16(int v) {
+        U8(v);
+        U8(v >> 8);
     }
-    void u32(quint32 v) {
-        u16(int(v & 0xffff));
-        u16(int(v >> 16));
+    void U32(quint32 v) {
+        U16(int(v & 0xffff));
+        U16(int(v >> 16));
     }
-    void append(const QByteArray& bytes) { data_.append(bytes); }
-    const QByteArray& data() const { return data_; }
+    void Append(const QByteArray& bytes) { data_.append(bytes); }
+    const QByteArray& Data() const { return data_; }
 
 private:
     QByteArray data_;
@@ -133,20 +133,20 @@ QByteArray iconPixels(const QImage& art, int bitsPerPixel, const QImage& paletti
         for (int x = 0; x < art.width(); ++x) {
             const QRgb c = art.pixel(x, y);
             if (bitsPerPixel == 8) {
-                out.u8(palettised.pixelIndex(x, y));
+                out.U8(palettised.pixelIndex(x, y));
                 continue;
             }
             const bool shown = qAlpha(c) >= 128;
-            out.u8(shown || bitsPerPixel == 32 ? qBlue(c) : 0);
-            out.u8(shown || bitsPerPixel == 32 ? qGreen(c) : 0);
-            out.u8(shown || bitsPerPixel == 32 ? qRed(c) : 0);
+            out.U8(shown || bitsPerPixel == 32 ? qBlue(c) : 0);
+            out.U8(shown || bitsPerPixel == 32 ? qGreen(c) : 0);
+            out.U8(shown || bitsPerPixel == 32 ? qRed(c) : 0);
             if (bitsPerPixel == 32)
-                out.u8(qAlpha(c));
+                out.U8(qAlpha(c));
         }
         for (int i = 0; i < padding; ++i)
-            out.u8(0);
+            out.U8(0);
     }
-    return out.data();
+    return out.Data();
 }
 
 // The AND mask: a set bit lets the desktop show through.
@@ -168,60 +168,60 @@ QByteArray iconEntryData(const IconImage& icon) {
     const bool palettised = icon.bitsPerPixel == 8;
     QImage opaqueArt = art.convertToFormat(QImage::Format_RGB32);
     const QImage eightBit =
-        palettised ? indexed(opaqueArt, popularColours(opaqueArt, 256)) : QImage();
+        palettised ? Indexed(opaqueArt, PopularColours(opaqueArt, 256)) : QImage();
     const QByteArray pixels = iconPixels(art, icon.bitsPerPixel, eightBit);
     const QByteArray mask = iconMask(art);
     Bytes out;
-    out.u32(40);
-    out.u32(quint32(art.width()));
-    out.u32(quint32(art.height() * 2)); // colour rows and mask rows
-    out.u16(1);
-    out.u16(icon.bitsPerPixel);
-    out.u32(0); // BI_RGB
-    out.u32(quint32(pixels.size() + mask.size()));
-    out.u32(0);
-    out.u32(0);
-    out.u32(palettised ? 256 : 0);
-    out.u32(0);
+    out.U32(40);
+    out.U32(quint32(art.width()));
+    out.U32(quint32(art.height() * 2)); // colour rows and mask rows
+    out.U16(1);
+    out.U16(icon.bitsPerPixel);
+    out.U32(0); // BI_RGB
+    out.U32(quint32(pixels.size() + mask.size()));
+    out.U32(0);
+    out.U32(0);
+    out.U32(palettised ? 256 : 0);
+    out.U32(0);
     if (palettised) {
         const QList<QRgb> table = eightBit.colorTable();
         for (int i = 0; i < 256; ++i) {
             const QRgb c = i < table.size() ? table[i] : qRgb(0, 0, 0);
-            out.u8(qBlue(c));
-            out.u8(qGreen(c));
-            out.u8(qRed(c));
-            out.u8(0);
+            out.U8(qBlue(c));
+            out.U8(qGreen(c));
+            out.U8(qRed(c));
+            out.U8(0);
         }
     }
-    out.append(pixels);
-    out.append(mask);
-    return out.data();
+    out.Append(pixels);
+    out.Append(mask);
+    return out.Data();
 }
 
 } // namespace
 
-QByteArray icoFile(const std::vector<IconImage>& images) {
+QByteArray IcoFile(const std::vector<IconImage>& images) {
     Bytes out;
-    out.u16(0);
-    out.u16(1); // icon, not cursor
-    out.u16(int(images.size()));
+    out.U16(0);
+    out.U16(1); // icon, not cursor
+    out.U16(int(images.size()));
     quint32 offset = quint32(6 + 16 * images.size());
     std::vector<QByteArray> entries;
     for (const IconImage& icon : images) {
         entries.push_back(iconEntryData(icon));
-        out.u8(icon.art.width() % 256);
-        out.u8(icon.art.height() % 256);
-        out.u8(0); // 0 stands for 256 colours or more
-        out.u8(0);
-        out.u16(1);
-        out.u16(icon.bitsPerPixel);
-        out.u32(quint32(entries.back().size()));
-        out.u32(offset);
+        out.U8(icon.art.width() % 256);
+        out.U8(icon.art.height() % 256);
+        out.U8(0); // 0 stands for 256 colours or more
+        out.U8(0);
+        out.U16(1);
+        out.U16(icon.bitsPerPixel);
+        out.U32(quint32(entries.back().size()));
+        out.U32(offset);
         offset += quint32(entries.back().size());
     }
     for (const QByteArray& entry : entries)
-        out.append(entry);
-    return out.data();
+        out.Append(entry);
+    return out.Data();
 }
 
 namespace {
@@ -229,7 +229,7 @@ namespace {
 // Packs variable-width codes least significant bit first, as GIF wants.
 class CodeStream {
 public:
-    void put(int code, int width) {
+    void Put(int code, int width) {
         buffer_ |= quint32(code) << bits_;
         bits_ += width;
         while (bits_ >= 8) {
@@ -238,7 +238,7 @@ public:
             bits_ -= 8;
         }
     }
-    QByteArray finish() {
+    QByteArray Finish() {
         if (bits_ > 0)
             data_.append(char(buffer_ & 0xff));
         return data_;
@@ -253,60 +253,60 @@ private:
 // Every pixel is sent as a literal 9-bit code. The decoder still adds a table
 // entry per code, so a clear code comes well before the table would reach 512
 // entries and widen the codes.
-constexpr int literalsPerClear = 250;
+constexpr int kLiteralsPerClear = 250;
 
 QByteArray lzwLiterals(const QImage& indexed8) {
-    constexpr int clear = 256, end = 257, width = 9;
+    constexpr int kClear = 256, kEnd = 257, kWidth = 9;
     CodeStream codes;
     int sinceClear = 0;
-    codes.put(clear, width);
+    codes.Put(kClear, kWidth);
     for (int y = 0; y < indexed8.height(); ++y) {
         for (int x = 0; x < indexed8.width(); ++x) {
-            if (sinceClear == literalsPerClear) {
-                codes.put(clear, width);
+            if (sinceClear == kLiteralsPerClear) {
+                codes.Put(kClear, kWidth);
                 sinceClear = 0;
             }
-            codes.put(indexed8.pixelIndex(x, y), width);
+            codes.Put(indexed8.pixelIndex(x, y), kWidth);
             ++sinceClear;
         }
     }
-    codes.put(end, width);
-    return codes.finish();
+    codes.Put(kEnd, kWidth);
+    return codes.Finish();
 }
 
 } // namespace
 
-QByteArray gifFile(const QImage& indexed8) {
+QByteArray GifFile(const QImage& indexed8) {
     Bytes out;
-    out.append("GIF89a");
-    out.u16(indexed8.width());
-    out.u16(indexed8.height());
-    out.u8(0xf7); // global colour table of 256 entries, 8 bits per primary
-    out.u8(0);
-    out.u8(0);
+    out.Append("GIF89a");
+    out.U16(indexed8.width());
+    out.U16(indexed8.height());
+    out.U8(0xf7); // global colour table of 256 entries, 8 bits per primary
+    out.U8(0);
+    out.U8(0);
     const QList<QRgb> table = indexed8.colorTable();
     for (int i = 0; i < 256; ++i) {
         const QRgb c = i < table.size() ? table[i] : qRgb(0, 0, 0);
-        out.u8(qRed(c));
-        out.u8(qGreen(c));
-        out.u8(qBlue(c));
+        out.U8(qRed(c));
+        out.U8(qGreen(c));
+        out.U8(qBlue(c));
     }
-    out.u8(0x2c); // image descriptor
-    out.u16(0);
-    out.u16(0);
-    out.u16(indexed8.width());
-    out.u16(indexed8.height());
-    out.u8(0);
-    out.u8(8); // minimum code size
+    out.U8(0x2c); // image descriptor
+    out.U16(0);
+    out.U16(0);
+    out.U16(indexed8.width());
+    out.U16(indexed8.height());
+    out.U8(0);
+    out.U8(8); // minimum code size
     const QByteArray stream = lzwLiterals(indexed8);
     for (qsizetype at = 0; at < stream.size(); at += 255) {
         const QByteArray block = stream.mid(at, 255);
-        out.u8(int(block.size()));
-        out.append(block);
+        out.U8(int(block.size()));
+        out.Append(block);
     }
-    out.u8(0);
-    out.u8(0x3b); // trailer
-    return out.data();
+    out.U8(0);
+    out.U8(0x3b); // trailer
+    return out.Data();
 }
 
 } // namespace skingen

@@ -52,7 +52,7 @@ QPainterPath cross(QPointF c, qreal s) {
 
 } // namespace
 
-QPainterPath playTriangle(QPointF c, qreal s) {
+QPainterPath PlayTriangle(QPointF c, qreal s) {
     // Shifted right so that the triangle's mass, not its box, sits at the centre.
     const qreal h = s, w = s * 0.87, shift = w / 6;
     return polygon({{c.x() - w / 2 + shift, c.y() - h / 2},
@@ -60,7 +60,7 @@ QPainterPath playTriangle(QPointF c, qreal s) {
                     {c.x() - w / 2 + shift, c.y() + h / 2}});
 }
 
-QPainterPath sparkle(QPointF c, qreal r) {
+QPainterPath Sparkle(QPointF c, qreal r) {
     QPolygonF star;
     for (int i = 0; i < 8; ++i) {
         const qreal angle = i * std::numbers::pi / 4 - std::numbers::pi / 2;
@@ -73,10 +73,10 @@ QPainterPath sparkle(QPointF c, qreal r) {
     return path;
 }
 
-QPainterPath buttonGlyph(ButtonGlyph glyph, QPointF c, qreal s) {
+QPainterPath ButtonGlyphPath(ButtonGlyph glyph, QPointF c, qreal s) {
     switch (glyph) {
     case ButtonGlyph::Play:
-        return playTriangle(c, s);
+        return PlayTriangle(c, s);
     case ButtonGlyph::Pause:
         return pauseBars(c, s * 0.92);
     case ButtonGlyph::Stop:
@@ -84,21 +84,21 @@ QPainterPath buttonGlyph(ButtonGlyph glyph, QPointF c, qreal s) {
     case ButtonGlyph::Open:
         return eject(c, s);
     case ButtonGlyph::Effects:
-        return sparkle(c + QPointF(-s * 0.1, s * 0.1), s * 0.58)
-            .united(sparkle(c + QPointF(s * 0.42, -s * 0.42), s * 0.26));
+        return Sparkle(c + QPointF(-s * 0.1, s * 0.1), s * 0.58)
+            .united(Sparkle(c + QPointF(s * 0.42, -s * 0.42), s * 0.26));
     case ButtonGlyph::Exit:
         return cross(c, s);
     }
     return {};
 }
 
-QPainterPath folderBack(const QRectF& b) {
+QPainterPath FolderBack(const QRectF& b) {
     const qreal tab = b.height() * 0.18;
     return rect(QRectF(b.left(), b.top() + tab, b.width(), b.height() - tab), 2)
         .united(rect(QRectF(b.left(), b.top(), b.width() * 0.42, tab * 2), 2));
 }
 
-QPainterPath folderFront(const QRectF& b) {
+QPainterPath FolderFront(const QRectF& b) {
     const qreal top = b.top() + b.height() * 0.36, lean = b.width() * 0.08;
     QPainterPath flap = polygon({{b.left() + lean, top},
                                  {b.right(), top},
@@ -107,7 +107,7 @@ QPainterPath folderFront(const QRectF& b) {
     return flap;
 }
 
-QPainterPath sheet(const QRectF& b) {
+QPainterPath Sheet(const QRectF& b) {
     const qreal fold = b.width() * 0.3;
     return polygon({b.topLeft(),
                     {b.right() - fold, b.top()},
@@ -116,13 +116,13 @@ QPainterPath sheet(const QRectF& b) {
                     b.bottomLeft()});
 }
 
-QPainterPath printerBody(const QRectF& b) {
+QPainterPath PrinterBody(const QRectF& b) {
     const qreal w = b.width(), h = b.height();
     return rect(QRectF(b.left(), b.top() + h * 0.3, w, h * 0.45), 2)
         .subtracted(rect(QRectF(b.left() + w * 0.15, b.top() + h * 0.56, w * 0.7, h * 0.06)));
 }
 
-QPainterPath printerPaper(const QRectF& b) {
+QPainterPath PrinterPaper(const QRectF& b) {
     const qreal w = b.width(), h = b.height();
     return rect(QRectF(b.left() + w * 0.2, b.top(), w * 0.6, h * 0.3))
         .united(rect(QRectF(b.left() + w * 0.2, b.top() + h * 0.75, w * 0.6, h * 0.25)));

@@ -6,11 +6,11 @@
 namespace skingen {
 
 // The program's icon; other sizes (the desktop's icon theme) are the same art.
-QImage programIconArt(int size = 48);
+QImage ProgramIconArt(int size = 48);
 // The sizes of the program's icon in the desktop's icon theme.
-inline constexpr int desktopIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
-QImage menusIconArt();
-QImage fileDialogArt();
-QImage dialogsArt();
+inline constexpr int kDesktopIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+QImage MenusIconArt();
+QImage FileDialogArt();
+QImage DialogsArt();
 
 } // namespace skingen

@@ -12,7 +12,7 @@ namespace skingen {
 
 namespace {
 
-constexpr qreal lensShare = 0.74; // the lens's radius as a share of the ring's
+constexpr qreal kLensShare = 0.74; // the lens's radius as a share of the ring's
 
 QPainterPath disc(QPointF c, qreal r) {
     QPainterPath path;
@@ -21,7 +21,7 @@ QPainterPath disc(QPointF c, qreal r) {
 }
 
 QPainterPath ringPath(QPointF c, qreal r) {
-    return disc(c, r).subtracted(disc(c, r * lensShare));
+    return disc(c, r).subtracted(disc(c, r * kLensShare));
 }
 
 // The tail of the "Q": a bar leaving the ring towards the lower right.
@@ -39,12 +39,12 @@ QConicalGradient steel(QPointF c, qreal angle, int bands) {
     QConicalGradient gradient(c, angle);
     for (int i = 0; i < bands; ++i) {
         const qreal at = qreal(i) / bands, step = 1.0 / bands;
-        gradient.setColorAt(at, QColor(theme::rimLight));
-        gradient.setColorAt(at + step * 0.3, QColor(theme::frame));
-        gradient.setColorAt(at + step * 0.55, QColor(theme::rimDark));
-        gradient.setColorAt(at + step * 0.8, QColor(theme::frame));
+        gradient.setColorAt(at, QColor(theme::kRimLight));
+        gradient.setColorAt(at + step * 0.3, QColor(theme::kFrame));
+        gradient.setColorAt(at + step * 0.55, QColor(theme::kRimDark));
+        gradient.setColorAt(at + step * 0.8, QColor(theme::kFrame));
     }
-    gradient.setColorAt(1, QColor(theme::rimLight));
+    gradient.setColorAt(1, QColor(theme::kRimLight));
     return gradient;
 }
 
@@ -52,45 +52,46 @@ void drawRingAndTail(QPainter& p, QPointF c, qreal r, qreal angle, int bands) {
     const QPainterPath ring = ringPath(c, r);
     const QPainterPath tail = tailPath(c, r);
     const QPainterPath body = ring.united(tail);
-    softShadow(p, body, QPointF(r * 0.04, r * 0.08), std::max(1, int(r * 0.06)), 150);
-    p.fillPath(body.united(disc(c, r)), QColor(theme::outline));
+    SoftShadow(p, body, QPointF(r * 0.04, r * 0.08), std::max(1, int(r * 0.06)), 150);
+    p.fillPath(body.united(disc(c, r)), QColor(theme::kOutline));
     const qreal edge = std::max(1.0, r * 0.035);
     p.fillPath(tailPath(c, r - edge).intersected(body),
-               vertical(tail.boundingRect(), QColor(theme::frame), QColor(theme::rimDark)));
-    p.fillPath(disc(c, r - edge).subtracted(disc(c, r * lensShare + edge)), steel(c, angle, bands));
-    gloss(p, disc(c, r - edge).subtracted(disc(c, r * lensShare + edge)), 70, 0.5);
+               Vertical(tail.boundingRect(), QColor(theme::kFrame), QColor(theme::kRimDark)));
+    p.fillPath(disc(c, r - edge).subtracted(disc(c, r * kLensShare + edge)),
+               steel(c, angle, bands));
+    Gloss(p, disc(c, r - edge).subtracted(disc(c, r * kLensShare + edge)), 70, 0.5);
 }
 
 void drawLens(QPainter& p, QPointF c, qreal r) {
-    const qreal lens = r * lensShare;
+    const qreal lens = r * kLensShare;
     QRadialGradient depth(c - QPointF(0, lens * 0.4), lens * 1.4);
-    depth.setColorAt(0, QColor(theme::navyLight));
-    depth.setColorAt(1, QColor(theme::lcd));
+    depth.setColorAt(0, QColor(theme::kNavyLight));
+    depth.setColorAt(1, QColor(theme::kLcd));
     p.fillPath(disc(c, lens), depth);
 }
 
 // The curved reflection across the top of the lens.
 void drawLensGloss(QPainter& p, QPointF c, qreal r) {
-    const qreal lens = r * lensShare;
+    const qreal lens = r * kLensShare;
     QPainterPath shine;
     shine.addEllipse(QRectF(c.x() - lens * 0.8, c.y() - lens * 0.92, lens * 1.6, lens * 0.95));
     shine = shine.intersected(disc(c, lens));
-    gloss(p, shine, 60, 1.0);
+    Gloss(p, shine, 60, 1.0);
 }
 
 } // namespace
 
-void drawMark(QPainter& p, QPointF c, qreal r) {
+void DrawMark(QPainter& p, QPointF c, qreal r) {
     drawRingAndTail(p, c, r, 135, 1);
     drawLens(p, c, r);
-    const QPainterPath triangle = playTriangle(c, r * 0.78);
-    softShadow(p, triangle, QPointF(0, r * 0.05), std::max(1, int(r * 0.05)), 180);
-    p.fillPath(triangle, vertical(triangle.boundingRect(), QColor(theme::glyphLight),
-                                  QColor(theme::glyphDeep)));
+    const QPainterPath triangle = PlayTriangle(c, r * 0.78);
+    SoftShadow(p, triangle, QPointF(0, r * 0.05), std::max(1, int(r * 0.05)), 180);
+    p.fillPath(triangle, Vertical(triangle.boundingRect(), QColor(theme::kGlyphLight),
+                                  QColor(theme::kGlyphDeep)));
     drawLensGloss(p, c, r);
 }
 
-void drawAnimatedMark(QPainter& p, QPointF c, qreal r, qreal turn, const BarHeights& bars) {
+void DrawAnimatedMark(QPainter& p, QPointF c, qreal r, qreal turn, const BarHeights& bars) {
     drawRingAndTail(p, c, r, 135 - turn * 90, 4);
     drawLens(p, c, r);
     const qreal width = r * 0.13, gap = r * 0.05, floor = c.y() + r * 0.38;
@@ -98,9 +99,9 @@ void drawAnimatedMark(QPainter& p, QPointF c, qreal r, qreal turn, const BarHeig
     for (size_t i = 0; i < bars.size(); ++i) {
         const qreal height = std::max(width, bars[i] * tallest);
         const QRectF box(left + qreal(i) * (width + gap), floor - height, width, height);
-        p.fillPath(roundedRect(box, width * 0.25),
-                   vertical(QRectF(box.left(), floor - tallest, width, tallest),
-                            QColor(theme::glyphLight), QColor(theme::glyphDeep)));
+        p.fillPath(RoundedRect(box, width * 0.25),
+                   Vertical(QRectF(box.left(), floor - tallest, width, tallest),
+                            QColor(theme::kGlyphLight), QColor(theme::kGlyphDeep)));
     }
     drawLensGloss(p, c, r);
 }

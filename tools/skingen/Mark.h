@@ -7,12 +7,12 @@
 namespace skingen {
 
 // The mark with a play triangle in the lens (splash, icon).
-void drawMark(QPainter& painter, QPointF centre, qreal radius);
+void DrawMark(QPainter& painter, QPointF centre, qreal radius);
 
 // One frame of the About animation: the ring's four bright arcs turned by
 // `turn` quarter turns and equaliser bars of the given heights (0..1) in the lens.
 using BarHeights = std::array<qreal, 5>;
-void drawAnimatedMark(QPainter& painter, QPointF centre, qreal radius, qreal turn,
+void DrawAnimatedMark(QPainter& painter, QPointF centre, qreal radius, qreal turn,
                       const BarHeights& bars);
 
 } // namespace skingen

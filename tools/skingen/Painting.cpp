@@ -7,31 +7,31 @@
 
 namespace skingen {
 
-std::uint32_t Prng::next() {
+std::uint32_t Prng::Next() {
     state_ ^= state_ << 13;
     state_ ^= state_ >> 17;
     state_ ^= state_ << 5;
     return state_;
 }
 
-QImage newCanvas(int width, int height) {
+QImage NewCanvas(int width, int height) {
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     return image;
 }
 
-void prepare(QPainter& painter) {
+void Prepare(QPainter& painter) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
 }
 
-QPainterPath roundedRect(const QRectF& rect, qreal radius) {
+QPainterPath RoundedRect(const QRectF& rect, qreal radius) {
     QPainterPath path;
     path.addRoundedRect(rect, radius, radius);
     return path;
 }
 
-QPainterPath textPath(const char* fontFile, qreal pixelSize, const QString& text, qreal tracking) {
+QPainterPath TextPath(const char* fontFile, qreal pixelSize, const QString& text, qreal tracking) {
     const QRawFont font(QString::fromUtf8(fontFile), pixelSize, QFont::PreferNoHinting);
     if (!font.isValid())
         throw std::runtime_error(std::string("cannot load font ") + fontFile);
@@ -46,42 +46,42 @@ QPainterPath textPath(const char* fontFile, qreal pixelSize, const QString& text
     return path;
 }
 
-QPainterPath centredOn(const QPainterPath& path, QPointF centre) {
+QPainterPath CentredOn(const QPainterPath& path, QPointF centre) {
     return path.translated(centre - path.boundingRect().center());
 }
 
-QLinearGradient vertical(const QRectF& rect, const QColor& top, const QColor& bottom) {
+QLinearGradient Vertical(const QRectF& rect, const QColor& top, const QColor& bottom) {
     QLinearGradient gradient(rect.topLeft(), rect.bottomLeft());
     gradient.setColorAt(0, top);
     gradient.setColorAt(1, bottom);
     return gradient;
 }
 
-QColor withAlpha(QRgb rgb, int alpha) {
+QColor WithAlpha(QRgb rgb, int alpha) {
     QColor colour(rgb);
     colour.setAlpha(alpha);
     return colour;
 }
 
-void bevelEdges(QPainter& painter, const QPainterPath& shape, const QColor& light,
+void BevelEdges(QPainter& painter, const QPainterPath& shape, const QColor& light,
                 const QColor& dark) {
     painter.fillPath(shape.subtracted(shape.translated(0, 1)), light);
     painter.fillPath(shape.subtracted(shape.translated(0, -1)), dark);
 }
 
-void sunkenEdges(QPainter& painter, const QPainterPath& shape, const QColor& shade,
+void SunkenEdges(QPainter& painter, const QPainterPath& shape, const QColor& shade,
                  const QColor& light) {
-    bevelEdges(painter, shape, shade, light);
+    BevelEdges(painter, shape, shade, light);
 }
 
-void sunkenWell(QPainter& painter, const QRectF& rect, qreal radius, const QColor& face,
+void SunkenWell(QPainter& painter, const QRectF& rect, qreal radius, const QColor& face,
                 const QColor& light) {
-    const QPainterPath well = roundedRect(rect, radius);
+    const QPainterPath well = RoundedRect(rect, radius);
     painter.fillPath(well, face);
-    sunkenEdges(painter, well, QColor(0, 0, 0, 160), light);
+    SunkenEdges(painter, well, QColor(0, 0, 0, 160), light);
 }
 
-void gloss(QPainter& painter, const QPainterPath& shape, int alpha, qreal reach) {
+void Gloss(QPainter& painter, const QPainterPath& shape, int alpha, qreal reach) {
     const QRectF box = shape.boundingRect();
     QLinearGradient gradient(box.topLeft(), box.bottomLeft());
     gradient.setColorAt(0, QColor(255, 255, 255, alpha));
@@ -112,14 +112,14 @@ void blurPass(std::vector<int>& alpha, int width, int height, int radius, bool h
 
 } // namespace
 
-void softShadow(QPainter& painter, const QPainterPath& shape, QPointF offset, int spread,
+void SoftShadow(QPainter& painter, const QPainterPath& shape, QPointF offset, int spread,
                 int alpha) {
     const int width = painter.device()->width();
     const int height = painter.device()->height();
-    QImage mask = newCanvas(width, height);
+    QImage mask = NewCanvas(width, height);
     {
         QPainter maskPainter(&mask);
-        prepare(maskPainter);
+        Prepare(maskPainter);
         maskPainter.fillPath(shape.translated(offset), QColor(0, 0, 0, alpha));
     }
     std::vector<int> channel(static_cast<size_t>(width) * height);
@@ -158,7 +158,7 @@ QRgb composite(QRgb premultiplied, QRgb backing) {
 
 } // namespace
 
-QImage keyed(const QImage& art, QRgb key, QRgb backing) {
+QImage Keyed(const QImage& art, QRgb key, QRgb backing) {
     const QImage source = art.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     QImage result(source.size(), QImage::Format_RGB32);
     for (int y = 0; y < source.height(); ++y) {
@@ -176,7 +176,7 @@ QImage keyed(const QImage& art, QRgb key, QRgb backing) {
     return result;
 }
 
-QImage hardEdged(const QImage& art, QRgb backing) {
+QImage HardEdged(const QImage& art, QRgb backing) {
     const QImage source = art.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     QImage result(source.size(), QImage::Format_ARGB32);
     for (int y = 0; y < source.height(); ++y) {
@@ -188,7 +188,7 @@ QImage hardEdged(const QImage& art, QRgb backing) {
     return result;
 }
 
-QImage flattened(const QImage& art, QRgb backing) {
+QImage Flattened(const QImage& art, QRgb backing) {
     const QImage source = art.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     QImage result(source.size(), QImage::Format_RGB32);
     for (int y = 0; y < source.height(); ++y) {

@@ -16,8 +16,8 @@ namespace {
 // The dark display windows behind the time and the title: nearly black,
 // with faint scan lines, so that the program's steel-blue text reads.
 void displayWindow(QPainter& p, const QRectF& box, qreal radius) {
-    const QPainterPath window = roundedRect(box, radius);
-    p.fillPath(window, vertical(box, QColor(3, 7, 13), QColor(10, 19, 31)));
+    const QPainterPath window = RoundedRect(box, radius);
+    p.fillPath(window, Vertical(box, QColor(3, 7, 13), QColor(10, 19, 31)));
     // A faint backlight, brightest in the middle.
     QLinearGradient backlight(box.topLeft(), box.topRight());
     backlight.setColorAt(0, QColor(40, 80, 120, 0));
@@ -29,64 +29,64 @@ void displayWindow(QPainter& p, const QRectF& box, qreal radius) {
     for (qreal y = box.top() + 1; y < box.bottom(); y += 2)
         p.fillRect(QRectF(box.left(), y, box.width(), 1), QColor(0, 0, 0, 60));
     p.restore();
-    gloss(p, window, 16, 0.5);
-    sunkenEdges(p, window, QColor(0, 0, 0, 200), withAlpha(theme::rimLight, 80));
+    Gloss(p, window, 16, 0.5);
+    SunkenEdges(p, window, QColor(0, 0, 0, 200), WithAlpha(theme::kRimLight, 80));
 }
 
 // A raised rim in the frame colour, lit from above, around a shape.
 void frameRim(QPainter& p, const QPainterPath& outer, const QPainterPath& band) {
-    p.fillPath(outer, QColor(theme::outline));
-    p.fillPath(band, QColor(theme::frame));
-    bevelEdges(p, band, withAlpha(theme::rimLight, 220), withAlpha(theme::rimDark, 230));
+    p.fillPath(outer, QColor(theme::kOutline));
+    p.fillPath(band, QColor(theme::kFrame));
+    BevelEdges(p, band, WithAlpha(theme::kRimLight, 220), WithAlpha(theme::kRimDark, 230));
 }
 
 void panelFace(QPainter& p, const QPainterPath& panel) {
     p.fillPath(panel,
-               vertical(panel.boundingRect(), QColor(theme::navyLight), QColor(theme::navyDeep)));
-    sunkenEdges(p, panel, withAlpha(theme::outline, 220), withAlpha(theme::rimLight, 50));
-    gloss(p, panel, 26, 0.45);
+               Vertical(panel.boundingRect(), QColor(theme::kNavyLight), QColor(theme::kNavyDeep)));
+    SunkenEdges(p, panel, WithAlpha(theme::kOutline, 220), WithAlpha(theme::kRimLight, 50));
+    Gloss(p, panel, 26, 0.45);
 }
 
 // --- toolbar ----------------------------------------------------------------
 
 // Long wings for the buttons, and a taller pod in the middle for the time.
-const QRectF toolbarWings(0, 2, 244, 42);
-const QRectF toolbarPod(74, 0, 94, 46);
+const QRectF kToolbarWings(0, 2, 244, 42);
+const QRectF kToolbarPod(74, 0, 94, 46);
 
 QPainterPath toolbarShape(qreal inset) {
     auto part = [inset](const QRectF& box, qreal radius) {
-        return roundedRect(box.adjusted(inset, inset, -inset, -inset),
+        return RoundedRect(box.adjusted(inset, inset, -inset, -inset),
                            std::max<qreal>(radius - inset, 2));
     };
-    return part(toolbarWings, 10).united(part(toolbarPod, 8));
+    return part(kToolbarWings, 10).united(part(kToolbarPod, 8));
 }
 
 void toolbarGrille(QPainter& p, qreal centreX) {
     for (int i = -1; i <= 1; ++i)
-        sunkenWell(p, QRectF(centreX + i * 4 - 1, 14, 2, 17), 1, QColor(theme::navyDeep),
-                   withAlpha(theme::rimLight, 70));
+        SunkenWell(p, QRectF(centreX + i * 4 - 1, 14, 2, 17), 1, QColor(theme::kNavyDeep),
+                   WithAlpha(theme::kRimLight, 70));
 }
 
 void toolbarButtonWells(QPainter& p) {
-    const QColor face(theme::lcd), light = withAlpha(theme::rimLight, 60);
-    sunkenWell(p, QRectF(22.5, 6.5, 53, 24), 6, face, light);
-    sunkenWell(p, QRectF(166.5, 6.5, 53, 24), 6, face, light);
+    const QColor face(theme::kLcd), light = WithAlpha(theme::kRimLight, 60);
+    SunkenWell(p, QRectF(22.5, 6.5, 53, 24), 6, face, light);
+    SunkenWell(p, QRectF(166.5, 6.5, 53, 24), 6, face, light);
 }
 
 void toolbarLettering(QPainter& p) {
     const QPainterPath name =
-        centredOn(textPath(theme::sansBold, 8, QStringLiteral("QUARN"), 1.6), QPointF(121, 37));
+        CentredOn(TextPath(theme::kSansBold, 8, QStringLiteral("QUARN"), 1.6), QPointF(121, 37));
     p.fillPath(name.translated(0, 1), QColor(0, 0, 0, 170));
-    p.fillPath(name, withAlpha(theme::frame, 210));
+    p.fillPath(name, WithAlpha(theme::kFrame, 210));
 }
 
 } // namespace
 
-QImage toolbarSkin() {
-    QImage art = newCanvas(244, 46);
+QImage ToolbarSkin() {
+    QImage art = NewCanvas(244, 46);
     {
         QPainter p(&art);
-        prepare(p);
+        Prepare(p);
         frameRim(p, toolbarShape(0), toolbarShape(1));
         panelFace(p, toolbarShape(5));
         toolbarButtonWells(p);
@@ -95,9 +95,9 @@ QImage toolbarSkin() {
         displayWindow(p, QRectF(77, 10, 88, 22), 4);
         toolbarLettering(p);
     }
-    QImage skin = keyed(art, theme::keyWhite, theme::outline);
+    QImage skin = Keyed(art, theme::kEyWhite, theme::kOutline);
     // The toolbar takes the colour of its time display from this pixel.
-    if ((skin.pixel(10, 4) & 0xffffff) != (theme::frame & 0xffffff))
+    if ((skin.pixel(10, 4) & 0xffffff) != (theme::kFrame & 0xffffff))
         throw std::runtime_error("toolbar frame pixel (10, 4) is not the frame colour");
     return skin;
 }
@@ -120,37 +120,37 @@ QPainterPath tabShape(const QRectF& r, qreal top, qreal bottom) {
 
 } // namespace
 
-QImage songNameSkin() {
+QImage SongNameSkin() {
     const QRectF outer(0, 0, 244, 39);
-    QImage art = newCanvas(244, 39);
+    QImage art = NewCanvas(244, 39);
     {
         QPainter p(&art);
-        prepare(p);
+        Prepare(p);
         frameRim(p, tabShape(outer, 14, 7), tabShape(outer.adjusted(1, 1, -1, -1), 13, 6));
         panelFace(p, tabShape(outer.adjusted(4, 4, -4, -4), 10, 4));
         displayWindow(p, QRectF(6, 9, 232, 21), 5);
     }
-    return keyed(art, theme::keyRed, theme::outline);
+    return Keyed(art, theme::kEyRed, theme::kOutline);
 }
 
-QImage buttonSkin(ButtonGlyph glyph) {
+QImage ButtonSkin(ButtonGlyph glyph) {
     const QRectF outer(0, 0, 17, 21);
-    QImage art = newCanvas(17, 21);
+    QImage art = NewCanvas(17, 21);
     {
         QPainter p(&art);
-        prepare(p);
-        p.fillPath(roundedRect(outer, 5), QColor(theme::outline));
-        p.fillPath(roundedRect(outer.adjusted(1, 1, -1, -1), 4),
-                   vertical(outer, QColor(theme::rimLight), QColor(theme::rimDark)));
-        const QPainterPath face = roundedRect(outer.adjusted(2, 2, -2, -2), 3);
-        p.fillPath(face, vertical(outer, QColor(theme::navyLight), QColor(theme::navyDeep)));
-        const QPainterPath symbol = buttonGlyph(glyph, QPointF(8.5, 10.5), 8);
+        Prepare(p);
+        p.fillPath(RoundedRect(outer, 5), QColor(theme::kOutline));
+        p.fillPath(RoundedRect(outer.adjusted(1, 1, -1, -1), 4),
+                   Vertical(outer, QColor(theme::kRimLight), QColor(theme::kRimDark)));
+        const QPainterPath face = RoundedRect(outer.adjusted(2, 2, -2, -2), 3);
+        p.fillPath(face, Vertical(outer, QColor(theme::kNavyLight), QColor(theme::kNavyDeep)));
+        const QPainterPath symbol = ButtonGlyphPath(glyph, QPointF(8.5, 10.5), 8);
         p.fillPath(symbol.translated(0, 1), QColor(0, 0, 0, 170));
-        p.fillPath(symbol, vertical(symbol.boundingRect(), QColor(theme::glyphLight),
-                                    QColor(theme::glyphDeep)));
-        gloss(p, face, 46, 0.5);
+        p.fillPath(symbol, Vertical(symbol.boundingRect(), QColor(theme::kGlyphLight),
+                                    QColor(theme::kGlyphDeep)));
+        Gloss(p, face, 46, 0.5);
     }
-    return keyed(art, theme::keyRed, theme::outline);
+    return Keyed(art, theme::kEyRed, theme::kOutline);
 }
 
 // --- background tile ---------------------------------------------------------
@@ -161,7 +161,7 @@ namespace {
 std::vector<double> loopNoise(Prng& random, int length, int smoothing) {
     std::vector<double> values(static_cast<size_t>(length));
     for (double& v : values)
-        v = random.signedUnit();
+        v = random.SignedUnit();
     for (int pass = 0; pass < 2; ++pass) {
         const std::vector<double> source = values;
         for (int i = 0; i < length; ++i) {
@@ -188,9 +188,9 @@ public:
         : cellsX_(cellsX), cellsY_(cellsY), width_(width), height_(height),
           lattice_(static_cast<size_t>(cellsX * cellsY)) {
         for (double& v : lattice_)
-            v = random.signedUnit();
+            v = random.SignedUnit();
     }
-    double at(int x, int y) const {
+    double At(int x, int y) const {
         const double fx = double(x) * cellsX_ / width_, fy = double(y) * cellsY_ / height_;
         const int x0 = int(fx), y0 = int(fy);
         const double tx = smooth(fx - x0), ty = smooth(fy - y0);
@@ -211,18 +211,18 @@ private:
 
 } // namespace
 
-QImage backgroundTile() {
-    constexpr int width = 256, height = 299;
+QImage BackgroundTile() {
+    constexpr int kWidth = 256, kHeight = 299;
     Prng random(0x7a11e5u);
-    const Clouds clouds(random, 8, 13, width, height);
+    const Clouds clouds(random, 8, 13, kWidth, kHeight);
     std::vector<std::vector<double>> streaks;
-    for (int y = 0; y < height; ++y)
-        streaks.push_back(loopNoise(random, width, 24));
-    QImage tile(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
+    for (int y = 0; y < kHeight; ++y)
+        streaks.push_back(loopNoise(random, kWidth, 24));
+    QImage tile(kWidth, kHeight, QImage::Format_RGB32);
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
             const double shade =
-                3.2 * clouds.at(x, y) + 1.8 * streaks[y][x] + 0.9 * random.signedUnit();
+                3.2 * clouds.At(x, y) + 1.8 * streaks[y][x] + 0.9 * random.SignedUnit();
             auto channel = [shade](int base, double weight) {
                 return std::clamp(int(std::lround(base + shade * weight)), 0, 255);
             };

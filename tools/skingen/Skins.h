@@ -7,9 +7,9 @@
 // The window skins: toolbar, title strip, buttons and the background tile.
 namespace skingen {
 
-QImage toolbarSkin();
-QImage songNameSkin();
-QImage buttonSkin(ButtonGlyph glyph);
-QImage backgroundTile();
+QImage ToolbarSkin();
+QImage SongNameSkin();
+QImage ButtonSkin(ButtonGlyph glyph);
+QImage BackgroundTile();
 
 } // namespace skingen

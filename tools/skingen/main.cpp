@@ -21,46 +21,47 @@ using namespace skingen;
 namespace {
 
 void writeWindowSkins(const QDir& dir) {
-    savePng(toolbarSkin(), dir.filePath("toolbar.png"));
-    savePng(songNameSkin(), dir.filePath("songname.png"));
+    SavePng(ToolbarSkin(), dir.filePath("toolbar.png"));
+    SavePng(SongNameSkin(), dir.filePath("songname.png"));
     const std::pair<ButtonGlyph, const char*> buttons[] = {
         {ButtonGlyph::Play, "play.png"},       {ButtonGlyph::Pause, "pause.png"},
         {ButtonGlyph::Stop, "stop.png"},       {ButtonGlyph::Open, "open.png"},
         {ButtonGlyph::Effects, "effects.png"}, {ButtonGlyph::Exit, "exit.png"}};
     for (const auto& [glyph, name] : buttons)
-        savePng(buttonSkin(glyph), dir.filePath(name));
-    savePng(backgroundTile(), dir.filePath("tile.png"));
+        SavePng(ButtonSkin(glyph), dir.filePath(name));
+    SavePng(BackgroundTile(), dir.filePath("tile.png"));
 }
 
 void writeSplashAndAbout(const QDir& dir) {
-    saveJpeg(splashPicture(), dir.filePath("splash.jpg"), 90);
-    savePng(aboutPicture(), dir.filePath("about.png"));
-    savePng(aboutPicture1(), dir.filePath("about-picture1.png"));
-    savePng(aboutPicture2(), dir.filePath("about-picture2.png"));
+    SaveJpeg(SplashPicture(), dir.filePath("splash.jpg"), 90);
+    SavePng(AboutPicture(), dir.filePath("about.png"));
+    SavePng(AboutPicture1(), dir.filePath("about-picture1.png"));
+    SavePng(AboutPicture2(), dir.filePath("about-picture2.png"));
     for (int frame = 1; frame <= 4; ++frame)
-        saveBmp24(aboutFrame(frame), dir.filePath(QStringLiteral("quarn %1.bmp").arg(frame)));
+        SaveBmp24(AboutFrame(frame), dir.filePath(QStringLiteral("quarn %1.bmp").arg(frame)));
 }
 
 QImage palettised(const QImage& art) {
-    const QImage opaque = flattened(art, theme::navyDeep);
-    return indexed(opaque, popularColours(opaque, 256));
+    const QImage opaque = Flattened(art, theme::kNavyDeep);
+    return Indexed(opaque, PopularColours(opaque, 256));
 }
 
 void writeIconsAndPictures(const QDir& dir) {
-    const QImage mark = programIconArt();
-    const QImage masked = hardEdged(mark, theme::outline);
-    writeFile(dir.filePath("quarn.ico"), icoFile({{masked, 8}, {masked, 24}, {mark, 32}}));
-    writeFile(dir.filePath("menus.ico"), icoFile({{hardEdged(menusIconArt(), theme::outline), 8}}));
-    writeFile(dir.filePath("cmdlg.gif"), gifFile(palettised(fileDialogArt())));
-    writeFile(dir.filePath("dlgs.gif"), gifFile(palettised(dialogsArt())));
+    const QImage mark = ProgramIconArt();
+    const QImage masked = HardEdged(mark, theme::kOutline);
+    WriteFile(dir.filePath("quarn.ico"), IcoFile({{masked, 8}, {masked, 24}, {mark, 32}}));
+    WriteFile(dir.filePath("menus.ico"),
+              IcoFile({{HardEdged(MenusIconArt(), theme::kOutline), 8}}));
+    WriteFile(dir.filePath("cmdlg.gif"), GifFile(palettised(FileDialogArt())));
+    WriteFile(dir.filePath("dlgs.gif"), GifFile(palettised(DialogsArt())));
 }
 
 // The program's icon for the desktop's icon theme, one picture per size.
 void writeDesktopIcons(const QDir& dir) {
     if (!dir.mkpath(QStringLiteral("icons")))
         throw std::runtime_error("cannot create " + dir.filePath("icons").toStdString());
-    for (const int size : desktopIconSizes)
-        savePng(programIconArt(size),
+    for (const int size : kDesktopIconSizes)
+        SavePng(ProgramIconArt(size),
                 dir.filePath(QStringLiteral("icons/quarn-media-player-%1.png").arg(size)));
 }
 
