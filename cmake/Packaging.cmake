@@ -6,12 +6,12 @@
 include(GNUInstallDirs)
 
 set(QUARN_DATA_DIR ${PROJECT_SOURCE_DIR}/data)
-set(QUARN_ICON_DIR ${PROJECT_SOURCE_DIR}/src/forms/skins/icons)
+set(QUARN_ICON_DIR ${QUARN_SKINS_DIR}/icons)
 
 install(TARGETS quarn-media-player RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The intro sound and the About frames go to share/quarn-media-player (see
-# src/forms/skins/skins.cmake), where the program looks for them when they
-# are not beside it.
+# skins.cmake beside the skin pictures), where the program looks for them
+# when they are not beside it.
 install(FILES ${QUARN_DATA_DIR}/quarn-media-player.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${QUARN_DATA_DIR}/org.example.quarn.media_player.metainfo.xml
