@@ -6,17 +6,39 @@
 include(GNUInstallDirs)
 
 set(QUARN_DATA_DIR ${PROJECT_SOURCE_DIR}/data)
-set(QUARN_ICON_DIR ${PROJECT_SOURCE_DIR}/src/skins/icons)
+set(QUARN_ICON_DIR ${QUARN_SKINS_DIR}/icons)
+
+# The manual page and the changelog are installed compressed, as Debian has
+# them: gzip -9n stores no name and no time, so the same text always makes the
+# same bytes.
+find_program(QUARN_GZIP gzip REQUIRED)
+set(QUARN_COMPRESSED_DIR ${CMAKE_BINARY_DIR}/compressed)
+set(quarn_compressed_files)
+foreach(name quarn-media-player.1 changelog)
+  set(copy ${QUARN_COMPRESSED_DIR}/${name})
+  add_custom_command(OUTPUT ${copy}.gz
+    COMMAND ${CMAKE_COMMAND} -E copy ${QUARN_DATA_DIR}/${name} ${copy}
+    COMMAND ${QUARN_GZIP} -9nf ${copy}
+    DEPENDS ${QUARN_DATA_DIR}/${name}
+    VERBATIM)
+  list(APPEND quarn_compressed_files ${copy}.gz)
+endforeach()
+add_custom_target(quarn_compressed_files ALL DEPENDS ${quarn_compressed_files})
 
 install(TARGETS quarn-media-player RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The intro sound and the About frames go to share/quarn-media-player (see
-# src/skins/skins.cmake), where the program looks for them when they
-# are not beside it.
+# skins.cmake beside the skin pictures), where the program looks for them
+# when they are not beside it.
 install(FILES ${QUARN_DATA_DIR}/quarn-media-player.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${QUARN_DATA_DIR}/org.example.quarn.media_player.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${QUARN_DATA_DIR}/quarn-media-player.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${QUARN_COMPRESSED_DIR}/quarn-media-player.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The copyright (machine-readable, with the licence that the metainfo's
+# project_license names) and the changelog (in Debian's format, named as for
+# a package that is its own upstream) go where Debian keeps a package's.
+install(FILES ${QUARN_DATA_DIR}/copyright ${QUARN_COMPRESSED_DIR}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quarn-media-player)
 foreach(size 16 22 24 32 48 64 128 256)
   install(FILES ${QUARN_ICON_DIR}/quarn-media-player-${size}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps

@@ -61,8 +61,7 @@ int differingPixels(const QImage& a, const QImage& b, const QRegion& leaveOut = 
 // The animation's pictures: 0 the stored one, 1 to 4 the frame files beside
 // the program.
 std::vector<QImage> aboutPictures() {
-    std::vector<QImage> pictures{
-        QImage(QStringLiteral(QUARN_SOURCE_DIR "/src/skins/about-picture1.png"))};
+    std::vector<QImage> pictures{QImage(QStringLiteral(QUARN_SKINS_DIR "/about-picture1.png"))};
     const QDir programDir = QFileInfo(QStringLiteral(QUARN_PROGRAM_PATH)).dir();
     for (int frame = 1; frame <= 4; ++frame) {
         pictures.push_back(QImage(programDir.filePath(QStringLiteral("quarn %1.bmp").arg(frame))));

@@ -21,7 +21,7 @@
 
 namespace {
 
-const QString committedDir = QStringLiteral(QUARN_SOURCE_DIR "/src/skins");
+const QString committedDir = QStringLiteral(QUARN_SKINS_DIR);
 
 QByteArray bytesOf(const QString& path) {
     QFile file(path);
