@@ -1,0 +1,72 @@
+#include "session/RecentFiles.h"
+
+#include "platform/FileNames.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace quarn {
+
+namespace {
+
+constexpr int kVersion = 1;
+// No name or URL in use comes near this; one that does is not kept, so that
+// the file always stays small enough to be read back.
+constexpr qsizetype kLongestStored = 64 * 1024;
+
+// Kept as their bytes, percent-encoded, so that names that are not UTF-8
+// come back exactly (as in the resume store).
+QString storedName(const QString& entry) {
+    return QString::fromLatin1(platform::FileNameToBytes(entry).toPercentEncoding("/:"));
+}
+
+QString nameFromStored(const QString& stored) {
+    return platform::FileNameFromBytes(QByteArray::fromPercentEncoding(stored.toUtf8()));
+}
+
+} // namespace
+
+RecentFiles::RecentFiles(QString path) : path_(std::move(path)) {
+    const std::optional<QByteArray> bytes = platform::ReadUserFile(path_, kLargestFile);
+    if (!bytes) {
+        return;
+    }
+    const QJsonObject top = QJsonDocument::fromJson(*bytes).object();
+    if (top.value(QLatin1String("version")).toInt() != kVersion) {
+        return;
+    }
+    for (const QJsonValue& item : top.value(QLatin1String("entries")).toArray()) {
+        const QString entry = nameFromStored(item.toString());
+        if (!entry.isEmpty() && !entries_.contains(entry) && entries_.size() < kMostEntries) {
+            entries_.append(entry);
+        }
+    }
+}
+
+void RecentFiles::Add(const QString& entry) {
+    if (entry.isEmpty() || storedName(entry).size() > kLongestStored) {
+        return;
+    }
+    entries_.removeAll(entry);
+    entries_.prepend(entry);
+    if (entries_.size() > kMostEntries) {
+        entries_.removeLast();
+    }
+}
+
+void RecentFiles::Remove(const QString& entry) {
+    entries_.removeAll(entry);
+}
+
+platform::WriteOutcome RecentFiles::Save() const {
+    QJsonArray stored;
+    for (const QString& entry : entries_) {
+        stored.append(storedName(entry));
+    }
+    const QJsonObject top{{QStringLiteral("version"), kVersion},
+                          {QStringLiteral("entries"), stored}};
+    return platform::WriteUserFile(path_, QJsonDocument(top).toJson(QJsonDocument::Compact));
+}
+
+} // namespace quarn

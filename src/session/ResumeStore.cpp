@@ -1,0 +1,104 @@
+#include "session/ResumeStore.h"
+
+#include "platform/FileNames.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
+#include <cmath>
+
+namespace quarn {
+
+namespace {
+
+constexpr int kVersion = 1;
+constexpr double kShortestFile = 60;
+constexpr double kEarliestSpot = 5;
+constexpr double kLatestBeforeEnd = 10;
+// What a file's line costs in the file besides its name, with room to spare.
+constexpr qint64 kSpotOverhead = 64;
+
+// Names are kept as their bytes, percent-encoded, so that those that are not
+// UTF-8 come back exactly.
+QString storedName(const QString& entry) {
+    return QString::fromLatin1(platform::FileNameToBytes(entry).toPercentEncoding("/:"));
+}
+
+QString nameFromStored(const QString& stored) {
+    return platform::FileNameFromBytes(QByteArray::fromPercentEncoding(stored.toUtf8()));
+}
+
+// Local files only: a stream starts where it is.
+bool remembered(const QString& entry) {
+    return QDir::isAbsolutePath(entry);
+}
+
+} // namespace
+
+ResumeStore::ResumeStore(QString path) : path_(std::move(path)) {
+    const std::optional<QByteArray> bytes = platform::ReadUserFile(path_, kLargestFile);
+    if (!bytes) {
+        return;
+    }
+    const QJsonObject top = QJsonDocument::fromJson(*bytes).object();
+    if (top.value(QLatin1String("version")).toInt() != kVersion) {
+        return;
+    }
+    QSet<QString> seen;
+    for (const QJsonValue& item : top.value(QLatin1String("files")).toArray()) {
+        const QString entry = nameFromStored(item[QLatin1String("path")].toString());
+        const double position = item[QLatin1String("position")].toDouble(-1);
+        if (remembered(entry) && position >= 0 && !seen.contains(entry)) {
+            seen.insert(entry);
+            spots_.append({entry, position});
+        }
+        if (spots_.size() == kMostFiles) {
+            break;
+        }
+    }
+}
+
+std::optional<double> ResumeStore::PositionFor(const QString& entry) const {
+    for (const Spot& spot : spots_) {
+        if (spot.entry == entry) {
+            return spot.position;
+        }
+    }
+    return std::nullopt;
+}
+
+void ResumeStore::Left(const QString& entry, double position, double length) {
+    Finished(entry);
+    if (remembered(entry) && std::isfinite(position) && std::isfinite(length) &&
+        length >= kShortestFile && position >= kEarliestSpot &&
+        position <= length - kLatestBeforeEnd) {
+        spots_.prepend({entry, position});
+        if (spots_.size() > kMostFiles) {
+            spots_.removeLast();
+        }
+    }
+}
+
+void ResumeStore::Finished(const QString& entry) {
+    spots_.removeIf([&](const Spot& spot) { return spot.entry == entry; });
+}
+
+platform::WriteOutcome ResumeStore::Save() const {
+    QJsonArray files;
+    qint64 size = 0;
+    for (const Spot& spot : spots_) {
+        const QString stored = storedName(spot.entry);
+        size += stored.size() + kSpotOverhead;
+        if (size > kLargestFile) {
+            break;
+        }
+        files.append(QJsonObject{{QStringLiteral("path"), stored},
+                                 {QStringLiteral("position"), spot.position}});
+    }
+    const QJsonObject top{{QStringLiteral("version"), kVersion}, {QStringLiteral("files"), files}};
+    return platform::WriteUserFile(path_, QJsonDocument(top).toJson(QJsonDocument::Compact));
+}
+
+} // namespace quarn
