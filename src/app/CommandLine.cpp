@@ -1,10 +1,11 @@
 #include "app/CommandLine.h"
 
 #include "common/StreamUrl.h"
+#include "platform/FileNames.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QUrl>
+#include <QRegularExpression>
 
 namespace quarn {
 
@@ -41,13 +42,26 @@ QString EntryFor(const QString& argument) {
     if (IsStreamUrl(argument)) {
         return argument;
     }
-    if (argument.startsWith(QLatin1String("file://"), Qt::CaseInsensitive)) {
-        const QUrl url(argument);
-        if (url.isValid() && url.isLocalFile()) {
-            return url.toLocalFile();
-        }
+    const QLatin1String scheme("file://");
+    if (!argument.startsWith(scheme, Qt::CaseInsensitive)) {
+        return QFileInfo(argument).absoluteFilePath();
     }
-    return QFileInfo(argument).absoluteFilePath();
+    QString path = argument.mid(scheme.size());
+    if (path.startsWith(QLatin1String("localhost/"), Qt::CaseInsensitive)) {
+        path = path.mid(9);
+    }
+    if (!path.startsWith(QLatin1Char('/'))) {
+        return argument; // another machine's file: none of ours
+    }
+    // Desktops hand over URIs percent-encoded; people type them as they
+    // are ("my clip 100% #1.mp4"). A name that is there as written is
+    // taken as written; else the percent-encoded bytes it stands for.
+    const QByteArray bytes = platform::FileNameToBytes(path);
+    static const QRegularExpression badEscape(QStringLiteral("%(?![0-9A-Fa-f]{2})"));
+    if (platform::InspectFile(path).exists || path.contains(badEscape)) {
+        return path;
+    }
+    return platform::FileNameFromBytes(QByteArray::fromPercentEncoding(bytes));
 }
 
 CommandLine ParseCommandLine(const QStringList& arguments) {
@@ -70,6 +84,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             return line;
         } else if (argument == QLatin1String("--new-instance")) {
             line.newInstance = true;
+        } else if (argument == QLatin1String("--enqueue")) {
+            line.enqueue = true;
         } else if (kToolkitFlags.contains(optionName(argument))) {
             line.toolkitArguments << argument;
         } else if (kToolkitOptionsWithValue.contains(optionName(argument))) {
@@ -92,7 +108,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
 }
 
 QString UsageText() {
-    return QStringLiteral("Usage: quarn-media-player [--new-instance] [--] [FILE|FOLDER|URL...]\n"
+    return QStringLiteral("Usage: quarn-media-player [--new-instance] [--enqueue] [--] "
+                          "[FILE|FOLDER|URL...]\n"
                           "       quarn-media-player --help | --version\n"
                           "\n"
                           "Plays audio and video files. Several files, or the media files of a\n"
@@ -102,6 +119,8 @@ QString UsageText() {
                           "\n"
                           "Options:\n"
                           "  --new-instance  start a player of its own even when one is running\n"
+                          "  --enqueue       add the files to the end of the running player's\n"
+                          "                  queue instead of playing them at once\n"
                           "  --help          show this text and end\n"
                           "  --version       show the name and version and end\n");
 }

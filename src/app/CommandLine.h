@@ -16,13 +16,17 @@ struct CommandLine {
     QStringList entries;
     // Start a player of its own even when one runs.
     bool newInstance = false;
+    // Add the entries to the end of the running player's queue instead of
+    // replacing it.
+    bool enqueue = false;
     // With Usage: what was wrong.
     QString problem;
 };
 
 // Reads the arguments (the program's name first). "--" ends the options:
-// everything after it is a file, whatever it looks like. file:// URIs stand
-// for the local files they name; http:// and https:// URLs are streams; every
+// everything after it is a file, whatever it looks like. file:// URIs
+// (file:///path or file://localhost/path, percent-encoded or not) stand for
+// the local files they name; http:// and https:// URLs are streams; every
 // other argument is a local path (an "av://x" too).
 CommandLine ParseCommandLine(const QStringList& arguments);
 

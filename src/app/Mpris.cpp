@@ -1,6 +1,7 @@
 #include "app/Mpris.h"
 
 #include "app/CommandLine.h"
+#include "app/SingleInstance.h"
 #include "common/FileTitles.h"
 #include "common/MediaTypes.h"
 #include "common/StreamUrl.h"
@@ -33,8 +34,10 @@ bool requestName(QDBusConnection& bus, const QString& name) {
     request << name << kDoNotQueue;
     const QDBusMessage reply = bus.call(request, QDBus::Block, kCallTimeoutMs);
     constexpr uint kPrimaryOwner = 1;
+    constexpr uint kAlreadyOwner = 4; // claimed at start-up
     return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
-           reply.arguments().first().toUInt() == kPrimaryOwner;
+           (reply.arguments().first().toUInt() == kPrimaryOwner ||
+            reply.arguments().first().toUInt() == kAlreadyOwner);
 }
 
 } // namespace
@@ -43,7 +46,6 @@ Mpris::Mpris(PlaybackSession& session, QDBusConnection bus)
     : session_(session), bus_(std::move(bus)) {
     new MprisRoot(*this);
     auto* transport = new MprisPlayer(*this);
-    new MprisInstance(*this);
     connect(&session_, &PlaybackSession::StateChanged, this, &Mpris::announce);
     connect(&session_, &PlaybackSession::VolumeChanged, this, &Mpris::announce);
     connect(&session_, &PlaybackSession::Seeked, transport,
@@ -56,7 +58,7 @@ bool Mpris::Register() {
         return false;
     }
     announced_ = PlayerProperties();
-    const QString name = QString::fromLatin1(kServiceName);
+    const QString name = QString::fromLatin1(kPlayerBusName);
     const QString instance =
         name + QStringLiteral(".instance%1").arg(QCoreApplication::applicationPid());
     for (const QString& candidate : {name, instance}) {
@@ -66,24 +68,6 @@ bool Mpris::Register() {
         }
     }
     return false;
-}
-
-bool Mpris::HandOver(QDBusConnection bus, const QStringList& entries) {
-    if (!bus.isConnected()) {
-        return false;
-    }
-    const QString name = QString::fromLatin1(kServiceName);
-    const QString path = QString::fromLatin1(kObjectPath);
-    auto call = [&](const QString& interface, const QString& method, const QVariantList& args) {
-        QDBusMessage message = QDBusMessage::createMethodCall(name, path, interface, method);
-        message.setArguments(args);
-        return bus.call(message, QDBus::Block, kCallTimeoutMs).type() == QDBusMessage::ReplyMessage;
-    };
-    if (!entries.isEmpty() &&
-        !call(QString::fromLatin1(kInstanceInterface), QStringLiteral("PlayFiles"), {entries})) {
-        return false;
-    }
-    return call(QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("Raise"), {});
 }
 
 QDBusObjectPath Mpris::TrackId() const {
@@ -191,6 +175,9 @@ double MprisPlayer::Volume() const {
 }
 
 void MprisPlayer::SetVolume(double volume) {
+    if (std::isnan(volume)) {
+        return; // no number: the volume stays as it is
+    }
     mpris_.Session().SetVolume(static_cast<int>(std::lround(std::clamp(volume, 0.0, 1.0) * 100)));
 }
 
@@ -252,12 +239,6 @@ void MprisPlayer::SetPosition(const QDBusObjectPath& track, qlonglong position) 
 
 void MprisPlayer::OpenUri(const QString& uri) {
     emit mpris_.PlayRequested({EntryFor(uri)});
-}
-
-MprisInstance::MprisInstance(Mpris& mpris) : QDBusAbstractAdaptor(&mpris), mpris_(mpris) {}
-
-void MprisInstance::PlayFiles(const QStringList& entries) {
-    emit mpris_.PlayRequested(entries);
 }
 
 } // namespace quarn

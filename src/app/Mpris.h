@@ -11,15 +11,11 @@ namespace quarn {
 
 // The player on the session bus as an MPRIS media player, so that the
 // desktop's media widgets, lock screen and media keys can see and drive its
-// playback session; and the way a second launch hands its files to the player
-// that runs. What concerns the windows it asks for through its signals.
+// playback session. What concerns the windows it asks for through its signals.
 class Mpris : public QObject {
     Q_OBJECT
 public:
-    // The bus name of the first player; later ones add ".instance<pid>".
-    static constexpr const char* kServiceName = "org.mpris.MediaPlayer2.quarn_media_player";
     static constexpr const char* kObjectPath = "/org/mpris/MediaPlayer2";
-    static constexpr const char* kInstanceInterface = "org.quarn.MediaPlayer.Instance";
 
     Mpris(PlaybackSession& session, QDBusConnection bus);
 
@@ -27,10 +23,6 @@ public:
     // another player has it). False without a session bus.
     bool Register();
     QString ServiceName() const { return serviceName_; }
-
-    // A player already on the bus takes the files (they replace its queue
-    // and play; none: it only comes to the front). True when it answered.
-    static bool HandOver(QDBusConnection bus, const QStringList& entries);
 
     PlaybackSession& Session() { return session_; }
     // The Player interface's properties as they are now.
@@ -129,20 +121,6 @@ public slots:
 
 signals:
     void Seeked(qlonglong position);
-
-private:
-    Mpris& mpris_;
-};
-
-// How a second launch reaches the player that runs.
-class MprisInstance : public QDBusAbstractAdaptor {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.quarn.MediaPlayer.Instance")
-public:
-    explicit MprisInstance(Mpris& mpris);
-
-public slots:
-    void PlayFiles(const QStringList& entries);
 
 private:
     Mpris& mpris_;

@@ -1,10 +1,12 @@
 #include "app/Player.h"
 
 #include "common/Designs.h"
+#include "common/FileTitles.h"
 #include "common/Layout.h"
 #include "common/MediaTypes.h"
 #include "common/StreamUrl.h"
 #include "platform/Desktop.h"
+#include "platform/FileNames.h"
 #include "platform/Taskbar.h"
 #include "widgets/Pictures.h"
 #include "widgets/WindowLook.h"
@@ -184,6 +186,15 @@ void Player::PlayFiles(const QStringList& files) {
     session_->PlayEntries(files);
 }
 
+void Player::TakeHandOver(const QStringList& files, bool enqueue) {
+    if (enqueue && !session_->Queue().IsEmpty()) {
+        session_->AddEntries(files);
+    } else if (!files.isEmpty()) {
+        PlayFiles(files);
+    }
+    Raise();
+}
+
 void Player::Open() {
     // A second Open while the dialog is up brings that one to the front.
     if (fileDialog_.RaiseDialog()) {
@@ -199,19 +210,37 @@ void Player::Open() {
 }
 
 void Player::reportProblem(const PlaybackProblem& problem) {
+    // Which file, and why: in the box, and on the log for those who started
+    // the player from a terminal.
+    const QString name = IsStreamUrl(problem.entry)
+                             ? problem.entry
+                             : GetFileName(platform::ReadableFileName(problem.entry));
+    const QString detail =
+        name.isEmpty() ? problem.reason : name + QStringLiteral(": ") + problem.reason;
+    qWarning("%s", qPrintable(detail));
     if (problem.code == EngineError::kCannotPlay) {
         services_.message(QStringLiteral("Movie is invalid or you need a codec"),
-                          QStringLiteral("Playback Error"), problem.reason);
+                          QStringLiteral("Playback Error"), detail);
     } else {
         services_.message(QString::number(problem.code),
-                          QString::fromLatin1(design::kApplicationTitle), problem.reason);
+                          QString::fromLatin1(design::kApplicationTitle), detail);
     }
 }
 
 void Player::Exit() {
     tray_.Remove();
-    // The program ends at once: no window's close handling runs. The engine
-    // and the screen-saver hold are let go as the program winds down.
+    if (services_.exiting) {
+        services_.exiting();
+    }
+    // A melt in progress runs a loop of its own: it ends too.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* melt = qobject_cast<Melter*>(window)) {
+            melt->close();
+        }
+    }
+    // The program ends at once: no window's close handling runs. Every event
+    // loop ends, a dialog's too. The engine and the screen-saver hold are let
+    // go as the program winds down.
     QCoreApplication::exit(0);
 }
 

@@ -33,6 +33,8 @@ struct PlayerServices {
     QString programDirectory;
     // Where the volume and the mute are kept between runs ("" keeps nothing).
     QString settingsPath;
+    // Told when the program is to end, before anything winds down.
+    std::function<void()> exiting;
 };
 
 // The player's composition root: it builds the main window, the engine
@@ -52,6 +54,9 @@ public:
     void Start(const QStringList& files = {});
     // Files and folders to play from now on, in place of the queue.
     void PlayFiles(const QStringList& files);
+    // What another launch handed over: files to play (or, with `enqueue`, to
+    // add to the end of the queue); the player comes to the front.
+    void TakeHandOver(const QStringList& files, bool enqueue);
     // The Open dialog; the chosen file plays.
     void Open();
     // Ends the program at once.

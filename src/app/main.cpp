@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/Mpris.h"
 #include "app/Player.h"
+#include "app/SingleInstance.h"
 #include "common/Designs.h"
 #include "engine/MpvEngine.h"
 #include "platform/Desktop.h"
@@ -15,6 +16,7 @@
 #include "widgets/Pictures.h"
 
 #include <QApplication>
+#include <QThread>
 #include <cstdio>
 #include <vector>
 
@@ -89,10 +91,29 @@ int main(int argc, char** argv) {
     // The windows are hidden rather than closed; only Exit ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    // One player at a time: files given to a second one go to the first.
+    // One player at a time: the first launch to claim the player's name is
+    // the player; another hands its files to it and ends, unless the player
+    // gives no answer within 2 s.
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!line.newInstance && quarn::Mpris::HandOver(bus, line.entries)) {
+    if (!line.newInstance && !quarn::ClaimPlayerName(bus) &&
+        quarn::HandOver(bus, line.entries, line.enqueue, 2000)) {
         return 0;
+    }
+    // Hand-overs are taken from now on, even while the windows are made;
+    // they reach the player once it runs.
+    quarn::Player* handOverTarget = nullptr;
+    quarn::InstanceInbox inbox;
+    QThread inboxThread;
+    inbox.moveToThread(&inboxThread);
+    inboxThread.start();
+    QObject::connect(&inbox, &quarn::InstanceInbox::FilesReceived, &app,
+                     [&handOverTarget](const QStringList& entries, bool enqueue) {
+                         if (handOverTarget != nullptr) {
+                             handOverTarget->TakeHandOver(entries, enqueue);
+                         }
+                     });
+    if (!line.newInstance) {
+        inbox.Register(bus);
     }
 
     quarn::platform::ScreenSaver screenSaver;
@@ -101,7 +122,13 @@ int main(int argc, char** argv) {
         return std::make_unique<quarn::MpvEngine>(videoWindow);
     };
     services.screenSaver = &screenSaver;
-    services.message = quarn::ShowMessageBox;
+    quarn::MessageWindow messages;
+    services.message = [&messages](const QString& text, const QString& title,
+                                   const QString& detail) { messages.Show(text, title, detail); };
+    // Whatever is on the screen (a dialog, the melt, an engine that does not
+    // let go), the program is gone, with status 0, within 2 s of being told
+    // to end.
+    services.exiting = [] { quarn::platform::EndWithin(2000, 0); };
     services.fileDialogs = std::make_unique<quarn::QtFileDialogBackend>();
     services.programDirectory = quarn::platform::DataDirectory();
     services.settingsPath = quarn::SettingsPath();
@@ -115,8 +142,12 @@ int main(int argc, char** argv) {
     quarn::platform::HandleBrokenXConnections(
         [&player] { player.Session().Engine().RestartAfterOutputLoss(); });
 
+    handOverTarget = &player;
     player.Start(line.entries);
     const int code = QApplication::exec();
+    bus.unregisterObject(QString::fromLatin1(quarn::InstanceInbox::kObjectPath));
+    inboxThread.quit();
+    inboxThread.wait();
 
     // However the program ends, it leaves the screen saver as it found it.
     screenSaver.SetActive(true);

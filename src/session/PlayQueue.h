@@ -11,6 +11,8 @@ class PlayQueue {
 public:
     // Replaces the queue; the first entry becomes the current one.
     void Replace(const QStringList& entries);
+    // Adds entries to the end; the current one stays.
+    void Append(const QStringList& entries) { entries_ << entries; }
     bool IsEmpty() const { return entries_.isEmpty(); }
     qsizetype Size() const { return entries_.size(); }
     // The entry playing (or to play); nothing when the queue is empty.

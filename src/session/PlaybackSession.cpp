@@ -45,8 +45,14 @@ PlaybackSession::~PlaybackSession() {
 
 void PlaybackSession::saveSettings() {
     saveSettings_.stop();
-    if (!settingsPath_.isEmpty()) {
-        SaveSettings(settingsPath_, settings_);
+    if (settingsPath_.isEmpty()) {
+        return;
+    }
+    if (const platform::WriteOutcome saved = SaveSettings(settingsPath_, settings_);
+        !saved.written) {
+        // Kept for this run only; said once.
+        qWarning("%s; the settings are kept for this run only", qPrintable(saved.problem));
+        settingsPath_.clear();
     }
 }
 
@@ -59,6 +65,11 @@ void PlaybackSession::PlayEntries(const QStringList& entries) {
                            entries.size() == 1 ? entries.first() : QString(),
                            QStringLiteral("No media files were found there.")});
     }
+    emit StateChanged();
+}
+
+void PlaybackSession::AddEntries(const QStringList& entries) {
+    queue_.Append(ExpandEntries(entries));
     emit StateChanged();
 }
 

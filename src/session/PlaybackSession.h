@@ -50,6 +50,8 @@ public:
     // Files, folders (for their media files) and streams to play one after
     // the other from now on, in place of the queue.
     void PlayEntries(const QStringList& entries);
+    // The same, added to the end of the queue; what plays goes on.
+    void AddEntries(const QStringList& entries);
     void Open(const QString& entry, OpenOrigin origin);
     void Play();
     void Pause();

@@ -1,19 +1,31 @@
 #include "session/Settings.h"
 
+#include "common/Rounding.h"
+
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <algorithm>
+#include <cmath>
 
 namespace quarn {
 
 namespace {
+
 // A settings file is a few dozen bytes; anything much larger is not ours.
 constexpr qint64 kLargestFile = 64 * 1024;
+
+// A number rounded to a whole one within [low, high]; `otherwise` for
+// anything that is no number.
+int wholeNumber(const QJsonValue& value, int low, int high, int otherwise) {
+    const double number = value.toDouble(std::nan(""));
+    if (!value.isDouble() || std::isnan(number)) {
+        return otherwise;
+    }
+    return std::clamp(RoundToInt32(number), low, high);
+}
+
 } // namespace
 
 QString SettingsPath() {
@@ -23,37 +35,19 @@ QString SettingsPath() {
 
 PlayerSettings LoadSettings(const QString& path) {
     PlayerSettings settings;
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || QFileInfo(path).size() > kLargestFile ||
-        !file.open(QIODevice::ReadOnly)) {
-        return settings;
-    }
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
-    if (!document.isObject()) {
-        return settings;
-    }
-    const QJsonObject values = document.object();
-    if (values.value(QLatin1String("volume")).isDouble()) {
-        settings.volume = std::clamp(values.value(QLatin1String("volume")).toInt(), 0, 100);
-    }
+    const std::optional<QByteArray> bytes = platform::ReadUserFile(path, kLargestFile);
+    const QJsonObject values = bytes ? QJsonDocument::fromJson(*bytes).object() : QJsonObject();
+    settings.volume = wholeNumber(values.value(QLatin1String("volume")), 0, 100, settings.volume);
     if (values.value(QLatin1String("muted")).isBool()) {
         settings.muted = values.value(QLatin1String("muted")).toBool();
     }
     return settings;
 }
 
-bool SaveSettings(const QString& path, const PlayerSettings& settings) {
-    if (!QDir().mkpath(QFileInfo(path).path())) {
-        return false;
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
+platform::WriteOutcome SaveSettings(const QString& path, const PlayerSettings& settings) {
     const QJsonObject values{{QStringLiteral("volume"), settings.volume},
                              {QStringLiteral("muted"), settings.muted}};
-    file.write(QJsonDocument(values).toJson());
-    return file.commit();
+    return platform::WriteUserFile(path, QJsonDocument(values).toJson());
 }
 
 } // namespace quarn

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/UserFiles.h"
+
 #include <QString>
 
 namespace quarn {
@@ -15,12 +17,14 @@ struct PlayerSettings {
 // The settings file under the user's configuration folder.
 QString SettingsPath();
 
-// The settings in the file; where it is missing, unreadable or damaged, the
-// defaults (and for a value out of its range, the nearest that is in it).
+// The settings in the file. Each value is read on its own: a number is
+// rounded and brought into its range; a value that is missing, of another
+// kind or no number at all (NaN) takes its default, as do all of them where
+// the file is missing, unreadable, damaged or not a plain file.
 PlayerSettings LoadSettings(const QString& path);
 
-// Writes the file whole or not at all, so that a crash or a full disk never
-// leaves half a file. False when it could not be written.
-bool SaveSettings(const QString& path, const PlayerSettings& settings);
+// Writes the file whole or not at all, only as a plain file of the user's
+// own (see WriteUserFile).
+platform::WriteOutcome SaveSettings(const QString& path, const PlayerSettings& settings);
 
 } // namespace quarn

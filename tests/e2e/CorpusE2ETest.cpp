@@ -10,6 +10,7 @@
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QElapsedTimer>
@@ -141,9 +142,10 @@ protected:
         playback();
         const QString before = tracks.last;
         QDBusMessage call = QDBusMessage::createMethodCall(
-            kService, kPath, QStringLiteral("org.quarn.MediaPlayer.Instance"),
-            QStringLiteral("PlayFiles"));
-        call << QStringList{file};
+            kService, QStringLiteral("/org/quarn/MediaPlayer"),
+            QStringLiteral("org.quarn.MediaPlayer.Instance"), QStringLiteral("PlayFiles"));
+        qDBusRegisterMetaType<QList<QByteArray>>();
+        call << QVariant::fromValue(QList<QByteArray>{QFile::encodeName(file)}) << false;
         // Not waited for: the player's answer is what it shows.
         bus.asyncCall(call);
         QElapsedTimer clock;

@@ -8,6 +8,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -147,6 +148,72 @@ TEST_F(DesktopE2ETest, MediaControlsSeeAndDriveThePlayerAndASecondLaunchHandsIts
     quit(QStringLiteral("org.mpris.MediaPlayer2.quarn_media_player"));
     EXPECT_TRUE(XSession::waitUntil([&] { return playerEnded(); }, 3000));
     EXPECT_EQ(player->exitCode(), 0);
+}
+
+TEST_F(DesktopE2ETest, LaunchesAtTheSameMomentMakeOnePlayerWhateverTheirNamesHold) {
+    startSession();
+    // Six launches at once, as a file manager's "Open with" on six files.
+    std::vector<QProcess*> launches;
+    for (int i = 1; i <= 6; ++i) {
+        launches.push_back(
+            session->start(kProgram, {QStringLiteral("--"), media::Pattern(160, 120, 25, 10 + i)}));
+    }
+    auto running = [&] {
+        return std::count_if(launches.begin(), launches.end(),
+                             [](QProcess* p) { return p->state() != QProcess::NotRunning; });
+    };
+    ASSERT_TRUE(XSession::waitUntil([&] { return running() == 1; }, 8000)) << running();
+    for (QProcess* launch : launches) {
+        if (launch->state() == QProcess::NotRunning) {
+            EXPECT_EQ(launch->exitCode(), 0);
+        } else {
+            player = launch;
+        }
+    }
+    ASSERT_NO_FATAL_FAILURE(waitForPlayerWindows());
+    QThread::msleep(2500); // long enough for a late launch to have become a player of its own
+    EXPECT_EQ(running(), 1);
+
+    // Unescaped and localhost URIs of odd names are handed over whole, never
+    // making a second player.
+    const QString odd = media::OddlyNamedCopy(QStringLiteral("my clip 100% #1 \u00fc.mp4"));
+    for (const QString& uri :
+         {QStringLiteral("file://") + odd, QStringLiteral("file://localhost") + odd,
+          QUrl::fromLocalFile(odd).toString(QUrl::FullyEncoded)}) {
+        QProcess* second = session->start(kProgram, {uri});
+        ASSERT_TRUE(second->waitForFinished(4000)) << qPrintable(uri);
+        EXPECT_EQ(second->exitCode(), 0) << qPrintable(uri);
+        EXPECT_TRUE(controlShows({QStringLiteral("metadata"), QStringLiteral("xesam:title")},
+                                 QFileInfo(odd).fileName()))
+            << qPrintable(uri);
+    }
+    EXPECT_EQ(running(), 1);
+    EXPECT_FALSE(session->output(player).contains(QStringLiteral("does not exist")));
+}
+
+TEST_F(DesktopE2ETest, ABrokenEntryOfAFolderIsNamedAndPassedOverAtOnceWithoutAClick) {
+    startSession();
+    QTemporaryDir folder;
+    ASSERT_TRUE(QFile::copy(media::Pattern(320, 240, 25, 2), folder.filePath("ep1.mp4")));
+    ASSERT_TRUE(QFile::copy(media::TextFile(), folder.filePath("ep2.mp4")));
+    ASSERT_TRUE(QFile::copy(media::Pattern(480, 270, 25, 3), folder.filePath("ep3.mp4")));
+    ASSERT_NO_FATAL_FAILURE(startPlayer({QStringLiteral("--"), folder.path()}));
+    const QStringList title{QStringLiteral("metadata"), QStringLiteral("xesam:title")};
+    ASSERT_TRUE(controlShows(title, QStringLiteral("ep1.mp4")));
+    QElapsedTimer clock;
+    clock.start();
+    // ep1 plays its 2 s; ep3 follows without anybody dismissing anything.
+    ASSERT_TRUE(controlShows(title, QStringLiteral("ep3.mp4"), 8000)) << qPrintable(control(title));
+    EXPECT_LT(clock.elapsed(), 2000 + 2000);
+    EXPECT_TRUE(XSession::waitUntil(
+        [&] {
+            return main().size() == fittedAround({480, 270}) && pictureMoves(500);
+        },
+        3000));
+    // The message, up and holding nothing up, says which file and why.
+    EXPECT_TRUE(session->waitForWindow(QStringLiteral("Playback Error"), 2000));
+    EXPECT_TRUE(session->output(player).contains(QStringLiteral("ep2.mp4: ")))
+        << qPrintable(session->output(player));
 }
 
 TEST_F(DesktopE2ETest, WithoutATrayHostTheMainWindowIsInTheTaskbarAndWithOneItIsNot) {

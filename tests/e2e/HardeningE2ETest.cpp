@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusReply>
 #include <QDBusVariant>
 #include <QDir>
@@ -34,7 +35,8 @@ protected:
     // The player's MPRIS object on the session's bus.
     QDBusMessage call(const QString& interface, const QString& method,
                       const QVariantList& args = {}) {
-        QDBusConnection bus = QDBusConnection::connectToBus(session->busAddress(), "hardening");
+        QDBusConnection bus =
+            QDBusConnection::connectToBus(session->busAddress(), session->busAddress());
         QDBusMessage message = QDBusMessage::createMethodCall(
             QStringLiteral("org.mpris.MediaPlayer2.quarn_media_player"),
             QStringLiteral("/org/mpris/MediaPlayer2"), interface, method);
@@ -56,8 +58,19 @@ protected:
     }
     // Hands files to the player as a second launch would.
     void playFiles(const QStringList& entries) {
-        call(QStringLiteral("org.quarn.MediaPlayer.Instance"), QStringLiteral("PlayFiles"),
-             {entries});
+        qDBusRegisterMetaType<QList<QByteArray>>();
+        QList<QByteArray> names;
+        for (const QString& entry : entries) {
+            names << QFile::encodeName(entry);
+        }
+        QDBusConnection bus =
+            QDBusConnection::connectToBus(session->busAddress(), session->busAddress());
+        QDBusMessage message = QDBusMessage::createMethodCall(
+            QStringLiteral("org.mpris.MediaPlayer2.quarn_media_player"),
+            QStringLiteral("/org/quarn/MediaPlayer"),
+            QStringLiteral("org.quarn.MediaPlayer.Instance"), QStringLiteral("PlayFiles"));
+        message << QVariant::fromValue(names) << false;
+        bus.call(message, QDBus::Block, 3000);
     }
     // Expects the file refused with the message box, and the player alive.
     void expectRefused(const QString& what) {
@@ -280,6 +293,59 @@ TEST_F(HardeningE2ETest, EveryEndingIsCleanAndLetsTheScreenSaverGo) {
             EXPECT_EQ(log.count(QStringLiteral("the connection to the display was lost")), 1)
                 << qPrintable(log);
         }
+        player = nullptr;
+        session.reset();
+    }
+}
+
+TEST_F(HardeningE2ETest, SignalsAndQuitEndItWithStatusZeroWhateverIsOnTheScreen) {
+    enum class Up { StartUpErrorBox, OpenDialog, Melt, AboutBox };
+    enum class Told { Terminate, Interrupt, Quit };
+    const std::pair<Up, Told> cases[] = {{Up::StartUpErrorBox, Told::Terminate},
+                                         {Up::StartUpErrorBox, Told::Quit},
+                                         {Up::OpenDialog, Told::Interrupt},
+                                         {Up::Melt, Told::Quit},
+                                         {Up::AboutBox, Told::Terminate}};
+    for (const auto& [up, told] : cases) {
+        SCOPED_TRACE(QStringLiteral("%1 %2").arg(int(up)).arg(int(told)).toStdString());
+        startSession();
+        quarn::test::ScreenSaverStandIn standIn(session->busAddress());
+        if (up == Up::StartUpErrorBox) {
+            ASSERT_NO_FATAL_FAILURE(startPlayer({QStringLiteral("--"), media::MissingFile()}));
+            ASSERT_TRUE(session->waitForWindow(QStringLiteral("Playback Error"), 5000));
+        } else {
+            ASSERT_NO_FATAL_FAILURE(
+                startPlayer({QStringLiteral("--"), media::Pattern(320, 240, 25, 30)}));
+            ASSERT_TRUE(XSession::waitUntil([&] { return standIn.inhibitions() == 1; }, 5000));
+            if (up == Up::OpenDialog) {
+                clickToolbar(kOpen);
+                ASSERT_TRUE(session->waitForWindow(QStringLiteral("Open"), 5000));
+            } else {
+                clickToolbar(kScreenEffects);
+                ASSERT_TRUE(XSession::waitUntil([&] { return session->pointerGrabbed(); }, 3000));
+                session->key(QStringLiteral("Down")); // "Melter"
+                if (up == Up::AboutBox) {
+                    session->key(QStringLiteral("Down")); // "About..."
+                }
+                session->key(QStringLiteral("Return"));
+                if (up == Up::AboutBox) {
+                    ASSERT_TRUE(session->waitForWindow(QStringLiteral("About..."), 5000));
+                } else {
+                    QThread::msleep(1000); // the melt is under way
+                }
+            }
+        }
+        QElapsedTimer ending;
+        ending.start();
+        if (told == Told::Quit) {
+            call(QStringLiteral("org.mpris.MediaPlayer2"), QStringLiteral("Quit"));
+        } else {
+            ::kill(pid_t(player->processId()), told == Told::Terminate ? SIGTERM : SIGINT);
+        }
+        ASSERT_TRUE(XSession::waitUntil([&] { return playerEnded(); }, 3000));
+        EXPECT_LT(ending.elapsed(), 2000);
+        EXPECT_EQ(howItEnded(), QStringLiteral("exit status 0"));
+        EXPECT_TRUE(XSession::waitUntil([&] { return standIn.inhibitions() == 0; }, 3000));
         player = nullptr;
         session.reset();
     }

@@ -6,30 +6,51 @@
 
 using namespace quarn;
 
-TEST(SettingsTest, RoundTripAndADamagedFileIsIgnored) {
+namespace {
+
+void write(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+} // namespace
+
+TEST(SettingsTest, EachValueIsReadOnItsOwnRoundedIntoItsRangeOrElseItsDefault) {
     QTemporaryDir folder;
     const QString path = folder.filePath("config/quarn-media-player/settings.json");
     EXPECT_EQ(LoadSettings(path), PlayerSettings{}) << "no file yet";
-    ASSERT_TRUE(SaveSettings(path, {35, true}));
+    ASSERT_TRUE(SaveSettings(path, {35, true}).written);
     EXPECT_EQ(LoadSettings(path), (PlayerSettings{35, true}));
-    EXPECT_EQ(QDir(folder.filePath("config/quarn-media-player")).entryList(QDir::Files),
-              QStringList{"settings.json"})
-        << "written whole, nothing left beside it";
 
-    auto write = [&](const QByteArray& bytes) {
-        QFile file(path);
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        file.write(bytes);
+    const std::pair<QByteArray, PlayerSettings> files[] = {
+        {"{\"volume\": 50.5, \"muted\": true}", {50, true}}, // half to even
+        {"{\"volume\": 55.7}", {56, false}},
+        {"{\"volume\": 1e10}", {100, false}},
+        {"{\"volume\": -3}", {0, false}},
+        {"{\"volume\": \"loud\", \"muted\": true}", {100, true}},
+        {"{\"volume\": 250, \"muted\": 1}", {100, false}},
+        {"{\"volume\": 4", {}},
+        {"[1, 2]", {}},
+        {QByteArray(1 << 20, ' '), {}},
     };
-    write("{\"volume\": 4");
-    EXPECT_EQ(LoadSettings(path), PlayerSettings{});
-    write("[1, 2]");
-    EXPECT_EQ(LoadSettings(path), PlayerSettings{});
-    write("{\"volume\": \"loud\", \"muted\": 1}");
-    EXPECT_EQ(LoadSettings(path), PlayerSettings{});
-    write("{\"volume\": 250, \"muted\": true}");
-    EXPECT_EQ(LoadSettings(path), (PlayerSettings{100, true}));
-    write(QByteArray(1 << 20, ' '));
-    EXPECT_EQ(LoadSettings(path), PlayerSettings{});
-    EXPECT_FALSE(SaveSettings(QStringLiteral("/proc/no/such/place/settings.json"), {}));
+    for (const auto& [bytes, expected] : files) {
+        write(path, bytes);
+        EXPECT_EQ(LoadSettings(path), expected) << bytes.left(40).toStdString();
+    }
+}
+
+TEST(SettingsTest, ALinkAtTheSettingsPathIsNeitherWrittenThroughNorReplaced) {
+    QTemporaryDir folder;
+    const QString outside = folder.filePath("elsewhere.txt");
+    write(outside, "the user's own text");
+    const QString path = folder.filePath("settings.json");
+    ASSERT_TRUE(QFile::link(outside, path));
+    const platform::WriteOutcome saved = SaveSettings(path, {20, true});
+    EXPECT_FALSE(saved.written);
+    EXPECT_TRUE(saved.problem.contains("settings.json")) << saved.problem.toStdString();
+    EXPECT_EQ(QFile::symLinkTarget(path), outside);
+    QFile kept(outside);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "the user's own text");
 }

@@ -1,10 +1,10 @@
 #include "ModalDriver.h"
 #include "widgets/Cmdlg.h"
 #include "widgets/Label.h"
+#include "widgets/MessageBox.h"
 #include "widgets/PictureBox.h"
 #include "widgets/Pictures.h"
 #include "widgets/WindowLook.h"
-#include "widgets/MessageBox.h"
 
 #include <QDir>
 #include <QFile>
@@ -123,32 +123,6 @@ TEST_F(CmdlgQtDialogTest, GetFolderNameShowsItsTitleAndGivesTheChosenFolderOrNot
     EXPECT_EQ(start, QDir::rootPath()) << "the tree starts at its root";
     driver_.Answer<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
     EXPECT_EQ(CMDLG.GetFolderName(QStringLiteral("Songs")), QString());
-}
-
-} // namespace
-} // namespace quarn
-
-namespace quarn {
-namespace {
-
-TEST(MessageBoxTest, CarriesTheTextTheTitleAndOneOkButtonAndNoIcon) {
-    test::ModalDriver driver;
-    QMessageBox::Icon icon = QMessageBox::Information;
-    QString text, title;
-    qsizetype buttons = 0;
-    driver.Answer<QMessageBox>([&](QMessageBox* box) {
-        icon = box->icon();
-        text = box->text();
-        title = box->windowTitle();
-        buttons = box->buttons().size();
-        box->button(QMessageBox::Ok)->click();
-    });
-    ShowMessageBox(QStringLiteral("Movie is invalid or you need a codec"),
-                   QStringLiteral("Playback Error"), QStringLiteral("Unrecognized file format."));
-    EXPECT_EQ(icon, QMessageBox::NoIcon);
-    EXPECT_EQ(text, "Movie is invalid or you need a codec");
-    EXPECT_EQ(title, "Playback Error");
-    EXPECT_EQ(buttons, 1);
 }
 
 } // namespace
