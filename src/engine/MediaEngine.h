@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QImage>
 #include <QObject>
 #include <QSize>
 #include <QString>
 #include <stdexcept>
+#include <vector>
 
 namespace quarn {
 
@@ -22,6 +24,19 @@ public:
 private:
     int code_;
     QString reason_;
+};
+
+// A sound or subtitle track of the open file.
+struct MediaTrack {
+    enum class Kind { Audio, Subtitle };
+    Kind kind = Kind::Audio;
+    int id = 0;       // the engine's number for it, from 1
+    QString language; // as the file names it ("eng", "de"); "" where it says nothing
+    QString title;    // "" where it has none
+    bool selected = false;
+    bool external = false; // loaded from a file of its own
+
+    friend bool operator==(const MediaTrack&, const MediaTrack&) = default;
 };
 
 // What a file says of itself in its tags; empty where it says nothing.
@@ -46,13 +61,13 @@ public:
     ~MediaEngine() override = default;
 
     // Starts opening the file (or the http or https stream); it plays as soon
-    // as it is open. What is plainly
-    // no media file (missing, empty, a folder, unreadable) is refused at once
-    // with EngineError(kCannotPlay, reason). Otherwise the answer comes later,
+    // as it is open, from `startAt` seconds. What is plainly no media file
+    // (missing, empty, a folder, unreadable) is refused at once with
+    // EngineError(kCannotPlay, reason). Otherwise the answer comes later,
     // however long the file takes to open: Opened() when it plays, or
     // Refused(), after which what was open before plays on. An empty path
     // closes whatever is open.
-    virtual void SetFileName(const QString& path) = 0;
+    virtual void SetFileName(const QString& path, double startAt = 0) = 0;
     // The file open or being opened; "" before any.
     virtual QString FileName() const = 0;
 
@@ -75,6 +90,23 @@ public:
 
     // Playback speed, 1.0 being normal.
     virtual void SetSpeed(double factor) = 0;
+    virtual double Speed() const = 0;
+    // Plays the open file again from its start whenever it ends, instead of
+    // ending (no EndOfStream then).
+    virtual void SetLoopFile(bool loop) = 0;
+    // One frame forward or back; playback stays paused.
+    virtual void StepFrame(bool forward) = 0;
+
+    // The open file's sound and subtitle tracks, as the engine lists them.
+    virtual std::vector<MediaTrack> Tracks() const = 0;
+    // Plays this track of its kind; id 0 plays none (no subtitles).
+    virtual void SelectTrack(MediaTrack::Kind kind, int id) = 0;
+    // Loads a subtitle file for the open file and shows it; one that cannot
+    // be read as subtitles is told of by SubtitleRefused().
+    virtual void AddSubtitleFile(const QString& path) = 0;
+    // Takes a picture of the frame shown, at the video's own size and without
+    // subtitles: ScreenshotTaken() or ScreenshotFailed() tells of it.
+    virtual void TakeScreenshot() = 0;
 
     // The sound's volume, 0 to 100, and whether it is muted; both hold from
     // one file to the next.
@@ -109,6 +141,11 @@ signals:
     // when the open file has no video.
     void VideoSizeChanged(QSize pixels);
     void TagsChanged();
+    void TracksChanged();
+    void SpeedChanged(double factor);
+    void SubtitleRefused(const QString& reason);
+    void ScreenshotTaken(const QImage& frame);
+    void ScreenshotFailed(const QString& reason);
 };
 
 } // namespace quarn

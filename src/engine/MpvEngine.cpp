@@ -526,7 +526,7 @@ void MpvEngine::startLoading(const QString& path, Purpose purpose, double startA
     }
 }
 
-void MpvEngine::SetFileName(const QString& path) {
+void MpvEngine::SetFileName(const QString& path, double startAt) {
     if (path.isEmpty()) {
         fileName_.clear();
         resume_.reset();
@@ -548,7 +548,7 @@ void MpvEngine::SetFileName(const QString& path) {
         resume_.reset();
     }
     fileName_ = located;
-    startLoading(located, Purpose::Open);
+    startLoading(located, Purpose::Open, startAt);
 }
 
 void MpvEngine::Play() {
@@ -618,7 +618,18 @@ void MpvEngine::SetMuted(bool muted) {
 }
 
 void MpvEngine::SetSpeed(double factor) {
+    speed_ = factor;
     mpv_set_property_async(mpv_, 0, "speed", MPV_FORMAT_DOUBLE, &factor);
 }
+
+void MpvEngine::SetLoopFile(bool) {}
+
+void MpvEngine::StepFrame(bool) {}
+
+void MpvEngine::SelectTrack(MediaTrack::Kind, int) {}
+
+void MpvEngine::AddSubtitleFile(const QString&) {}
+
+void MpvEngine::TakeScreenshot() {}
 
 } // namespace quarn

@@ -34,7 +34,7 @@ public:
                        QObject* parent = nullptr);
     ~MpvEngine() override;
 
-    void SetFileName(const QString& path) override;
+    void SetFileName(const QString& path, double startAt = 0) override;
     QString FileName() const override { return fileName_; }
     void Play() override;
     void Pause() override;
@@ -46,6 +46,13 @@ public:
     void SetCurrentPosition(double seconds) override;
     double Duration() const override;
     void SetSpeed(double factor) override;
+    double Speed() const override { return speed_; }
+    void SetLoopFile(bool loop) override;
+    void StepFrame(bool forward) override;
+    std::vector<MediaTrack> Tracks() const override { return tracks_; }
+    void SelectTrack(MediaTrack::Kind kind, int id) override;
+    void AddSubtitleFile(const QString& path) override;
+    void TakeScreenshot() override;
     int Volume() const override { return volume_; }
     void SetVolume(int volume) override;
     bool Muted() const override { return muted_; }
@@ -91,6 +98,8 @@ private:
     std::int64_t videoHeight_ = 0;
     QSize reportedSize_;
     MediaTags tags_;
+    std::vector<MediaTrack> tracks_;
+    double speed_ = 1.0;
     bool sizeChanged_ = false;
     bool paused_ = false;
     bool stopped_ = false;

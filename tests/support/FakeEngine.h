@@ -12,8 +12,9 @@ namespace quarn::test {
 class FakeEngine : public MediaEngine {
     Q_OBJECT
 public:
-    void SetFileName(const QString& path) override {
-        calls << QStringLiteral("FileName=") + path;
+    void SetFileName(const QString& path, double startAt = 0) override {
+        calls << QStringLiteral("FileName=") + path +
+                     (startAt > 0 ? QStringLiteral("@%1").arg(startAt) : QString());
         if (refuse && !path.isEmpty()) {
             throw EngineError(refuseCode, QStringLiteral("refused by the test"));
         }
@@ -48,7 +49,24 @@ public:
         position = seconds;
     }
     double Duration() const override { return duration; }
-    void SetSpeed(double factor) override { speed = factor; }
+    void SetSpeed(double factor) override {
+        speed = factor;
+        emit SpeedChanged(factor);
+    }
+    double Speed() const override { return speed; }
+    void SetLoopFile(bool loop) override { calls << QStringLiteral("Loop=%1").arg(loop); }
+    void StepFrame(bool forward) override { calls << (forward ? "Step+" : "Step-"); }
+    std::vector<MediaTrack> Tracks() const override { return tracks; }
+    void SelectTrack(MediaTrack::Kind kind, int id) override {
+        for (MediaTrack& track : tracks) {
+            if (track.kind == kind) {
+                track.selected = track.id == id;
+            }
+        }
+        emit TracksChanged();
+    }
+    void AddSubtitleFile(const QString& path) override { calls << "Subtitle=" + path; }
+    void TakeScreenshot() override { calls << QStringLiteral("Screenshot"); }
     int Volume() const override { return volume; }
     void SetVolume(int level) override { volume = level; }
     bool Muted() const override { return muted; }
@@ -75,6 +93,7 @@ public:
     bool playing = false;
     bool stopped = false;
     MediaTags tags;
+    std::vector<MediaTrack> tracks;
     bool refuse = false;
     int refuseCode = EngineError::kCannotPlay;
     double position = 0;
