@@ -6,6 +6,17 @@ std::optional<KeyAction> ActionForKey(int key, Qt::KeyboardModifiers modifiers) 
     using Kind = KeyAction::Kind;
     // The keypad's digits are the digits.
     modifiers &= ~Qt::KeypadModifier;
+    // Signs typed with Shift on some keyboards ("#", "[") are the signs.
+    switch (key) {
+    case Qt::Key_NumberSign:
+        return KeyAction{Kind::NextAudio};
+    case Qt::Key_BracketLeft:
+        return KeyAction{Kind::Speed, -10};
+    case Qt::Key_BracketRight:
+        return KeyAction{Kind::Speed, 10};
+    default:
+        break;
+    }
     const bool shift = modifiers == Qt::ShiftModifier;
     if (modifiers == Qt::ControlModifier) {
         return key == Qt::Key_O ? std::optional(KeyAction{Kind::Open}) : std::nullopt;
@@ -27,9 +38,9 @@ std::optional<KeyAction> ActionForKey(int key, Qt::KeyboardModifiers modifiers) 
     switch (key) {
     case Qt::Key_Space:
     case Qt::Key_MediaTogglePlayPause:
-        return KeyAction{Kind::PlayPause};
+    // Most keyboards' one Play/Pause key comes as "play".
     case Qt::Key_MediaPlay:
-        return KeyAction{Kind::Play};
+        return KeyAction{Kind::PlayPause};
     case Qt::Key_MediaPause:
         return KeyAction{Kind::Pause};
     case Qt::Key_MediaStop:
@@ -61,6 +72,22 @@ std::optional<KeyAction> ActionForKey(int key, Qt::KeyboardModifiers modifiers) 
         return KeyAction{Kind::Zoom, 100};
     case Qt::Key_3:
         return KeyAction{Kind::Zoom, 200};
+    case Qt::Key_V:
+        return KeyAction{Kind::ToggleSubtitles};
+    case Qt::Key_J:
+        return KeyAction{Kind::NextSubtitle};
+    case Qt::Key_Backspace:
+        return KeyAction{Kind::Speed, 0};
+    case Qt::Key_L:
+        return KeyAction{Kind::CycleLoop};
+    case Qt::Key_S:
+        return KeyAction{Kind::Screenshot};
+    case Qt::Key_Period:
+        return KeyAction{Kind::Frame, 1};
+    case Qt::Key_Comma:
+        return KeyAction{Kind::Frame, -1};
+    case Qt::Key_E:
+        return KeyAction{Kind::TogglePlaylist};
     default:
         return std::nullopt;
     }

@@ -21,6 +21,14 @@ struct KeyAction {
         Next,
         Previous,
         Zoom, // to `amount` per cent of the video's own size
+        ToggleSubtitles,
+        NextSubtitle,
+        NextAudio,
+        Speed, // by `amount` per cent of normal speed; 0: normal
+        CycleLoop,
+        Screenshot,
+        Frame, // `amount` 1 forward, -1 back
+        TogglePlaylist,
     };
     Kind kind;
     int amount = 0;

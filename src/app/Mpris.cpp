@@ -112,7 +112,10 @@ QVariantMap Mpris::PlayerProperties() const {
             {QStringLiteral("CanGoPrevious"), transport->CanGoPrevious()},
             {QStringLiteral("CanPlay"), transport->CanPlay()},
             {QStringLiteral("CanPause"), transport->CanPause()},
-            {QStringLiteral("CanSeek"), transport->CanSeek()}};
+            {QStringLiteral("CanSeek"), transport->CanSeek()},
+            {QStringLiteral("Rate"), transport->Rate()},
+            {QStringLiteral("LoopStatus"), transport->LoopStatus()},
+            {QStringLiteral("Shuffle"), transport->Shuffle()}};
 }
 
 void Mpris::announce() {
@@ -181,12 +184,47 @@ void MprisPlayer::SetVolume(double volume) {
     mpris_.Session().SetVolume(static_cast<int>(std::lround(std::clamp(volume, 0.0, 1.0) * 100)));
 }
 
+double MprisPlayer::Rate() const {
+    return mpris_.Session().Speed();
+}
+
+void MprisPlayer::SetRate(double rate) {
+    mpris_.Session().SetSpeed(rate);
+}
+
+QString MprisPlayer::LoopStatus() const {
+    const char* names[] = {"None", "Track", "Playlist"};
+    return QString::fromLatin1(names[int(mpris_.Session().LoopMode())]);
+}
+
+void MprisPlayer::SetLoopStatus(const QString& status) {
+    const QStringList names{QStringLiteral("None"), QStringLiteral("Track"),
+                            QStringLiteral("Playlist")};
+    if (const auto mode = names.indexOf(status); mode >= 0) {
+        mpris_.Session().SetLoop(PlaybackSession::Loop(mode));
+    }
+}
+
+bool MprisPlayer::Shuffle() const {
+    return mpris_.Session().Shuffle();
+}
+
+void MprisPlayer::SetShuffle(bool on) {
+    mpris_.Session().SetShuffle(on);
+}
+
 bool MprisPlayer::CanGoNext() const {
-    return mpris_.Session().Queue().HasNext();
+    return mpris_.Session()
+        .Queue()
+        .NextRow(mpris_.Session().LoopMode() == PlaybackSession::Loop::Queue)
+        .has_value();
 }
 
 bool MprisPlayer::CanGoPrevious() const {
-    return mpris_.Session().Queue().HasPrevious();
+    return mpris_.Session()
+        .Queue()
+        .PreviousRow(mpris_.Session().LoopMode() == PlaybackSession::Loop::Queue)
+        .has_value();
 }
 
 bool MprisPlayer::CanPlay() const {

@@ -84,8 +84,10 @@ class MprisPlayer : public QDBusAbstractAdaptor {
     Q_PROPERTY(qlonglong Position READ Position)
     Q_PROPERTY(double Volume READ Volume WRITE SetVolume)
     Q_PROPERTY(double Rate READ Rate WRITE SetRate)
-    Q_PROPERTY(double MinimumRate READ Rate)
-    Q_PROPERTY(double MaximumRate READ Rate)
+    Q_PROPERTY(double MinimumRate READ MinimumRate)
+    Q_PROPERTY(double MaximumRate READ MaximumRate)
+    Q_PROPERTY(QString LoopStatus READ LoopStatus WRITE SetLoopStatus)
+    Q_PROPERTY(bool Shuffle READ Shuffle WRITE SetShuffle)
     Q_PROPERTY(bool CanGoNext READ CanGoNext)
     Q_PROPERTY(bool CanGoPrevious READ CanGoPrevious)
     Q_PROPERTY(bool CanPlay READ CanPlay)
@@ -99,8 +101,14 @@ public:
     qlonglong Position() const;
     double Volume() const;
     void SetVolume(double volume);
-    double Rate() const { return 1.0; }
-    void SetRate(double) {}
+    double Rate() const;
+    void SetRate(double rate);
+    double MinimumRate() const { return PlaybackSession::kSlowest; }
+    double MaximumRate() const { return PlaybackSession::kFastest; }
+    QString LoopStatus() const;
+    void SetLoopStatus(const QString& status);
+    bool Shuffle() const;
+    void SetShuffle(bool on);
     bool CanGoNext() const;
     bool CanGoPrevious() const;
     bool CanPlay() const;

@@ -28,6 +28,8 @@ namespace {
 // The intro's engine is let go this long after the intro, once the player's
 // windows have come up.
 constexpr int kIntroReleaseMs = 1000;
+// Notices longer than this go to the title strip, where they can be read.
+constexpr qsizetype kLongestTimeNotice = 14;
 
 // The files and streams of a drop: local files by their paths, http(s) URLs.
 QStringList droppedEntries(const QMimeData* data) {
@@ -58,7 +60,7 @@ QPoint toolbarPlace(const QRect& main) {
 Player::Player(PlayerServices services)
     : services_(std::move(services)),
       session_(std::make_unique<PlaybackSession>(services_.makeEngine(main_.VideoWindow()),
-                                                 *services_.screenSaver, services_.settingsPath)),
+                                                 *services_.screenSaver, services_.paths)),
       group_(main_), tray_(LoadIcon(QString::fromLatin1(design::kProgramIcon)),
                            QStringLiteral("Quarn Media Player")) {
     fileDialog_.SetBackend(std::move(services_.fileDialogs));
@@ -96,6 +98,24 @@ void Player::connectWindows() {
     connect(&main_, &MainWindow::SeekByRequested, session, &PlaybackSession::SeekBy);
     connect(&main_, &MainWindow::FullScreenToggleRequested, this,
             [this] { group_.SetFullScreen(!group_.FullScreen()); });
+    connect(&main_, &MainWindow::PlayPauseRequested, session, &PlaybackSession::PlayPause);
+    connect(&main_, &MainWindow::PictureMenuRequested, this, &Player::showPictureMenu);
+
+    connect(&pictureMenu_, &PictureMenu::OpenChosen, this, &Player::Open);
+    connect(&pictureMenu_, &PictureMenu::RecentChosen, session,
+            [session](int index) { session->OpenRecent(session->RecentEntries().value(index)); });
+    connect(&pictureMenu_, &PictureMenu::SubtitleChosen, session,
+            [session](int id) { session->SelectTrack(MediaTrack::Kind::Subtitle, id); });
+    connect(&pictureMenu_, &PictureMenu::AudioChosen, session,
+            [session](int id) { session->SelectTrack(MediaTrack::Kind::Audio, id); });
+    connect(&pictureMenu_, &PictureMenu::LoadSubtitleChosen, this, &Player::loadSubtitleFile);
+    connect(&pictureMenu_, &PictureMenu::SpeedChosen, session, &PlaybackSession::SetSpeed);
+    connect(&pictureMenu_, &PictureMenu::LoopChosen, session,
+            [session](int loop) { session->SetLoop(PlaybackSession::Loop(loop)); });
+    connect(&pictureMenu_, &PictureMenu::FullScreenChosen, this,
+            [this] { group_.SetFullScreen(!group_.FullScreen()); });
+    connect(&pictureMenu_, &PictureMenu::ScreenshotChosen, session,
+            &PlaybackSession::TakeScreenshot);
 
     connect(&bar_, &Toolbar::PlayClicked, session, &PlaybackSession::Play);
     connect(&bar_, &Toolbar::PauseClicked, session, &PlaybackSession::Pause);
@@ -118,8 +138,11 @@ void Player::connectWindows() {
         bar_.ShowTime(readout.caption);
         main_.ShowReadout(readout);
     });
-    connect(session, &PlaybackSession::Notice, &bar_, &Toolbar::ShowNotice);
+    connect(session, &PlaybackSession::Notice, this, &Player::showNotice);
     connect(session, &PlaybackSession::ProblemFound, this, &Player::reportProblem);
+    connect(session, &PlaybackSession::StateChanged, this, &Player::playingChanged);
+    connect(session, &PlaybackSession::VolumeChanged, this, &Player::playingChanged);
+    playingChanged();
 }
 
 Player::~Player() {
@@ -128,6 +151,10 @@ Player::~Player() {
 
 void Player::Start(const QStringList& files) {
     tray_.Show();
+    // Without files, the queue of the last run is there to go on with.
+    if (files.isEmpty()) {
+        session_->RestoreQueue();
+    }
     if (!files.isEmpty()) {
         showPlayer(false);
         PlayFiles(files);
@@ -209,15 +236,67 @@ void Player::Open() {
     session_->Open(fileDialog_.FileName(), OpenOrigin::Single);
 }
 
+void Player::showNotice(const QString& text) {
+    // On the picture in full screen, where the toolbar is hidden; else in
+    // the time label, or the title strip for what would not be readable there.
+    if (group_.FullScreen()) {
+        main_.ShowNotice(text);
+    } else if (text.size() <= kLongestTimeNotice) {
+        bar_.ShowNotice(text);
+    } else {
+        title_.ShowNotice(text);
+    }
+}
+
+void Player::playingChanged() {
+    main_.ShowPlaying(session_->PlaybackStatus() == PlaybackSession::Status::Playing);
+    main_.ShowVolume(session_->Volume(), session_->Muted());
+    bar_.ShowMuted(session_->Muted());
+}
+
+void Player::showPictureMenu(QPoint at) {
+    PictureMenuState state;
+    for (const QString& entry : session_->RecentEntries()) {
+        state.recent << (IsStreamUrl(entry) ? entry
+                                            : GetFileName(platform::ReadableFileName(entry)));
+    }
+    for (const MediaTrack& track : session_->Tracks()) {
+        (track.kind == MediaTrack::Kind::Subtitle ? state.subtitles : state.audio)
+            .push_back({PlaybackSession::TrackLabel(track), track.id, track.selected});
+    }
+    state.speed = session_->Speed();
+    state.loop = int(session_->LoopMode());
+    state.fullScreen = group_.FullScreen();
+    state.playing = !session_->CurrentEntry().isEmpty();
+    pictureMenu_.Popup(at, state);
+}
+
+void Player::loadSubtitleFile() {
+    if (fileDialog_.RaiseDialog()) {
+        return;
+    }
+    fileDialog_.SetFilter(
+        QStringLiteral("Subtitle Files|*.srt;*.ass;*.ssa;*.sub;*.vtt;*.idx|All Files (*.*)|*.*|"));
+    fileDialog_.ShowOpen();
+    platform::ActivateWindowByTitle(main_.windowTitle());
+    if (const QString path = fileDialog_.FileName(); !path.isEmpty()) {
+        session_->AddSubtitleFile(path);
+    }
+}
+
 void Player::reportProblem(const PlaybackProblem& problem) {
-    // Which file, and why: in the box, and on the log for those who started
-    // the player from a terminal.
+    // Which file, and why: in the box (and on the picture in full screen,
+    // where the box may be hidden), and on the log for those who started the
+    // player from a terminal.
     const QString name = IsStreamUrl(problem.entry)
                              ? problem.entry
                              : GetFileName(platform::ReadableFileName(problem.entry));
     const QString detail =
         name.isEmpty() ? problem.reason : name + QStringLiteral(": ") + problem.reason;
     qWarning("%s", qPrintable(detail));
+    if (group_.FullScreen()) {
+        main_.ShowNotice(detail);
+    }
     if (problem.code == EngineError::kCannotPlay) {
         services_.message(QStringLiteral("Movie is invalid or you need a codec"),
                           QStringLiteral("Playback Error"), detail);
@@ -294,6 +373,37 @@ void Player::perform(const KeyAction& action) {
     case Kind::Zoom:
         main_.SetZoom(action.amount);
         break;
+    case Kind::ToggleSubtitles:
+        session.ToggleSubtitles();
+        break;
+    case Kind::NextSubtitle:
+        session.NextTrack(MediaTrack::Kind::Subtitle);
+        break;
+    case Kind::NextAudio:
+        session.NextTrack(MediaTrack::Kind::Audio);
+        break;
+    case Kind::Speed:
+        if (action.amount == 0) {
+            session.SetSpeed(1.0);
+        } else {
+            session.ChangeSpeed(action.amount / 100.0);
+        }
+        break;
+    case Kind::CycleLoop:
+        session.CycleLoop();
+        break;
+    case Kind::Screenshot:
+        session.TakeScreenshot();
+        break;
+    case Kind::Frame:
+        session.StepFrame(action.amount > 0);
+        break;
+    case Kind::TogglePlaylist:
+        break;
+    }
+    // In full screen every key brings the controls up for a moment.
+    if (group_.FullScreen()) {
+        main_.ShowControls();
     }
 }
 
@@ -333,7 +443,13 @@ bool Player::eventFilter(QObject* watched, QEvent* event) {
             const QStringList entries = droppedEntries(drop->mimeData());
             if (!entries.isEmpty()) {
                 drop->acceptProposedAction();
-                PlayFiles(entries);
+                // Subtitles dropped on a film playing go with it.
+                if (entries.size() == 1 && IsSubtitleFileName(entries.first()) &&
+                    !session_->CurrentEntry().isEmpty()) {
+                    session_->AddSubtitleFile(entries.first());
+                } else {
+                    PlayFiles(entries);
+                }
                 return true;
             }
         }

@@ -9,6 +9,7 @@
 #include "windows/AboutBox.h"
 #include "windows/EffectsMenu.h"
 #include "windows/MainWindow.h"
+#include "windows/PictureMenu.h"
 #include "windows/Splash.h"
 #include "windows/TitleStrip.h"
 #include "windows/Toolbar.h"
@@ -31,8 +32,9 @@ struct PlayerServices {
     std::unique_ptr<FileDialogBackend> fileDialogs;
     // Where the intro and the About box's frame pictures are.
     QString programDirectory;
-    // Where the volume and the mute are kept between runs ("" keeps nothing).
-    QString settingsPath;
+    // Where the settings, the queue, the resume positions, the recent files
+    // and the screenshots are kept ("" keeps nothing there).
+    SessionPaths paths;
     // Told when the program is to end, before anything winds down.
     std::function<void()> exiting;
 };
@@ -83,6 +85,10 @@ protected:
 private:
     void connectWindows();
     void perform(const KeyAction& action);
+    void showPictureMenu(QPoint at);
+    void loadSubtitleFile();
+    void showNotice(const QString& text);
+    void playingChanged();
     bool isPlayerWindow(const QObject* object) const;
     void showPlayer(bool afterIntro);
     void reportProblem(const PlaybackProblem& problem);
@@ -100,6 +106,7 @@ private:
     Cmdlg fileDialog_;
     std::unique_ptr<EffectsMenu> effects_;
     std::unique_ptr<AboutBox> about_;
+    PictureMenu pictureMenu_;
     bool playerShown_ = false;
 };
 

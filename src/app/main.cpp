@@ -11,6 +11,7 @@
 #include "platform/ScreenSaver.h"
 #include "platform/SessionBus.h"
 #include "platform/TerminationSignals.h"
+#include "platform/UserFiles.h"
 #include "platform/X11.h"
 #include "widgets/MessageBox.h"
 #include "widgets/Pictures.h"
@@ -131,7 +132,8 @@ int main(int argc, char** argv) {
     services.exiting = [] { quarn::platform::EndWithin(2000, 0); };
     services.fileDialogs = std::make_unique<quarn::QtFileDialogBackend>();
     services.programDirectory = quarn::platform::DataDirectory();
-    services.settingsPath = quarn::SettingsPath();
+    services.paths = {quarn::SettingsPath(), quarn::platform::StateFolder(),
+                      quarn::platform::PicturesFolder()};
     quarn::Player player(std::move(services));
     quarn::Mpris mpris(player.Session(), bus);
     QObject::connect(&mpris, &quarn::Mpris::RaiseRequested, &player, &quarn::Player::Raise);

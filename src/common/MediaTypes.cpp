@@ -1,5 +1,7 @@
 #include "common/MediaTypes.h"
 
+#include <algorithm>
+
 #include <QRegularExpression>
 
 namespace quarn {
@@ -45,6 +47,15 @@ bool IsMediaFileName(const QString& name) {
         }
     }
     return false;
+}
+
+bool IsSubtitleFileName(const QString& name) {
+    static const QStringList kEndings = {QStringLiteral(".srt"), QStringLiteral(".ass"),
+                                         QStringLiteral(".ssa"), QStringLiteral(".sub"),
+                                         QStringLiteral(".vtt"), QStringLiteral(".idx")};
+    return std::any_of(kEndings.begin(), kEndings.end(), [&](const QString& ending) {
+        return name.endsWith(ending, Qt::CaseInsensitive);
+    });
 }
 
 } // namespace quarn

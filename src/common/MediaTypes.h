@@ -20,4 +20,8 @@ QStringList MediaMimeTypes();
 // Whether a file's name matches one of the media patterns.
 bool IsMediaFileName(const QString& name);
 
+// Whether a file's name is that of a subtitle file (.srt, .ass, .ssa, .sub,
+// .vtt, .idx; any case).
+bool IsSubtitleFileName(const QString& name);
+
 } // namespace quarn

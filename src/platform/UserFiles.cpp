@@ -3,6 +3,7 @@
 #include "platform/FileNames.h"
 
 #include <QDir>
+#include <QStandardPaths>
 
 #if defined(Q_OS_UNIX)
 #include <QRandomGenerator>
@@ -239,6 +240,17 @@ QString StateFolder() {
                QStringLiteral("/.local/state");
     }
     return base + QStringLiteral("/quarn-media-player");
+}
+
+QString PicturesFolder() {
+    const QString set = qEnvironmentVariable("XDG_PICTURES_DIR");
+    if (QDir::isAbsolutePath(set)) {
+        return set;
+    }
+    const QString desktops = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return desktops.isEmpty() || desktops == QDir::homePath()
+               ? QDir::home().filePath(QStringLiteral("Pictures"))
+               : desktops;
 }
 
 } // namespace quarn::platform

@@ -34,4 +34,8 @@ std::optional<QByteArray> ReadUserFile(const QString& path, qint64 maxBytes);
 // $XDG_STATE_HOME/quarn-media-player, else ~/.local/state/quarn-media-player.
 QString StateFolder();
 
+// Where the user keeps pictures: $XDG_PICTURES_DIR, else the desktop's
+// pictures folder (from user-dirs.dirs), else ~/Pictures.
+QString PicturesFolder();
+
 } // namespace quarn::platform

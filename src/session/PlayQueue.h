@@ -1,37 +1,94 @@
 #pragma once
 
+#include "session/Playlists.h"
+
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <optional>
+#include <random>
+#include <vector>
 
 namespace quarn {
 
-// What the player plays one after the other: files and streams, in order.
+// What the player plays one after the other: files and streams, in order,
+// each with an id of its own that stays with it however the queue is edited.
+// One of them is the current one (the one playing or to play). Shuffled, the
+// queue is played in a random order that stays the same until shuffle is set
+// again; entries that are missing are passed over.
 class PlayQueue {
 public:
-    // Replaces the queue; the first entry becomes the current one.
-    void Replace(const QStringList& entries);
-    // Adds entries to the end; the current one stays.
-    void Append(const QStringList& entries) { entries_ << entries; }
-    bool IsEmpty() const { return entries_.isEmpty(); }
-    qsizetype Size() const { return entries_.size(); }
-    // The entry playing (or to play); nothing when the queue is empty.
+    using Id = std::uint64_t;
+
+    // Replaces the queue; the entry at `current` (the first when out of
+    // range) becomes the current one.
+    void Replace(const std::vector<PlaylistEntry>& entries, qsizetype current = 0);
+    // Adds entries before the one at `at` (at the end when out of range); the
+    // current one stays.
+    void Insert(qsizetype at, const std::vector<PlaylistEntry>& entries);
+    // Takes the entries at these rows out; the last removal can be undone.
+    void Remove(QList<qsizetype> rows);
+    bool UndoRemoval();
+    // Moves the entries at these rows, in their order, before the entry now
+    // at `to` (to the end when out of range).
+    void Move(QList<qsizetype> rows, qsizetype to);
+
+    bool IsEmpty() const { return items_.empty(); }
+    qsizetype Size() const { return qsizetype(items_.size()); }
+    const PlaylistEntry& At(qsizetype row) const { return items_.at(size_t(row)).entry; }
+    Id IdAt(qsizetype row) const { return items_.at(size_t(row)).id; }
+    std::optional<qsizetype> RowOf(Id id) const;
+    // The row of the current entry; nothing when the queue is empty.
+    std::optional<qsizetype> CurrentRow() const;
     std::optional<QString> Current() const;
-    // Moves on to the next or the previous entry; nothing at either end,
-    // where the queue stays where it was.
-    std::optional<QString> Next();
-    std::optional<QString> Previous();
-    bool HasNext() const { return index_ + 1 < entries_.size(); }
-    bool HasPrevious() const { return index_ > 0; }
+    void SetCurrent(qsizetype row);
+
+    // The rows that play after and before the current one, in the play
+    // order, passing over missing entries; with `wrap`, round from the end
+    // to the start and back.
+    std::optional<qsizetype> NextRow(bool wrap) const;
+    std::optional<qsizetype> PreviousRow(bool wrap) const;
+
+    void SetShuffle(bool on, std::uint32_t seed);
+    bool Shuffle() const { return shuffle_; }
+
+    // What became known of an entry as it played.
+    void SetTitle(qsizetype row, const QString& title) { item(row).entry.title = title; }
+    void SetLength(qsizetype row, double length) { item(row).entry.length = length; }
+    void SetMissing(qsizetype row, bool missing) { item(row).entry.missing = missing; }
+
+    // The length of all the entries whose length is known.
+    double KnownLength() const;
+    std::vector<PlaylistEntry> Entries() const;
 
 private:
-    QStringList entries_;
-    qsizetype index_ = 0;
+    struct Item {
+        PlaylistEntry entry;
+        Id id = 0;
+    };
+    Item& item(qsizetype row) { return items_.at(size_t(row)); }
+    std::vector<Id> playOrder() const;
+    std::optional<qsizetype> step(int direction, bool wrap) const;
+
+    std::vector<Item> items_;
+    std::optional<Id> current_;
+    Id nextId_ = 1;
+    bool shuffle_ = false;
+    std::vector<Id> shuffled_; // the play order while shuffled
+    std::mt19937 random_;
+    // The last removal: the items and the rows they were at.
+    std::vector<std::pair<qsizetype, Item>> removed_;
 };
 
-// The entries a list of files, folders and streams stands for: a folder for
-// the media files in it (not in its sub-folders), sorted by name; everything
-// else for itself.
-QStringList ExpandEntries(const QStringList& given);
+// The entries a list of files, folders, playlists and streams stands for: a
+// folder for the media files in it (not in its sub-folders), sorted by name;
+// a local playlist file for its entries; everything else for itself. What
+// could not be read is told in `problems`, a line each.
+struct Expansion {
+    std::vector<PlaylistEntry> entries;
+    QStringList problems;
+};
+Expansion ExpandEntries(const QStringList& given);
 
 } // namespace quarn

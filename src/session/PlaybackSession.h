@@ -1,16 +1,18 @@
 #pragma once
 
 // The playback session: what plays, what plays next and what a refusal means.
-// It holds the engine, the play queue, the settings kept between runs and the
-// screen saver's hold, and tells the windows what to show through its
-// signals. Every way the user has to drive playback (the toolbar, the keys,
-// the menus, drops, the command line, the desktop's media controls) calls it.
-// It has no widgets of its own.
+// It holds the engine, the play queue, the settings kept between runs, where
+// files were left, the recent files and the screen saver's hold, and tells
+// the windows what to show through its signals. Every way the user has to
+// drive playback (the toolbar, the keys, the menus, drops, the command line,
+// the desktop's media controls) calls it. It has no widgets of its own.
 
 #include "common/TimeText.h"
 #include "engine/MediaEngine.h"
 #include "platform/ScreenSaver.h"
 #include "session/PlayQueue.h"
+#include "session/RecentFiles.h"
+#include "session/ResumeStore.h"
 #include "session/Settings.h"
 
 #include <QObject>
@@ -23,7 +25,7 @@ namespace quarn {
 // Where an entry to open comes from, which decides what a refusal of it means.
 enum class OpenOrigin {
     // Chosen by itself (the Open dialog, a command line of one file): a
-    // refusal is reported in a box and whatever played before goes on.
+    // refusal is reported and whatever played before goes on.
     Single,
     // An entry of the queue: a refusal is reported and the queue moves on.
     Queue,
@@ -37,22 +39,42 @@ struct PlaybackProblem {
     QString reason;
 };
 
+// Where the session keeps what it keeps; "" keeps nothing there.
+struct SessionPaths {
+    QString settings; // the settings file
+    QString state;    // the folder of the resume positions, the recent files and the queue
+    QString pictures; // where screenshots go
+};
+
 class PlaybackSession : public QObject {
     Q_OBJECT
 public:
     enum class Status { Playing, Paused, Stopped };
+    enum class Loop { Off, File, Queue };
+    static constexpr double kSlowest = 0.25;
+    static constexpr double kFastest = 4.0;
 
-    // `settingsPath` "" keeps nothing between runs.
     PlaybackSession(std::unique_ptr<MediaEngine> engine, platform::ScreenSaverSwitch& screenSaver,
-                    QString settingsPath);
+                    SessionPaths paths);
     ~PlaybackSession() override;
 
-    // Files, folders (for their media files) and streams to play one after
-    // the other from now on, in place of the queue.
+    // Files, folders (for their media files), playlists (for their entries)
+    // and streams to play one after the other from now on, in place of the
+    // queue.
     void PlayEntries(const QStringList& entries);
-    // The same, added to the end of the queue; what plays goes on.
-    void AddEntries(const QStringList& entries);
+    // The same, added before the queue's row `at` (at the end: -1); what
+    // plays goes on.
+    void AddEntries(const QStringList& entries, qsizetype at = -1);
     void Open(const QString& entry, OpenOrigin origin);
+    void PlayRow(qsizetype row);
+    // The queue kept from the last run, ready to go on where it was left.
+    void RestoreQueue();
+    void RemoveRows(const QList<qsizetype>& rows);
+    void UndoRemoval();
+    void MoveRows(const QList<qsizetype>& rows, qsizetype to);
+    // Writes the queue as an M3U8 playlist.
+    platform::WriteOutcome SaveQueueAs(const QString& path) const;
+
     void Play();
     void Pause();
     void PlayPause();
@@ -65,6 +87,25 @@ public:
     void ChangeVolume(int points);
     void ToggleMute();
     void SetSpeed(double factor);
+    void ChangeSpeed(double by);
+    void SetLoop(Loop loop);
+    void CycleLoop();
+    void SetShuffle(bool on);
+    void StepFrame(bool forward);
+    void TakeScreenshot();
+
+    void SelectTrack(MediaTrack::Kind kind, int id);
+    void ToggleSubtitles();
+    void NextTrack(MediaTrack::Kind kind);
+    void AddSubtitleFile(const QString& path);
+
+    // Opens a recent file; one that is gone is taken off the list and said so.
+    void OpenRecent(const QString& entry);
+    QStringList RecentEntries() const { return recent_.Entries(); }
+
+    // Whether the playlist window is shown, and its height, kept between runs.
+    void SetPlaylistWindow(bool shown, int height);
+    const PlayerSettings& Settings() const { return settings_; }
 
     Status PlaybackStatus() const;
     // The file or stream open or last played; "" for none.
@@ -73,11 +114,19 @@ public:
     double Duration() const { return duration_; }
     int Volume() const { return engine_->Volume(); }
     bool Muted() const { return engine_->Muted(); }
+    double Speed() const { return engine_->Speed(); }
+    Loop LoopMode() const { return loop_; }
+    bool Shuffle() const { return queue_.Shuffle(); }
     MediaTags Tags() const { return engine_->Tags(); }
+    std::vector<MediaTrack> Tracks() const { return engine_->Tracks(); }
     const PlayQueue& Queue() const { return queue_; }
     // Counts the files opened: each new one is a new track.
     int TrackNumber() const { return track_; }
     MediaEngine& Engine() { return *engine_; }
+
+    // What a track is called in menus and notices: its title and language,
+    // or its number where the file names neither.
+    static QString TrackLabel(const MediaTrack& track);
 
 signals:
     // A file is about to open: whatever shows its video must be on the screen.
@@ -89,38 +138,58 @@ signals:
     void VideoSizeChanged(QSize pixels);
     // What the time label and the seek bar show.
     void ReadoutChanged(const Readout& readout);
-    // A short notice for the user ("Vol 80%", "Muted").
+    // A short notice for the user ("Vol 80%", "Muted", "Speed 1.5x").
     void Notice(const QString& text);
     void ProblemFound(const PlaybackProblem& problem);
-    // What plays changed: its state, the file, its tags or length, the queue.
+    // What plays changed: its state, the file, its tags or length, the
+    // speed, the loop, the tracks.
     void StateChanged();
+    // The queue's entries changed: added, removed, moved or replaced.
+    void QueueChanged();
+    // What is known of one entry changed (its title, its length, whether it
+    // is missing or the current one).
+    void QueueEntryChanged(qsizetype row);
     void VolumeChanged();
     // A jump to another place in the file (seconds).
     void Seeked(double seconds);
 
 private:
+    void openRow(qsizetype row);
     void opened();
     void refused(int code, const QString& reason);
     void failed(const QString& reason);
     void ended();
     void positionChanged(double seconds);
     void durationChanged(double seconds);
-    void showReadout(double position);
     void volumeChanged();
+    void leaveCurrent();
+    void screenshotTaken(const QImage& frame);
     void saveSettings();
+    void queueEdited();
+    void entryChanged(std::optional<qsizetype> row);
+    void saveQueue();
+    QString statePath(const char* name) const;
 
     std::unique_ptr<MediaEngine> engine_;
     platform::ScreenSaverSwitch& screenSaver_;
-    QString settingsPath_;
+    SessionPaths paths_;
     PlayerSettings settings_;
     QTimer saveSettings_;
+    QTimer saveQueue_;
     PlayQueue queue_;
-    // The entry being opened and where it came from, until the engine answers.
+    ResumeStore resume_;
+    RecentFiles recent_;
+    // The entry being opened, where it came from and where it starts, until
+    // the engine answers.
     QString opening_;
     OpenOrigin openingOrigin_ = OpenOrigin::Single;
+    double openingAt_ = 0;
     double position_ = 0;
     double duration_ = 0;
+    double savedAt_ = 0; // the position last written to the resume store
+    Loop loop_ = Loop::Off;
     int track_ = 0;
+    int lastSubtitle_ = 0; // the subtitle track shown before they were turned off
 };
 
 } // namespace quarn

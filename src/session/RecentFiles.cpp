@@ -1,5 +1,7 @@
 #include "session/RecentFiles.h"
 
+#include "session/StoredNames.h"
+
 #include "platform/FileNames.h"
 
 #include <QJsonArray>
@@ -15,16 +17,6 @@ constexpr int kVersion = 1;
 // the file always stays small enough to be read back.
 constexpr qsizetype kLongestStored = 64 * 1024;
 
-// Kept as their bytes, percent-encoded, so that names that are not UTF-8
-// come back exactly (as in the resume store).
-QString storedName(const QString& entry) {
-    return QString::fromLatin1(platform::FileNameToBytes(entry).toPercentEncoding("/:"));
-}
-
-QString nameFromStored(const QString& stored) {
-    return platform::FileNameFromBytes(QByteArray::fromPercentEncoding(stored.toUtf8()));
-}
-
 } // namespace
 
 RecentFiles::RecentFiles(QString path) : path_(std::move(path)) {
@@ -37,7 +29,7 @@ RecentFiles::RecentFiles(QString path) : path_(std::move(path)) {
         return;
     }
     for (const QJsonValue& item : top.value(QLatin1String("entries")).toArray()) {
-        const QString entry = nameFromStored(item.toString());
+        const QString entry = NameFromStore(item.toString());
         if (!entry.isEmpty() && !entries_.contains(entry) && entries_.size() < kMostEntries) {
             entries_.append(entry);
         }
@@ -45,7 +37,7 @@ RecentFiles::RecentFiles(QString path) : path_(std::move(path)) {
 }
 
 void RecentFiles::Add(const QString& entry) {
-    if (entry.isEmpty() || storedName(entry).size() > kLongestStored) {
+    if (entry.isEmpty() || StoredName(entry).size() > kLongestStored) {
         return;
     }
     entries_.removeAll(entry);
@@ -62,7 +54,7 @@ void RecentFiles::Remove(const QString& entry) {
 platform::WriteOutcome RecentFiles::Save() const {
     QJsonArray stored;
     for (const QString& entry : entries_) {
-        stored.append(storedName(entry));
+        stored.append(StoredName(entry));
     }
     const QJsonObject top{{QStringLiteral("version"), kVersion},
                           {QStringLiteral("entries"), stored}};

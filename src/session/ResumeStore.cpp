@@ -1,5 +1,7 @@
 #include "session/ResumeStore.h"
 
+#include "session/StoredNames.h"
+
 #include "platform/FileNames.h"
 
 #include <QDir>
@@ -20,16 +22,6 @@ constexpr double kLatestBeforeEnd = 10;
 // What a file's line costs in the file besides its name, with room to spare.
 constexpr qint64 kSpotOverhead = 64;
 
-// Names are kept as their bytes, percent-encoded, so that those that are not
-// UTF-8 come back exactly.
-QString storedName(const QString& entry) {
-    return QString::fromLatin1(platform::FileNameToBytes(entry).toPercentEncoding("/:"));
-}
-
-QString nameFromStored(const QString& stored) {
-    return platform::FileNameFromBytes(QByteArray::fromPercentEncoding(stored.toUtf8()));
-}
-
 // Local files only: a stream starts where it is.
 bool remembered(const QString& entry) {
     return QDir::isAbsolutePath(entry);
@@ -48,7 +40,7 @@ ResumeStore::ResumeStore(QString path) : path_(std::move(path)) {
     }
     QSet<QString> seen;
     for (const QJsonValue& item : top.value(QLatin1String("files")).toArray()) {
-        const QString entry = nameFromStored(item[QLatin1String("path")].toString());
+        const QString entry = NameFromStore(item[QLatin1String("path")].toString());
         const double position = item[QLatin1String("position")].toDouble(-1);
         if (remembered(entry) && position >= 0 && !seen.contains(entry)) {
             seen.insert(entry);
@@ -89,7 +81,7 @@ platform::WriteOutcome ResumeStore::Save() const {
     QJsonArray files;
     qint64 size = 0;
     for (const Spot& spot : spots_) {
-        const QString stored = storedName(spot.entry);
+        const QString stored = StoredName(spot.entry);
         size += stored.size() + kSpotOverhead;
         if (size > kLargestFile) {
             break;

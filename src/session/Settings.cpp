@@ -15,6 +15,8 @@ namespace {
 
 // A settings file is a few dozen bytes; anything much larger is not ours.
 constexpr qint64 kLargestFile = 64 * 1024;
+constexpr int kShortestPlaylist = 60;
+constexpr int kTallestPlaylist = 4000;
 
 // A number rounded to a whole one within [low, high]; `otherwise` for
 // anything that is no number.
@@ -41,12 +43,20 @@ PlayerSettings LoadSettings(const QString& path) {
     if (values.value(QLatin1String("muted")).isBool()) {
         settings.muted = values.value(QLatin1String("muted")).toBool();
     }
+    if (values.value(QLatin1String("playlistShown")).isBool()) {
+        settings.playlistShown = values.value(QLatin1String("playlistShown")).toBool();
+    }
+    settings.playlistHeight =
+        wholeNumber(values.value(QLatin1String("playlistHeight")), kShortestPlaylist,
+                    kTallestPlaylist, settings.playlistHeight);
     return settings;
 }
 
 platform::WriteOutcome SaveSettings(const QString& path, const PlayerSettings& settings) {
     const QJsonObject values{{QStringLiteral("volume"), settings.volume},
-                             {QStringLiteral("muted"), settings.muted}};
+                             {QStringLiteral("muted"), settings.muted},
+                             {QStringLiteral("playlistShown"), settings.playlistShown},
+                             {QStringLiteral("playlistHeight"), settings.playlistHeight}};
     return platform::WriteUserFile(path, QJsonDocument(values).toJson());
 }
 

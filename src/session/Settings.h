@@ -10,6 +10,8 @@ namespace quarn {
 struct PlayerSettings {
     int volume = 100; // 0 to 100
     bool muted = false;
+    bool playlistShown = false;
+    int playlistHeight = 200; // pixels
 
     friend bool operator==(const PlayerSettings&, const PlayerSettings&) = default;
 };

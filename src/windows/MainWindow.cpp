@@ -37,6 +37,7 @@ protected:
 
 // How long the pointer stays on a full-screen video without moving before it hides.
 constexpr int kPointerStillMs = 2000;
+constexpr int kNoticeMs = 2000;
 constexpr int kWheelNotch = 120;
 constexpr int kSecondsPerNotch = 5;
 
@@ -61,7 +62,7 @@ QSize designDisplaySize() {
 
 MainWindow::MainWindow()
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), display_(new VideoDisplay(this)),
-      seekBar_(new QScrollBar(Qt::Horizontal, this)),
+      seekBar_(new SeekBar(this)),
       backgroundTile_(new PictureBox(this, "Picture3", d::kPicture3,
                                      LoadPicture(QString::fromLatin1(d::kPicture3Picture)), false)),
       displaySize_(designDisplaySize()) {
@@ -73,14 +74,27 @@ MainWindow::MainWindow()
 
     seekBar_->setObjectName(QStringLiteral("HScroll1"));
     seekBar_->setGeometry(PixelRect(d::kHScroll1));
-    seekBar_->setRange(0, 0);
-    // A click on the track moves the bar by one second, like the arrows.
-    seekBar_->setPageStep(1);
     seekBar_->setStyleSheet(QString::fromLatin1(kSeekBarStyle));
     seekBar_->setEnabled(false);
-    // Only the user's dragging of the thumb seeks; clicks on the arrows or the
-    // track, and the bar following the playing position, do not.
+    // Dragging the thumb seeks, and so does a click on the track; the arrows,
+    // and the bar following the playing position, do not.
     connect(seekBar_, &QScrollBar::sliderMoved, this, &MainWindow::SeekRequested);
+    connect(seekBar_, &SeekBar::JumpRequested, this, &MainWindow::SeekRequested);
+
+    controls_ = new FullScreenControls(this);
+    connect(controls_, &FullScreenControls::PlayPauseClicked, this,
+            &MainWindow::PlayPauseRequested);
+    connect(controls_, &FullScreenControls::SeekRequested, this, &MainWindow::SeekRequested);
+    notice_ = new QLabel(this);
+    notice_->setObjectName(QStringLiteral("PictureNotice"));
+    notice_->setAttribute(Qt::WA_NativeWindow);
+    notice_->setStyleSheet(
+        QStringLiteral("background: #0b1522; color: #a9cbe6; font-weight: bold; padding: 6px 10px;"
+                       "border: 1px solid #5895c1;"));
+    notice_->hide();
+    noticeShown_.setSingleShot(true);
+    noticeShown_.setInterval(kNoticeMs);
+    connect(&noticeShown_, &QTimer::timeout, notice_, &QWidget::hide);
 
     backgroundTile_->AutoSize();
     backgroundTile_->hide();
@@ -94,7 +108,10 @@ MainWindow::MainWindow()
     setMouseTracking(true);
     pointerStill_.setSingleShot(true);
     pointerStill_.setInterval(kPointerStillMs);
-    connect(&pointerStill_, &QTimer::timeout, this, [this] { setCursor(Qt::BlankCursor); });
+    connect(&pointerStill_, &QTimer::timeout, this, [this] {
+        setCursor(Qt::BlankCursor);
+        controls_->hide();
+    });
 }
 
 WId MainWindow::VideoWindow() {
@@ -145,6 +162,36 @@ void MainWindow::ShowReadout(const Readout& readout) {
     if (!seekBar_->isSliderDown()) {
         seekBar_->setValue(readout.value);
     }
+    controls_->ShowReadout(readout);
+}
+
+void MainWindow::ShowPlaying(bool playing) {
+    controls_->ShowPlaying(playing);
+}
+
+void MainWindow::ShowVolume(int volume, bool muted) {
+    controls_->ShowVolume(volume, muted);
+}
+
+void MainWindow::ShowNotice(const QString& text) {
+    notice_->setText(text);
+    notice_->adjustSize();
+    notice_->move(24, 24);
+    notice_->show();
+    notice_->raise();
+    noticeShown_.start();
+}
+
+QString MainWindow::Notice() const {
+    return notice_->isVisible() ? notice_->text() : QString();
+}
+
+void MainWindow::ShowControls() {
+    pointerMoved();
+}
+
+bool MainWindow::ControlsShown() const {
+    return controls_->isVisible();
 }
 
 QSize MainWindow::FittedSize() const {
@@ -197,6 +244,7 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (isFullScreen()) {
         display_->setGeometry(rect());
+        controls_->PlaceIn(size());
     }
     RePaint();
 }
@@ -212,6 +260,8 @@ void MainWindow::changeEvent(QEvent* event) {
         } else {
             pointerStill_.stop();
             unsetCursor();
+            controls_->hide();
+            notice_->hide();
         }
         fitAroundDisplay();
     }
@@ -224,6 +274,8 @@ bool MainWindow::PointerHidden() const {
 void MainWindow::pointerMoved() {
     if (isFullScreen()) {
         unsetCursor();
+        controls_->PlaceIn(size());
+        controls_->show();
         pointerStill_.start();
     }
 }
@@ -256,6 +308,23 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonDblClick:
         if (watched == display_) {
             emit FullScreenToggleRequested();
+            return true;
+        }
+        break;
+    case QEvent::MouseButtonPress:
+        if (watched == display_) {
+            rightPressed_ = static_cast<QMouseEvent*>(event)->button() == Qt::RightButton;
+        }
+        break;
+    case QEvent::MouseButtonRelease:
+        // A right click on the picture, pressed and released on it: its menu.
+        if (watched == display_ && rightPressed_ &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+            rightPressed_ = false;
+            const auto* release = static_cast<QMouseEvent*>(event);
+            if (display_->rect().contains(release->position().toPoint())) {
+                emit PictureMenuRequested(release->globalPosition().toPoint());
+            }
             return true;
         }
         break;

@@ -2,6 +2,10 @@
 
 #include "common/TimeText.h"
 #include "widgets/PictureBox.h"
+#include "widgets/SeekBar.h"
+#include "windows/FullScreenControls.h"
+
+#include <QLabel>
 
 #include <QScrollBar>
 #include <QTimer>
@@ -36,6 +40,17 @@ public:
     void ShowEnded();
     // The seek bar follows the playing position, unless the user holds it.
     void ShowReadout(const Readout& readout);
+    // What the full-screen controls show besides the time.
+    void ShowPlaying(bool playing);
+    void ShowVolume(int volume, bool muted);
+    // A short notice on the picture, for 2 s.
+    void ShowNotice(const QString& text);
+    QString Notice() const;
+    // In full screen: the controls and the pointer show, until the pointer
+    // has been still for 2 s.
+    void ShowControls();
+    bool ControlsShown() const;
+    FullScreenControls& Controls() { return *controls_; }
     // The video at this many per cent of its own size (50, 100, 200), as far
     // as the screen allows.
     void SetZoom(int percent);
@@ -72,6 +87,10 @@ signals:
     void VolumeStepRequested(int notches);
     void SeekByRequested(int seconds);
     void FullScreenToggleRequested();
+    // The play/pause button of the full-screen controls.
+    void PlayPauseRequested();
+    // A click of the right button on the video (no drag): the picture's menu.
+    void PictureMenuRequested(QPoint at);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -91,7 +110,11 @@ private:
     void pointerMoved();
 
     QWidget* display_;
-    QScrollBar* seekBar_;
+    SeekBar* seekBar_;
+    FullScreenControls* controls_;
+    QLabel* notice_;
+    QTimer noticeShown_;
+    bool rightPressed_ = false;
     PictureBox* backgroundTile_;
     QSize displaySize_; // pixels
     QSize videoSize_;   // the video's own, pixels; empty for none

@@ -29,18 +29,41 @@ TitleStrip::TitleStrip()
     marquee_.setInterval(design::frmMain::kTimer2Interval);
     connect(&marquee_, &QTimer::timeout, this,
             [this] { title_->setText(MarqueeStep(title_->text())); });
+    notice_.setSingleShot(true);
+    notice_.setInterval(2000);
+    connect(&notice_, &QTimer::timeout, this, [this] {
+        title_->setText(runningTitle_);
+        if (!runningTitle_.isEmpty()) {
+            marquee_.start();
+        }
+    });
 
     ShapeForm(*skin_, *this);
     title_->SetForeColour(kTitleColour);
 }
 
 void TitleStrip::ShowTitle(const QString& title) {
-    title_->setText(title);
-    marquee_.start();
+    runningTitle_ = title;
+    if (!notice_.isActive()) {
+        title_->setText(title);
+        marquee_.start();
+    }
+}
+
+void TitleStrip::ShowNotice(const QString& notice) {
+    if (!notice_.isActive()) {
+        runningTitle_ = title_->text();
+    }
+    marquee_.stop();
+    title_->setText(notice);
+    notice_.start();
 }
 
 void TitleStrip::ClearTitle() {
-    title_->setText(QString());
+    runningTitle_.clear();
+    if (!notice_.isActive()) {
+        title_->setText(QString());
+    }
     marquee_.stop();
 }
 

@@ -19,6 +19,8 @@ public:
     void ShowTitle(const QString& title);
     // Empties the title and stops it.
     void ClearTitle();
+    // Shows a notice in place of the title for 2 s; then the title runs on.
+    void ShowNotice(const QString& notice);
     QString Title() const { return title_->text(); }
     bool Scrolling() const { return marquee_.isActive(); }
 
@@ -29,6 +31,8 @@ private:
     PictureBox* skin_;
     Label* title_;
     QTimer marquee_;
+    QTimer notice_;
+    QString runningTitle_; // what the title was when a notice took its place
 };
 
 } // namespace quarn

@@ -15,12 +15,16 @@ class Toolbar : public QWidget {
 public:
     Toolbar();
 
-    // What the time label shows: "m:ss/m:ss".
+    // What the time label shows: "m:ss/m:ss", or "h:mm:ss/h:mm:ss" in a
+    // narrower rendering where that would not fit the label.
     void ShowTime(const QString& caption);
     QString Time() const { return time_->text(); }
     // Shows a short notice ("Vol 80%") in the time label for 1.5 s; then the
     // time again, as it is by then.
     void ShowNotice(const QString& notice);
+    // A mute mark beside the time, for as long as the sound is muted.
+    void ShowMuted(bool muted);
+    bool MuteShown() const;
 
     // The buttons, by the names in the design.
     PictureBox& Button(const char* name);
@@ -35,8 +39,11 @@ signals:
     void ExitClicked();
 
 private:
+    void showText(const QString& text);
+
     PictureBox* skin_;
     Label* time_;
+    PictureBox* muteMark_;
     QString timeCaption_;
     QTimer notice_;
 };

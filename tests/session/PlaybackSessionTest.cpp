@@ -3,8 +3,12 @@
 #include "session/PlaybackSession.h"
 #include "support/FakeEngine.h"
 
+#include <QDir>
+#include <QFile>
+#include <QImage>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace quarn;
@@ -24,8 +28,10 @@ protected:
     void make() {
         auto fake = std::make_unique<FakeEngine>();
         engine = fake.get();
-        session = std::make_unique<PlaybackSession>(std::move(fake), saver,
-                                                    folder.filePath(QStringLiteral("s.json")));
+        session = std::make_unique<PlaybackSession>(
+            std::move(fake), saver,
+            SessionPaths{folder.filePath(QStringLiteral("s.json")), folder.path(),
+                         folder.filePath(QStringLiteral("pictures"))});
         problems.clear();
         connect();
     }
@@ -71,6 +77,19 @@ TEST_F(PlaybackSessionTest, TheQueuePlaysInOrderAndMovesWithNextAndPreviousWithi
     session->Play();
     EXPECT_EQ(engine->calls, QStringList{"Play"});
     EXPECT_EQ(saver.record.last(), "off");
+    // Looping the queue, its end goes round to its start; looping the file,
+    // the engine plays it round.
+    session->SetLoop(PlaybackSession::Loop::Queue);
+    engine->End();
+    EXPECT_EQ(engine->FileName(), "/m/a.mp4");
+    session->CycleLoop();
+    EXPECT_EQ(session->LoopMode(), PlaybackSession::Loop::Off);
+    session->SetLoop(PlaybackSession::Loop::File);
+    EXPECT_EQ(engine->calls.last(), "Loop=1");
+    // Added entries go to the end; what plays goes on.
+    session->AddEntries({"/m/d.mp4"});
+    EXPECT_EQ(session->Queue().Size(), 4);
+    EXPECT_EQ(engine->FileName(), "/m/a.mp4");
 }
 
 TEST_F(PlaybackSessionTest, ARefusedEntryOfTheQueueIsReportedAndTheNextPlaysAtOnce) {
@@ -139,4 +158,96 @@ TEST_F(PlaybackSessionTest, VolumeAndMuteStayInRangeAreShownAndKeptForTheNextRun
     make();
     EXPECT_EQ(engine->Volume(), 35);
     EXPECT_TRUE(engine->Muted());
+}
+
+TEST_F(PlaybackSessionTest,
+       AFileLeftBeforeItsEndResumesThereAfterARestartAndARecentOneThatIsGoneGoes) {
+    QSignalSpy notices(session.get(), &PlaybackSession::Notice);
+    session->Open("/m/film.mkv", OpenOrigin::Single);
+    engine->Report(40, 120);
+    session.reset(); // the player ends with the film at 0:40
+    make();
+    QSignalSpy resumed(session.get(), &PlaybackSession::Notice);
+    session->Open("/m/film.mkv", OpenOrigin::Single);
+    EXPECT_EQ(engine->calls.last(), "FileName=/m/film.mkv@40");
+    EXPECT_EQ(resumed.last().at(0).toString(), "Resumed at 0:40");
+    // Watched to the end, it starts from the top next time.
+    engine->End();
+    session->Open("/m/film.mkv", OpenOrigin::Single);
+    EXPECT_EQ(engine->calls.last(), "FileName=/m/film.mkv");
+    EXPECT_EQ(session->RecentEntries(), QStringList{"/m/film.mkv"});
+    session->OpenRecent("/m/film.mkv"); // not on this disk
+    EXPECT_TRUE(session->RecentEntries().isEmpty());
+    EXPECT_EQ(problems.last(), "single /m/film.mkv: The file does not exist.");
+}
+
+TEST_F(PlaybackSessionTest, SpeedStaysWithinItsBoundsAndTracksGoRoundWithSubtitlesOff) {
+    QSignalSpy notices(session.get(), &PlaybackSession::Notice);
+    session->Open("/m/film.mkv", OpenOrigin::Single);
+    session->ChangeSpeed(0.1);
+    EXPECT_DOUBLE_EQ(engine->speed, 1.1);
+    EXPECT_EQ(notices.last().at(0).toString(), "Speed 1.1x");
+    session->SetSpeed(100);
+    EXPECT_DOUBLE_EQ(engine->speed, PlaybackSession::kFastest);
+    session->SetSpeed(std::nan(""));
+    EXPECT_DOUBLE_EQ(engine->speed, PlaybackSession::kFastest);
+    session->SetSpeed(1);
+    EXPECT_EQ(notices.last().at(0).toString(), "Speed normal");
+
+    using Kind = MediaTrack::Kind;
+    engine->tracks = {{Kind::Audio, 1, "eng", "Main", true, false},
+                      {Kind::Audio, 2, "deu", "", false, false},
+                      {Kind::Subtitle, 1, "eng", "", true, false},
+                      {Kind::Subtitle, 2, "", "", false, true}};
+    auto shown = [&](Kind kind) {
+        for (const MediaTrack& track : engine->Tracks()) {
+            if (track.kind == kind && track.selected) {
+                return track.id;
+            }
+        }
+        return 0;
+    };
+    session->NextTrack(Kind::Subtitle);
+    EXPECT_EQ(shown(Kind::Subtitle), 2);
+    EXPECT_EQ(notices.last().at(0).toString(), "Subtitles: Track 2");
+    session->NextTrack(Kind::Subtitle);
+    EXPECT_EQ(shown(Kind::Subtitle), 0);
+    session->ToggleSubtitles(); // back on, the one shown last
+    EXPECT_EQ(shown(Kind::Subtitle), 2);
+    session->ToggleSubtitles();
+    EXPECT_EQ(shown(Kind::Subtitle), 0);
+    EXPECT_EQ(notices.last().at(0).toString(), "Subtitles off");
+    session->NextTrack(Kind::Audio);
+    EXPECT_EQ(shown(Kind::Audio), 2);
+    EXPECT_EQ(notices.last().at(0).toString(), "Audio: deu");
+    EXPECT_EQ(PlaybackSession::TrackLabel(engine->tracks[0]), "Main (eng)");
+}
+
+TEST_F(PlaybackSessionTest, AScreenshotIsSavedUnderTheFilesNameAndPlaceNeverOverAnother) {
+    QSignalSpy notices(session.get(), &PlaybackSession::Notice);
+    session->Open("/m/My Film.mkv", OpenOrigin::Single);
+    engine->Report(3725, 4200);
+    QImage frame(320, 240, QImage::Format_RGB32);
+    frame.fill(Qt::darkCyan);
+    emit engine->ScreenshotTaken(frame);
+    emit engine->ScreenshotTaken(frame);
+    const QDir pictures(folder.filePath("pictures"));
+    EXPECT_EQ(pictures.entryList(QDir::Files),
+              (QStringList{"My Film 1-02-05 (2).png", "My Film 1-02-05.png"}));
+    EXPECT_EQ(QImage(pictures.filePath("My Film 1-02-05.png")).size(), QSize(320, 240));
+    EXPECT_EQ(notices.last().at(0).toString(), "Saved My Film 1-02-05 (2).png");
+    // A folder that cannot be written to: a notice, and nothing else.
+    QFile blocker(folder.filePath("pictures-file"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    session.reset();
+    auto fake = std::make_unique<FakeEngine>();
+    engine = fake.get();
+    session = std::make_unique<PlaybackSession>(
+        std::move(fake), saver, SessionPaths{{}, {}, folder.filePath("pictures-file")});
+    QSignalSpy refused(session.get(), &PlaybackSession::Notice);
+    session->Open("/m/x.mkv", OpenOrigin::Single);
+    emit engine->ScreenshotTaken(frame);
+    EXPECT_TRUE(refused.last().at(0).toString().startsWith("Could not save"))
+        << refused.last().at(0).toString().toStdString();
 }

@@ -52,7 +52,8 @@ protected:
         };
         services.fileDialogs = std::make_unique<Dialogs>(*this);
         services.programDirectory = folder.path();
-        services.settingsPath = folder.filePath(QStringLiteral("settings.json"));
+        services.paths = {folder.filePath(QStringLiteral("settings.json")), folder.path(),
+                          folder.filePath(QStringLiteral("pictures"))};
         player = std::make_unique<Player>(std::move(services));
     }
 

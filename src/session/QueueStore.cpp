@@ -1,0 +1,59 @@
+#include "session/QueueStore.h"
+
+#include "common/StreamUrl.h"
+#include "session/StoredNames.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace quarn {
+
+namespace {
+constexpr int kVersion = 1;
+// A queue of a hundred thousand entries with long names; anything larger is not ours.
+constexpr qint64 kLargestFile = 64 * 1024 * 1024;
+} // namespace
+
+StoredQueue LoadQueue(const QString& path) {
+    StoredQueue queue;
+    const std::optional<QByteArray> bytes = platform::ReadUserFile(path, kLargestFile);
+    const QJsonObject all = bytes ? QJsonDocument::fromJson(*bytes).object() : QJsonObject();
+    if (all.value(QLatin1String("version")).toInt() != kVersion) {
+        return queue;
+    }
+    for (const QJsonValue& value : all.value(QLatin1String("entries")).toArray()) {
+        const QJsonObject stored = value.toObject();
+        PlaylistEntry entry;
+        entry.location = NameFromStore(stored.value(QLatin1String("location")).toString());
+        if (entry.location.isEmpty()) {
+            continue;
+        }
+        entry.title = stored.value(QLatin1String("title")).toString();
+        entry.length = stored.value(QLatin1String("length")).toDouble(-1);
+        entry.stream = IsStreamUrl(entry.location);
+        queue.entries.push_back(entry);
+    }
+    queue.current = all.value(QLatin1String("current")).toInteger(0);
+    return queue;
+}
+
+platform::WriteOutcome SaveQueue(const QString& path, const StoredQueue& queue) {
+    QJsonArray entries;
+    for (const PlaylistEntry& entry : queue.entries) {
+        QJsonObject stored{{QStringLiteral("location"), StoredName(entry.location)}};
+        if (!entry.title.isEmpty()) {
+            stored.insert(QStringLiteral("title"), entry.title);
+        }
+        if (entry.length >= 0) {
+            stored.insert(QStringLiteral("length"), entry.length);
+        }
+        entries.append(stored);
+    }
+    const QJsonObject all{{QStringLiteral("version"), kVersion},
+                          {QStringLiteral("current"), queue.current},
+                          {QStringLiteral("entries"), entries}};
+    return platform::WriteUserFile(path, QJsonDocument(all).toJson(QJsonDocument::Compact));
+}
+
+} // namespace quarn
