@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QUrl>
 #include <cmath>
 
@@ -44,8 +45,20 @@ bool requestName(QDBusConnection& bus, const QString& name) {
 
 Mpris::Mpris(PlaybackSession& session, QDBusConnection bus)
     : session_(session), bus_(std::move(bus)) {
+    qDBusRegisterMetaType<QList<QVariantMap>>();
     new MprisRoot(*this);
     auto* transport = new MprisPlayer(*this);
+    auto* trackList = new MprisTrackList(*this);
+    connect(&session_, &PlaybackSession::QueueChanged, trackList, [this, trackList] {
+        emit trackList->TrackListReplaced(trackList->Tracks(), TrackId());
+    });
+    connect(&session_, &PlaybackSession::QueueEntryChanged, trackList,
+            [this, trackList](qsizetype row) {
+                if (row < session_.Queue().Size()) {
+                    emit trackList->TrackMetadataChanged(TrackPath(session_.Queue().IdAt(row)),
+                                                         EntryMetadata(row));
+                }
+            });
     connect(&session_, &PlaybackSession::StateChanged, this, &Mpris::announce);
     connect(&session_, &PlaybackSession::VolumeChanged, this, &Mpris::announce);
     connect(&session_, &PlaybackSession::Seeked, transport,
@@ -70,12 +83,32 @@ bool Mpris::Register() {
     return false;
 }
 
+QDBusObjectPath Mpris::TrackPath(quint64 id) {
+    return QDBusObjectPath(QStringLiteral("/org/quarn/MediaPlayer/Track/%1").arg(id));
+}
+
 QDBusObjectPath Mpris::TrackId() const {
-    if (session_.CurrentEntry().isEmpty()) {
+    const auto opened = session_.OpenedEntry();
+    if (session_.CurrentEntry().isEmpty() || !opened) {
         return QDBusObjectPath(QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack"));
     }
-    return QDBusObjectPath(
-        QStringLiteral("/org/quarn/MediaPlayer/Track/%1").arg(session_.TrackNumber()));
+    return TrackPath(*opened);
+}
+
+QVariantMap Mpris::EntryMetadata(qsizetype row) const {
+    const PlayQueue& queue = session_.Queue();
+    const PlaylistEntry& entry = queue.At(row);
+    QVariantMap metadata{
+        {QStringLiteral("mpris:trackid"), QVariant::fromValue(TrackPath(queue.IdAt(row)))},
+        {QStringLiteral("xesam:title"),
+         entry.title.isEmpty() ? GetFileName(platform::ReadableFileName(entry.location))
+                               : entry.title},
+        {QStringLiteral("xesam:url"),
+         entry.stream ? entry.location : QString::fromLatin1(platform::FileUrl(entry.location))}};
+    if (entry.length >= 0) {
+        metadata.insert(QStringLiteral("mpris:length"), microseconds(entry.length));
+    }
+    return metadata;
 }
 
 QVariantMap Mpris::Metadata() const {
@@ -278,5 +311,44 @@ void MprisPlayer::SetPosition(const QDBusObjectPath& track, qlonglong position) 
 void MprisPlayer::OpenUri(const QString& uri) {
     emit mpris_.PlayRequested({EntryFor(uri)});
 }
+
+MprisTrackList::MprisTrackList(Mpris& mpris) : QDBusAbstractAdaptor(&mpris), mpris_(mpris) {}
+
+QList<QDBusObjectPath> MprisTrackList::Tracks() const {
+    QList<QDBusObjectPath> tracks;
+    const PlayQueue& queue = mpris_.Session().Queue();
+    for (qsizetype row = 0; row < queue.Size(); ++row) {
+        tracks << Mpris::TrackPath(queue.IdAt(row));
+    }
+    return tracks;
+}
+
+QList<QVariantMap> MprisTrackList::GetTracksMetadata(const QList<QDBusObjectPath>& tracks) const {
+    QList<QVariantMap> found;
+    const PlayQueue& queue = mpris_.Session().Queue();
+    for (const QDBusObjectPath& track : tracks) {
+        for (qsizetype row = 0; row < queue.Size(); ++row) {
+            if (Mpris::TrackPath(queue.IdAt(row)) == track) {
+                found << mpris_.EntryMetadata(row);
+            }
+        }
+    }
+    return found;
+}
+
+void MprisTrackList::GoTo(const QDBusObjectPath& track) {
+    const PlayQueue& queue = mpris_.Session().Queue();
+    for (qsizetype row = 0; row < queue.Size(); ++row) {
+        if (Mpris::TrackPath(queue.IdAt(row)) == track) {
+            mpris_.Session().PlayRow(row);
+            return;
+        }
+    }
+}
+
+// The track list cannot be edited from the bus (CanEditTracks is false).
+void MprisTrackList::AddTrack(const QString&, const QDBusObjectPath&, bool) {}
+
+void MprisTrackList::RemoveTrack(const QDBusObjectPath&) {}
 
 } // namespace quarn

@@ -29,6 +29,9 @@ public:
     QVariantMap PlayerProperties() const;
     QVariantMap Metadata() const;
     QDBusObjectPath TrackId() const;
+    // The path of a queue entry, and what the track list tells of it.
+    static QDBusObjectPath TrackPath(quint64 id);
+    QVariantMap EntryMetadata(qsizetype row) const;
 
 signals:
     void RaiseRequested();
@@ -63,7 +66,7 @@ public:
     QString DesktopEntry() const { return QStringLiteral("quarn-media-player"); }
     bool CanQuit() const { return true; }
     bool CanRaise() const { return true; }
-    bool HasTrackList() const { return false; }
+    bool HasTrackList() const { return true; }
     QStringList SupportedUriSchemes() const;
     QStringList SupportedMimeTypes() const;
 
@@ -129,6 +132,31 @@ public slots:
 
 signals:
     void Seeked(qlonglong position);
+
+private:
+    Mpris& mpris_;
+};
+
+// org.mpris.MediaPlayer2.TrackList: the play queue, read-only.
+class MprisTrackList : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.TrackList")
+    Q_PROPERTY(QList<QDBusObjectPath> Tracks READ Tracks)
+    Q_PROPERTY(bool CanEditTracks READ CanEditTracks)
+public:
+    explicit MprisTrackList(Mpris& mpris);
+    QList<QDBusObjectPath> Tracks() const;
+    bool CanEditTracks() const { return false; }
+
+public slots:
+    QList<QVariantMap> GetTracksMetadata(const QList<QDBusObjectPath>& tracks) const;
+    void GoTo(const QDBusObjectPath& track);
+    void AddTrack(const QString& uri, const QDBusObjectPath& after, bool setAsCurrent);
+    void RemoveTrack(const QDBusObjectPath& track);
+
+signals:
+    void TrackListReplaced(const QList<QDBusObjectPath>& tracks, const QDBusObjectPath& current);
+    void TrackMetadataChanged(const QDBusObjectPath& track, const QVariantMap& metadata);
 
 private:
     Mpris& mpris_;

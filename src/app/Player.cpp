@@ -55,18 +55,29 @@ QPoint toolbarPlace(const QRect& main) {
     return ToPixels(ToolbarDock(ToTwips(main)));
 }
 
+// Below the toolbar, 30 twips apart as the toolbar is from the main window.
+QPoint playlistPlace(const QRect& main) {
+    const TwipsPoint toolbar = ToolbarDock(ToTwips(main));
+    return ToPixels(
+        TwipsPoint{toolbar.left, toolbar.top + layout::kToolbarHeight + layout::kToolbarGap});
+}
+
 } // namespace
 
 Player::Player(PlayerServices services)
     : services_(std::move(services)),
       session_(std::make_unique<PlaybackSession>(services_.makeEngine(main_.VideoWindow()),
                                                  *services_.screenSaver, services_.paths)),
-      group_(main_), tray_(LoadIcon(QString::fromLatin1(design::kProgramIcon)),
-                           QStringLiteral("Quarn Media Player")) {
+      queueModel_(*session_), playlist_(queueModel_), group_(main_),
+      tray_(LoadIcon(QString::fromLatin1(design::kProgramIcon)),
+            QStringLiteral("Quarn Media Player")) {
     fileDialog_.SetBackend(std::move(services_.fileDialogs));
     fileDialog_.SetDefaultExt(QStringLiteral("1"));
     group_.AddCompanion(title_, titleStripPlace);
     group_.AddCompanion(bar_, toolbarPlace);
+    group_.AddCompanion(playlist_, playlistPlace);
+    playlist_.SetHeight(session_->Settings().playlistHeight);
+    group_.SetCompanionShown(playlist_, session_->Settings().playlistShown);
     connectWindows();
 
     // Without a tray host the main window is found in the taskbar instead.
@@ -116,6 +127,22 @@ void Player::connectWindows() {
             [this] { group_.SetFullScreen(!group_.FullScreen()); });
     connect(&pictureMenu_, &PictureMenu::ScreenshotChosen, session,
             &PlaybackSession::TakeScreenshot);
+    connect(&pictureMenu_, &PictureMenu::PlaylistChosen, this,
+            [this] { showPlaylist(!group_.CompanionShown(playlist_)); });
+
+    connect(&playlist_, &PlaylistWindow::PlayRequested, session, &PlaybackSession::PlayRow);
+    connect(&playlist_, &PlaylistWindow::RemoveRequested, session, &PlaybackSession::RemoveRows);
+    connect(&playlist_, &PlaylistWindow::UndoRequested, session, &PlaybackSession::UndoRemoval);
+    connect(&playlist_, &PlaylistWindow::AddFilesRequested, this,
+            [this](int row) { addToQueue(row, false); });
+    connect(&playlist_, &PlaylistWindow::AddFolderRequested, this,
+            [this](int row) { addToQueue(row, true); });
+    connect(&playlist_, &PlaylistWindow::SaveRequested, this, &Player::saveQueue);
+    connect(&playlist_, &PlaylistWindow::DragRequested, &group_, &WindowGroup::Drag);
+    connect(&playlist_, &PlaylistWindow::HeightChanged, session,
+            [session](int height) { session->SetPlaylistWindow(true, height); });
+    connect(session, &PlaybackSession::QueueChanged, this, &Player::queueChanged);
+    connect(session, &PlaybackSession::QueueEntryChanged, this, &Player::queueChanged);
 
     connect(&bar_, &Toolbar::PlayClicked, session, &PlaybackSession::Play);
     connect(&bar_, &Toolbar::PauseClicked, session, &PlaybackSession::Pause);
@@ -252,6 +279,56 @@ void Player::playingChanged() {
     main_.ShowPlaying(session_->PlaybackStatus() == PlaybackSession::Status::Playing);
     main_.ShowVolume(session_->Volume(), session_->Muted());
     bar_.ShowMuted(session_->Muted());
+    queueChanged();
+}
+
+void Player::queueChanged() {
+    const PlayQueue& queue = session_->Queue();
+    playlist_.ShowSummary(queue.KnownLength(), queue.Size(), queue.Shuffle(),
+                          int(session_->LoopMode()));
+}
+
+void Player::showPlaylist(bool shown) {
+    group_.SetCompanionShown(playlist_, shown);
+    session_->SetPlaylistWindow(shown, playlist_.height());
+}
+
+void Player::addToQueue(int row, bool folder) {
+    QStringList entries;
+    if (folder) {
+        if (const QString chosen = fileDialog_.GetFolderName(QStringLiteral("Add folder"));
+            !chosen.isEmpty()) {
+            entries << chosen;
+        }
+    } else {
+        FileDialogBackend::Request request;
+        request.title = QStringLiteral("Add files");
+        request.filters = {
+            {QStringLiteral("Media Files and Playlists"),
+             MediaFilePatterns() + QStringList{"*.m3u", "*.m3u8", "*.pls", "*.xspf"}},
+            {QStringLiteral("All Files (*.*)"), {QStringLiteral("*.*")}}};
+        entries = fileDialog_.Backend().ChooseFiles(request);
+    }
+    if (!entries.isEmpty()) {
+        session_->AddEntries(entries, row);
+    }
+}
+
+void Player::saveQueue() {
+    fileDialog_.SetFilter(QStringLiteral("M3U8 Playlists|*.m3u8|All Files (*.*)|*.*|"));
+    fileDialog_.SetDefaultExt(QStringLiteral("m3u8"));
+    fileDialog_.ShowSave();
+    fileDialog_.SetDefaultExt(QStringLiteral("1"));
+    const QString path = fileDialog_.FileName();
+    if (path.isEmpty()) {
+        return;
+    }
+    if (const platform::WriteOutcome saved = session_->SaveQueueAs(path); !saved.written) {
+        services_.message(QStringLiteral("The playlist was not saved."),
+                          QString::fromLatin1(design::kApplicationTitle), saved.problem);
+    } else {
+        showNotice(QStringLiteral("Saved ") + GetFileName(platform::ReadableFileName(path)));
+    }
 }
 
 void Player::showPictureMenu(QPoint at) {
@@ -399,6 +476,7 @@ void Player::perform(const KeyAction& action) {
         session.StepFrame(action.amount > 0);
         break;
     case Kind::TogglePlaylist:
+        showPlaylist(!group_.CompanionShown(playlist_));
         break;
     }
     // In full screen every key brings the controls up for a moment.
@@ -416,10 +494,19 @@ bool Player::isPlayerWindow(const QObject* object) const {
     return window == &main_ || window == &title_ || window == &bar_;
 }
 
+bool Player::isPlaylist(const QObject* object) const {
+    const auto* widget = qobject_cast<const QWidget*>(object);
+    return widget != nullptr && widget->window() == &playlist_;
+}
+
 bool Player::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::KeyPress:
-        if (isPlayerWindow(watched)) {
+        // The player's keys work on the playlist too, but for those its list takes.
+        if (isPlayerWindow(watched) ||
+            (isPlaylist(watched) &&
+             !PlaylistWindow::TakesKey(static_cast<QKeyEvent*>(event)->key(),
+                                       static_cast<QKeyEvent*>(event)->modifiers()))) {
             const auto* key = static_cast<QKeyEvent*>(event);
             if (const auto action = ActionForKey(key->key(), key->modifiers())) {
                 perform(*action);

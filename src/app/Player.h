@@ -4,12 +4,14 @@
 #include "platform/ScreenSaver.h"
 #include "platform/TrayHost.h"
 #include "session/PlaybackSession.h"
+#include "session/QueueModel.h"
 #include "widgets/Cmdlg.h"
 #include "widgets/WindowGroup.h"
 #include "windows/AboutBox.h"
 #include "windows/EffectsMenu.h"
 #include "windows/MainWindow.h"
 #include "windows/PictureMenu.h"
+#include "windows/PlaylistWindow.h"
 #include "windows/Splash.h"
 #include "windows/TitleStrip.h"
 #include "windows/Toolbar.h"
@@ -72,6 +74,7 @@ public:
     WindowGroup& Group() { return group_; }
     MainWindow& Main() { return main_; }
     TitleStrip& Title() { return title_; }
+    PlaylistWindow& Playlist() { return playlist_; }
     Toolbar& Bar() { return bar_; }
     Splash& StartWindow() { return splash_; }
     TrayIcon& Tray() { return tray_; }
@@ -89,7 +92,12 @@ private:
     void loadSubtitleFile();
     void showNotice(const QString& text);
     void playingChanged();
+    void showPlaylist(bool shown);
+    void addToQueue(int row, bool folder);
+    void saveQueue();
+    void queueChanged();
     bool isPlayerWindow(const QObject* object) const;
+    bool isPlaylist(const QObject* object) const;
     void showPlayer(bool afterIntro);
     void reportProblem(const PlaybackProblem& problem);
 
@@ -98,6 +106,8 @@ private:
     std::unique_ptr<PlaybackSession> session_;
     TitleStrip title_;
     Toolbar bar_;
+    QueueModel queueModel_;
+    PlaylistWindow playlist_;
     WindowGroup group_;
     Splash splash_;
     std::unique_ptr<MediaEngine> intro_;

@@ -259,7 +259,9 @@ void PlaybackSession::opened() {
     savedAt_ = resumed ? openingAt_ : 0;
     opening_.clear();
     screenSaver_.SetActive(false);
-    ++track_;
+    if (const auto row = queue_.CurrentRow()) {
+        openedId_ = queue_.IdAt(*row);
+    }
     if (!paths_.state.isEmpty()) {
         recent_.Add(entry);
         recent_.Save();

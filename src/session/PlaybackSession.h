@@ -120,8 +120,8 @@ public:
     MediaTags Tags() const { return engine_->Tags(); }
     std::vector<MediaTrack> Tracks() const { return engine_->Tracks(); }
     const PlayQueue& Queue() const { return queue_; }
-    // Counts the files opened: each new one is a new track.
-    int TrackNumber() const { return track_; }
+    // The queue entry opened last (its id), once one has opened.
+    std::optional<PlayQueue::Id> OpenedEntry() const { return openedId_; }
     MediaEngine& Engine() { return *engine_; }
 
     // What a track is called in menus and notices: its title and language,
@@ -188,7 +188,7 @@ private:
     double duration_ = 0;
     double savedAt_ = 0; // the position last written to the resume store
     Loop loop_ = Loop::Off;
-    int track_ = 0;
+    std::optional<PlayQueue::Id> openedId_;
     int lastSubtitle_ = 0; // the subtitle track shown before they were turned off
 };
 

@@ -57,6 +57,9 @@ public:
     QString GetFolderName(const QString& title);
 
     void SetBackend(std::unique_ptr<FileDialogBackend> backend);
+    // The dialogs themselves, for what the component does not offer (choosing
+    // several files at once).
+    FileDialogBackend& Backend() { return *backend_; }
     // Brings the component's dialog to the front while it is up; false when
     // none is.
     bool RaiseDialog() { return backend_->RaiseDialog(); }

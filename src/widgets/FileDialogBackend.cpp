@@ -76,13 +76,18 @@ QString QtNameFilter(const FileFilterEntry& entry) {
     return entry.description.trimmed() + QStringLiteral(" (") + patterns.join(u' ') + u')';
 }
 
-std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogBackend::Request& request) {
+namespace {
+
+// Every file chosen; none when the user cancels.
+QStringList runFileDialog(QWidget* parent, const FileDialogBackend::Request& request, bool many) {
     using Mode = FileDialogBackend::Request::Mode;
     const bool open = request.mode == Mode::Open;
 
     FileDialog dialog(parent);
     dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-    dialog.setFileMode(open && !request.anyName ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setFileMode(open && many               ? QFileDialog::ExistingFiles
+                       : open && !request.anyName ? QFileDialog::ExistingFile
+                                                  : QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
     // The list of types shows the caller's descriptions only, as the
     // descriptions often carry their patterns already ("All Files (*.*)").
@@ -115,16 +120,23 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogBackend::R
     }
 
     if (runDialog(dialog, parent == nullptr) != QDialog::Accepted) {
-        return std::nullopt;
+        return {};
     }
     if (!dialog.resolved.isEmpty()) {
-        return dialog.resolved;
+        return {dialog.resolved};
     }
-    const QStringList files = dialog.selectedFiles();
-    if (files.isEmpty()) {
-        return std::nullopt;
-    }
-    return files.first();
+    return dialog.selectedFiles();
+}
+
+} // namespace
+
+std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogBackend::Request& request) {
+    const QStringList files = runFileDialog(parent, request, false);
+    return files.isEmpty() ? std::nullopt : std::optional(files.first());
+}
+
+QStringList QtFileDialogBackend::ChooseFiles(const Request& request) {
+    return runFileDialog(nullptr, request, true);
 }
 
 std::optional<QString> QtFileDialogBackend::ChooseFile(const Request& request) {

@@ -43,6 +43,11 @@ public:
     virtual std::optional<QString> ChooseFile(const Request& request) = 0;
     // The chosen folder's full path; nullopt when the user cancels.
     virtual std::optional<QString> ChooseFolder(const QString& title) = 0;
+    // Several existing files chosen at once; none when the user cancels.
+    virtual QStringList ChooseFiles(const Request& request) {
+        const std::optional<QString> one = ChooseFile(request);
+        return one ? QStringList{*one} : QStringList();
+    }
     // Brings a dialog that is up to the front; false when none is.
     virtual bool RaiseDialog() { return false; }
 };
@@ -54,6 +59,7 @@ class QtFileDialogBackend : public FileDialogBackend {
 public:
     std::optional<QString> ChooseFile(const Request& request) override;
     std::optional<QString> ChooseFolder(const QString& title) override;
+    QStringList ChooseFiles(const Request& request) override;
     bool RaiseDialog() override;
 };
 

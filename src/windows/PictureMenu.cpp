@@ -32,6 +32,13 @@ void PictureMenu::Popup(QPoint at, const PictureMenuState& state) {
     }
     menu_ = new QMenu();
     menu_->setObjectName(QStringLiteral("PictureMenu"));
+    // In the skins' colours, submenus too.
+    menu_->setStyleSheet(
+        QStringLiteral("QMenu { background: #0b1522; color: #a9cbe6; border: 1px solid #5895c1; }"
+                       "QMenu::item { padding: 3px 24px 3px 22px; }"
+                       "QMenu::item:selected { background: #5895c1; color: #0b1522; }"
+                       "QMenu::item:disabled { color: #3a5268; }"
+                       "QMenu::separator { height: 1px; background: #1d3550; margin: 3px 6px; }"));
     QMenu& menu = *menu_;
     connect(menu.addAction(QStringLiteral("Open...")), &QAction::triggered, this,
             &PictureMenu::OpenChosen);

@@ -50,7 +50,7 @@ Toolbar::Toolbar()
     time_->setText(timeCaption_);
     notice_.setSingleShot(true);
     notice_.setInterval(kNoticeMs);
-    connect(&notice_, &QTimer::timeout, this, [this] { time_->setText(timeCaption_); });
+    connect(&notice_, &QTimer::timeout, this, [this] { showText(timeCaption_); });
 
     ShapeForm(*skin_, *this);
     const std::pair<const d::Button&, void (Toolbar::*)()> buttons[] = {

@@ -1,0 +1,247 @@
+#include "windows/PlaylistWindow.h"
+
+#include "common/QueueRoles.h"
+#include "common/TimeText.h"
+#include "widgets/Pictures.h"
+#include "widgets/WindowLook.h"
+#include "widgets/WindowShaping.h"
+
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+
+namespace quarn {
+
+namespace {
+
+// The skin's slices and where the list and the summary go on them.
+constexpr int kTopHeight = 24;
+constexpr int kBottomHeight = 28;
+constexpr int kListLeft = 9;
+constexpr int kListRight = 9;
+constexpr QRect kSummaryWell{12, 5, 150, 16}; // in the bottom slice
+constexpr QRect kGrip{104, 18, 36, 10};       // in the bottom slice
+const QColor kText(0xa9, 0xcb, 0xe6);
+const QColor kPlaying(0xff, 0xd4, 0x6e);
+const QColor kMissing(0x3a, 0x52, 0x68);
+
+const char* const kListStyle = R"(
+QListView { background: #0b1522; border: none; color: #a9cbe6; outline: none; }
+QListView::item:selected { background: #1d3550; }
+QScrollBar:vertical { background: #0b1522; width: 8px; margin: 0; }
+QScrollBar::handle:vertical { background: #2f5577; min-height: 16px; border-radius: 2px; }
+QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }
+QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }
+)";
+
+// A row: its number, its title, and its length (or "stream") at the right;
+// the entry playing in the marking colour, a missing one greyed.
+class EntryDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        if (option.state & QStyle::State_Selected) {
+            painter->fillRect(option.rect, QColor(0x1d, 0x35, 0x50));
+        }
+        const bool current = index.data(kCurrentRole).toBool();
+        const bool missing = index.data(kMissingRole).toBool();
+        const double length = index.data(kLengthRole).toDouble();
+        const QString right = index.data(kStreamRole).toBool() ? QStringLiteral("stream")
+                              : length >= 0                    ? TimeString(RoundLength(length))
+                                                               : QString();
+        QFont font = option.font;
+        font.setBold(current);
+        painter->setFont(font);
+        painter->setPen(missing ? kMissing : current ? kPlaying : kText);
+        const QFontMetrics metrics(font);
+        const QRect r = option.rect.adjusted(4, 0, -4, 0);
+        const QString number = QStringLiteral("%1.").arg(index.data(kNumberRole).toInt());
+        const int numberWidth = metrics.horizontalAdvance(QStringLiteral("0000."));
+        painter->drawText(QRect(r.left(), r.top(), numberWidth, r.height()),
+                          Qt::AlignRight | Qt::AlignVCenter, number);
+        const int rightWidth = metrics.horizontalAdvance(right);
+        painter->drawText(r, Qt::AlignRight | Qt::AlignVCenter, right);
+        const QRect title = r.adjusted(numberWidth + 5, 0, -rightWidth - 6, 0);
+        painter->drawText(
+            title, Qt::AlignLeft | Qt::AlignVCenter,
+            metrics.elidedText(index.data().toString(), Qt::ElideRight, title.width()));
+    }
+
+    static int RoundLength(double seconds) { return int(seconds + 0.5); }
+};
+
+QImage slice(const char* name) {
+    return LoadPicture(QStringLiteral(":/skins/") + QString::fromLatin1(name));
+}
+
+} // namespace
+
+PlaylistWindow::PlaylistWindow(QAbstractItemModel& queue)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), top_(slice("playlist-top.png")),
+      middle_(slice("playlist-middle.png")), bottom_(slice("playlist-bottom.png")),
+      list_(new QListView(this)), summary_(new QLabel(this)) {
+    setObjectName(QStringLiteral("Playlist"));
+    setWindowTitle(QStringLiteral("Playlist"));
+    MakeBorderless(*this);
+    list_->setModel(&queue);
+    list_->setItemDelegate(new EntryDelegate(list_));
+    list_->setStyleSheet(QString::fromLatin1(kListStyle));
+    list_->setFont(DesignFont(design::kSansSerif825Bold));
+    // A thousand entries or a hundred thousand: the view asks for the rows it shows.
+    list_->setUniformItemSizes(true);
+    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list_->setDragDropMode(QAbstractItemView::DragDrop);
+    list_->setDefaultDropAction(Qt::MoveAction);
+    list_->setDropIndicatorShown(true);
+    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    list_->installEventFilter(this);
+    connect(list_, &QListView::doubleClicked, this,
+            [this](const QModelIndex& index) { emit PlayRequested(index.row()); });
+    connect(list_, &QWidget::customContextMenuRequested, this,
+            [this](QPoint at) { showMenu(list_->viewport()->mapToGlobal(at)); });
+    summary_->setStyleSheet(QStringLiteral("color: #a9cbe6;"));
+    summary_->setFont(DesignFont(design::kSansSerif825Bold));
+    resize(top_.width(), 200);
+}
+
+bool PlaylistWindow::TakesKey(int key, Qt::KeyboardModifiers modifiers) {
+    switch (key) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Delete:
+        return true;
+    case Qt::Key_A:
+    case Qt::Key_Z:
+        return modifiers == Qt::ControlModifier;
+    default:
+        return false;
+    }
+}
+
+bool PlaylistWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            list_->currentIndex().isValid()) {
+            emit PlayRequested(list_->currentIndex().row());
+            return true;
+        }
+        if (key->key() == Qt::Key_Delete) {
+            emit RemoveRequested(selectedRows());
+            return true;
+        }
+        if (key->matches(QKeySequence::Undo)) {
+            emit UndoRequested();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+QList<qsizetype> PlaylistWindow::selectedRows() const {
+    QList<qsizetype> rows;
+    for (const QModelIndex& index : list_->selectionModel()->selectedRows()) {
+        rows << index.row();
+    }
+    return rows;
+}
+
+void PlaylistWindow::showMenu(QPoint at) {
+    QMenu* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const QModelIndex under = list_->indexAt(list_->viewport()->mapFromGlobal(at));
+    const int row = under.isValid() ? under.row() : -1;
+    connect(menu->addAction(QStringLiteral("Add files...")), &QAction::triggered, this,
+            [this, row] { emit AddFilesRequested(row); });
+    connect(menu->addAction(QStringLiteral("Add folder...")), &QAction::triggered, this,
+            [this, row] { emit AddFolderRequested(row); });
+    connect(menu->addAction(QStringLiteral("Save playlist...")), &QAction::triggered, this,
+            &PlaylistWindow::SaveRequested);
+    menu->addSeparator();
+    QAction* remove = menu->addAction(QStringLiteral("Remove"));
+    remove->setEnabled(!selectedRows().isEmpty());
+    connect(remove, &QAction::triggered, this, [this] { emit RemoveRequested(selectedRows()); });
+    connect(menu->addAction(QStringLiteral("Undo")), &QAction::triggered, this,
+            &PlaylistWindow::UndoRequested);
+    menu->popup(at);
+}
+
+void PlaylistWindow::ShowSummary(double knownSeconds, qsizetype entries, bool shuffle, int loop) {
+    QString text =
+        QStringLiteral("%1 \u2022 %2").arg(TimeString(int(knownSeconds + 0.5))).arg(entries);
+    if (shuffle) {
+        text += QStringLiteral("  SHUF");
+    }
+    if (loop != 0) {
+        text += loop == 1 ? QStringLiteral("  LOOP 1") : QStringLiteral("  LOOP");
+    }
+    summary_->setText(text);
+}
+
+void PlaylistWindow::SetHeight(int height) {
+    resize(width(), std::max(kShortest, height));
+}
+
+void PlaylistWindow::resizeEvent(QResizeEvent*) {
+    list_->setGeometry(kListLeft, kTopHeight, width() - kListLeft - kListRight,
+                       height() - kTopHeight - kBottomHeight);
+    summary_->setGeometry(kSummaryWell.translated(0, height() - kBottomHeight));
+    reshape();
+}
+
+void PlaylistWindow::reshape() {
+    QRegion outline = GetSkinRegion(top_);
+    const QRegion tile = GetSkinRegion(middle_);
+    const int step = std::max(1, middle_.height());
+    for (int y = kTopHeight; y < height() - kBottomHeight; y += step) {
+        outline += tile.translated(0, y) &
+                   QRect(0, y, width(), std::min(step, height() - kBottomHeight - y));
+    }
+    outline += GetSkinRegion(bottom_).translated(0, height() - kBottomHeight);
+    setMask(outline);
+}
+
+void PlaylistWindow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    for (int y = kTopHeight; y < height() - kBottomHeight; y += std::max(1, middle_.height())) {
+        painter.drawImage(0, y, middle_);
+    }
+    painter.drawImage(0, 0, top_);
+    painter.drawImage(0, height() - kBottomHeight, bottom_);
+}
+
+void PlaylistWindow::mousePressEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    if (kGrip.translated(0, height() - kBottomHeight).contains(at) &&
+        event->button() == Qt::LeftButton) {
+        resizingFrom_ = int(event->globalPosition().y());
+        heightAtPress_ = height();
+        return;
+    }
+    emit DragRequested(event->globalPosition().toPoint(), event->button());
+}
+
+void PlaylistWindow::mouseMoveEvent(QMouseEvent* event) {
+    if (resizingFrom_) {
+        SetHeight(heightAtPress_ + int(event->globalPosition().y()) - *resizingFrom_);
+    }
+}
+
+void PlaylistWindow::mouseReleaseEvent(QMouseEvent*) {
+    if (std::exchange(resizingFrom_, std::nullopt)) {
+        emit HeightChanged(height());
+    }
+}
+
+} // namespace quarn
