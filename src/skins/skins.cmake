@@ -14,6 +14,12 @@ qt_add_resources(quarn_windows "skins"
     ${CMAKE_CURRENT_LIST_DIR}/open.png
     ${CMAKE_CURRENT_LIST_DIR}/effects.png
     ${CMAKE_CURRENT_LIST_DIR}/exit.png
+    ${CMAKE_CURRENT_LIST_DIR}/playlist-top.png
+    ${CMAKE_CURRENT_LIST_DIR}/playlist-middle.png
+    ${CMAKE_CURRENT_LIST_DIR}/playlist-bottom.png
+    ${CMAKE_CURRENT_LIST_DIR}/overlay-left.png
+    ${CMAKE_CURRENT_LIST_DIR}/overlay-middle.png
+    ${CMAKE_CURRENT_LIST_DIR}/overlay-right.png
     ${CMAKE_CURRENT_LIST_DIR}/tile.png
     ${CMAKE_CURRENT_LIST_DIR}/splash.jpg
     ${CMAKE_CURRENT_LIST_DIR}/about.png

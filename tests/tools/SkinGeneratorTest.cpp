@@ -11,10 +11,12 @@
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
+#include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <queue>
 #include <vector>
@@ -51,12 +53,18 @@ QStringList drawnFiles() {
     return names;
 }
 
-const QStringList embeddedFiles = {"toolbar.png",        "songname.png", "play.png",
-                                   "pause.png",          "stop.png",     "open.png",
-                                   "effects.png",        "exit.png",     "tile.png",
-                                   "splash.jpg",         "about.png",    "about-picture1.png",
-                                   "about-picture2.png", "quarn.ico",    "menus.ico",
-                                   "cmdlg.gif",          "dlgs.gif"};
+// The playlist's slices and the full-screen controls bar's, shaped like the rest.
+const QStringList slicedSkins = {"playlist-top.png", "playlist-middle.png", "playlist-bottom.png",
+                                 "overlay-left.png", "overlay-middle.png",  "overlay-right.png"};
+
+const QStringList embeddedFiles =
+    QStringList{"toolbar.png",        "songname.png", "play.png",
+                "pause.png",          "stop.png",     "open.png",
+                "effects.png",        "exit.png",     "tile.png",
+                "splash.jpg",         "about.png",    "about-picture1.png",
+                "about-picture2.png", "quarn.ico",    "menus.ico",
+                "cmdlg.gif",          "dlgs.gif"} +
+    slicedSkins;
 
 const QStringList filesBesideProgram = {"intro.mp3", "quarn 1.bmp", "quarn 2.bmp", "quarn 3.bmp",
                                         "quarn 4.bmp"};
@@ -79,10 +87,12 @@ std::unique_ptr<QTemporaryDir> SkinGenerator::output;
 bool SkinGenerator::finished = false;
 
 // The pictures the windows are cut from: their key colour decides the outline.
-const QStringList shapedSkins = {
-    "toolbar.png", "songname.png", "play.png",    "pause.png",          "stop.png",
-    "open.png",    "effects.png",  "exit.png",    "about-picture1.png", "about-picture2.png",
-    "quarn 1.bmp", "quarn 2.bmp",  "quarn 3.bmp", "quarn 4.bmp"};
+const QStringList shapedSkins =
+    QStringList{"toolbar.png",        "songname.png",       "play.png",    "pause.png",
+                "stop.png",           "open.png",           "effects.png", "exit.png",
+                "about-picture1.png", "about-picture2.png", "quarn 1.bmp", "quarn 2.bmp",
+                "quarn 3.bmp",        "quarn 4.bmp"} +
+    slicedSkins;
 
 // Every image in a picture file (an icon holds several), as 32-bit ARGB.
 std::vector<QImage> imagesIn(const QByteArray& bytes) {
@@ -196,6 +206,12 @@ TEST(SkinPictures, HaveTheSizesTheWindowsAreBuiltAround) {
                                                           {"open.png", {17, 21}},
                                                           {"effects.png", {17, 21}},
                                                           {"exit.png", {17, 21}},
+                                                          {"playlist-top.png", {244, 24}},
+                                                          {"playlist-middle.png", {244, 16}},
+                                                          {"playlist-bottom.png", {244, 28}},
+                                                          {"overlay-left.png", {48, 44}},
+                                                          {"overlay-middle.png", {8, 44}},
+                                                          {"overlay-right.png", {48, 44}},
                                                           {"tile.png", {256, 299}},
                                                           {"splash.jpg", {427, 416}},
                                                           {"about.png", {358, 402}},
@@ -214,9 +230,10 @@ TEST(SkinPictures, HaveTheSizesTheWindowsAreBuiltAround) {
 TEST(SkinPictures, ShapedPicturesHaveTheirKeyColourTopLeft) {
     const QRgb white = qRgb(255, 255, 255), red = qRgb(255, 0, 0);
     EXPECT_EQ(committed("toolbar.png").pixel(0, 0), white);
-    for (const char* name : {"songname.png", "play.png", "pause.png", "stop.png", "open.png",
-                             "effects.png", "exit.png"})
-        EXPECT_EQ(committed(name).pixel(0, 0), red) << name;
+    for (const QString& name : QStringList{"songname.png", "play.png", "pause.png", "stop.png",
+                                           "open.png", "effects.png", "exit.png"} +
+                                   slicedSkins)
+        EXPECT_EQ(committed(name).pixel(0, 0), red) << name.toStdString();
     // The animation's frames replace its start picture and are cut by the same key.
     const QRgb animationKey = committed("about-picture1.png").pixel(0, 0);
     for (int frame = 1; frame <= 4; ++frame)
@@ -260,11 +277,64 @@ int enclosedKeyPixels(const QImage& image) {
 }
 
 TEST(SkinPictures, ShapedPicturesHaveNoHolesInsideTheArt) {
-    for (const char* name :
-         {"toolbar.png", "songname.png", "play.png", "pause.png", "stop.png", "open.png",
-          "effects.png", "exit.png", "about-picture1.png", "about-picture2.png", "quarn 1.bmp",
-          "quarn 2.bmp", "quarn 3.bmp", "quarn 4.bmp"})
-        EXPECT_EQ(enclosedKeyPixels(committed(name)), 0) << name;
+    for (const QString& name : shapedSkins)
+        EXPECT_EQ(enclosedKeyPixels(committed(name)), 0) << name.toStdString();
+}
+
+// The playlist and the full-screen controls bar stretch by repeating their
+// middle slice: from the first slice's last line to the last slice's first,
+// every line must be the same, and the area the window draws over must be one
+// dark colour exactly where the window code expects it.
+TEST(SkinPictures, StretchingSkinsJoinWithoutSeamsAroundOneFlatDarkArea) {
+    struct Stretching {
+        const char *first, *middle, *last;
+        bool down;
+        QRect flat;      // in the skin laid out with three middle slices
+        bool flatBeside; // the colour also stops at the flat area's sides
+    };
+    const Stretching skins[] = {{"playlist-top.png", "playlist-middle.png", "playlist-bottom.png",
+                                 true, QRect(9, 20, 226, 54), true},
+                                {"overlay-left.png", "overlay-middle.png", "overlay-right.png",
+                                 false, QRect(30, 9, 60, 26), false}};
+    for (const Stretching& skin : skins) {
+        SCOPED_TRACE(skin.middle);
+        const QImage first = committed(skin.first), middle = committed(skin.middle),
+                     last = committed(skin.last);
+        const QPoint step = skin.down ? QPoint(0, middle.height()) : QPoint(middle.width(), 0);
+        const QPoint firstEnd = skin.down ? QPoint(0, first.height()) : QPoint(first.width(), 0);
+        const QPoint lastAt = firstEnd + 3 * step;
+        const QSize size = skin.down ? QSize(first.width(), lastAt.y() + last.height())
+                                     : QSize(lastAt.x() + last.width(), first.height());
+        QImage whole(size, QImage::Format_RGB32);
+        QPainter painter(&whole);
+        painter.drawImage(0, 0, first);
+        for (int i = 0; i < 3; ++i)
+            painter.drawImage(firstEnd + i * step, middle);
+        painter.drawImage(lastAt, last);
+        painter.end();
+
+        auto line = [&](int i) {
+            return skin.down ? whole.copy(0, i, whole.width(), 1)
+                             : whole.copy(i, 0, 1, whole.height());
+        };
+        const int from = (skin.down ? firstEnd.y() : firstEnd.x()) - 1;
+        for (int i = from + 1; i <= (skin.down ? lastAt.y() : lastAt.x()); ++i)
+            EXPECT_TRUE(line(i) == line(from)) << "line " << i;
+
+        const QRect& flat = skin.flat;
+        const QRgb colour = whole.pixel(flat.topLeft());
+        EXPECT_LT(std::max({qRed(colour), qGreen(colour), qBlue(colour)}), 40);
+        int misplaced = 0;
+        for (int y = flat.top() - 1; y <= flat.bottom() + 1; ++y)
+            for (int x = flat.left() - 1; x <= flat.right() + 1; ++x) {
+                const bool beside = x < flat.left() || x > flat.right();
+                if (flat.contains(x, y)
+                        ? whole.pixel(x, y) != colour
+                        : whole.pixel(x, y) == colour && (skin.flatBeside || !beside))
+                    ++misplaced;
+            }
+        EXPECT_EQ(misplaced, 0);
+    }
 }
 
 std::vector<std::pair<QSize, int>> iconImages(const QString& name) {

@@ -153,6 +153,169 @@ QImage ButtonSkin(ButtonGlyph glyph) {
     return Keyed(art, theme::kEyRed, theme::kOutline);
 }
 
+// --- stretching skins --------------------------------------------------------
+
+namespace {
+
+// A stretching skin is drawn in one piece with its middle stretch repeated a
+// few times, then cut. Every row (or column) of that stretch must be the
+// same, or the repeated middle slice would show seams.
+SlicedSkin sliced(const QImage& whole, int first, int middle, int last, Qt::Orientation along) {
+    const bool down = along == Qt::Vertical;
+    const int length = down ? whole.height() : whole.width();
+    auto cut = [&](int from, int count) {
+        return down ? whole.copy(0, from, whole.width(), count)
+                    : whole.copy(from, 0, count, whole.height());
+    };
+    const QImage stretch = cut(first, 1);
+    for (int i = first + 1; i < length - last; ++i)
+        if (cut(i, 1) != stretch)
+            throw std::runtime_error("a stretching skin's middle does not repeat seamlessly");
+    return {cut(0, first), cut(first, middle), cut(length - last, last)};
+}
+
+// A groove pressed into the panel, for grilles and grips.
+void groove(QPainter& p, const QRectF& box) {
+    SunkenWell(p, box, 1, QColor(theme::kNavyDeep), WithAlpha(theme::kRimLight, 70));
+}
+
+// A flat recess for what the program draws itself: one colour inside a
+// one-pixel edge, dark above and left, lit below and right.
+void flatRecess(QPainter& p, const QRect& edge, QRgb face) {
+    p.fillRect(edge, QColor(face));
+    const QColor shade(0, 0, 0, 170), light = WithAlpha(theme::kRimLight, 60);
+    p.fillRect(QRect(edge.left(), edge.top(), edge.width(), 1), shade);
+    p.fillRect(QRect(edge.left(), edge.top() + 1, 1, edge.height() - 1), shade);
+    p.fillRect(QRect(edge.left() + 1, edge.bottom(), edge.width() - 1, 1), light);
+    p.fillRect(QRect(edge.right(), edge.top() + 1, 1, edge.height() - 2), light);
+}
+
+// --- playlist ---------------------------------------------------------------
+
+constexpr int kPlaylistWidth = 244;
+constexpr int kPlaylistTop = 24, kPlaylistMiddle = 16, kPlaylistBottom = 28;
+constexpr int kPlaylistDrawn = kPlaylistTop + 3 * kPlaylistMiddle + kPlaylistBottom;
+constexpr int kPlaylistBottomAt = kPlaylistDrawn - kPlaylistBottom;
+// The list's recess, edge included: the list itself is 9 px in from either
+// side, from row 20 of the top slice down to row 1 of the bottom slice.
+const QRect kListRecess(8, 19, 228, kPlaylistBottomAt + 3 - 19);
+
+// Like the toolbar: the frame one pixel in from the sides (the margin is cut
+// away, so that every slice is shaped by its own key colour), with a taller
+// pod in the middle of the top for the name plate.
+QPainterPath playlistShape(qreal inset) {
+    auto part = [inset](const QRectF& box, qreal radius) {
+        return RoundedRect(box.adjusted(inset, inset, -inset, -inset),
+                           std::max<qreal>(radius - inset, 2));
+    };
+    return part(QRectF(1, 2, kPlaylistWidth - 2, kPlaylistDrawn - 2), 10)
+        .united(part(QRectF(84, 0, 76, 26), 8));
+}
+
+// The panel darkens downwards, as on the toolbar, but only in the top and the
+// bottom slices: beside the list it is one colour all the way down.
+void playlistPanel(QPainter& p) {
+    const QPainterPath panel = playlistShape(4);
+    p.fillPath(panel, QColor(theme::kNavy));
+    const QRectF title(0, 0, kPlaylistWidth, kListRecess.top());
+    QPainterPath titleBand;
+    titleBand.addRect(title);
+    titleBand = titleBand.intersected(panel);
+    p.fillPath(titleBand, Vertical(title, QColor(theme::kNavyLight), QColor(theme::kNavy)));
+    Gloss(p, titleBand, 26, 0.6);
+    const QRectF foot(0, kListRecess.bottom() + 1, kPlaylistWidth,
+                      kPlaylistDrawn - kListRecess.bottom() - 1);
+    QPainterPath footBand;
+    footBand.addRect(foot);
+    p.fillPath(footBand.intersected(panel),
+               Vertical(foot, QColor(theme::kNavy), QColor(theme::kNavyDeep)));
+    SunkenEdges(p, panel, WithAlpha(theme::kOutline, 220), WithAlpha(theme::kRimLight, 50));
+}
+
+void playlistNamePlate(QPainter& p) {
+    SunkenWell(p, QRectF(89.5, 5.5, 65, 12), 3, QColor(theme::kNavyDeep),
+               WithAlpha(theme::kRimLight, 60));
+    const QPainterPath name = CentredOn(
+        TextPath(theme::kSansBold, 8, QStringLiteral("PLAYLIST"), 1.6), QPointF(122, 11.5));
+    p.fillPath(name.translated(0, 1), QColor(0, 0, 0, 170));
+    p.fillPath(name, WithAlpha(theme::kFrame, 210));
+}
+
+// Two grooves either side of the pod, as on a rack-mounted deck.
+void playlistTitleGrooves(QPainter& p) {
+    for (const qreal y : {9.0, 13.0}) {
+        groove(p, QRectF(14, y, 62, 2));
+        groove(p, QRectF(168, y, 62, 2));
+    }
+}
+
+// The total time on the left, a grip in the middle of the lower edge, and a
+// grille on the right like the toolbar's.
+void playlistFoot(QPainter& p) {
+    const int top = kPlaylistBottomAt;
+    displayWindow(p, QRectF(8, top + 6, 76, 15), 3);
+    const qreal widths[] = {20, 14, 8};
+    for (int i = 0; i < 3; ++i)
+        groove(p, QRectF(122 - widths[i] / 2, top + 12 + 4 * i, widths[i], 2));
+    for (int i = -1; i <= 1; ++i)
+        groove(p, QRectF(229 + i * 4 - 1, top + 8, 2, 11));
+}
+
+} // namespace
+
+SlicedSkin PlaylistSkin() {
+    QImage art = NewCanvas(kPlaylistWidth, kPlaylistDrawn);
+    {
+        QPainter p(&art);
+        Prepare(p);
+        frameRim(p, playlistShape(0), playlistShape(1));
+        playlistPanel(p);
+        playlistNamePlate(p);
+        playlistTitleGrooves(p);
+        flatRecess(p, kListRecess, theme::kLcd);
+        playlistFoot(p);
+    }
+    return sliced(Keyed(art, theme::kEyRed, theme::kOutline), kPlaylistTop, kPlaylistMiddle,
+                  kPlaylistBottom, Qt::Vertical);
+}
+
+// --- full-screen controls bar -------------------------------------------------
+
+namespace {
+
+constexpr int kBarCap = 48, kBarMiddle = 8, kBarHeight = 44;
+constexpr int kBarDrawn = 2 * kBarCap + 3 * kBarMiddle;
+// The recessed body the program draws its controls on, edge included: one
+// flat colour 9 px in from the top and the bottom, and, clear of its rounded
+// corners, 30 px in from either end.
+const QRectF kBarBody(26, 8, kBarDrawn - 52, kBarHeight - 16);
+
+// A one-pixel margin all round is cut away, so that the middle slice too is
+// shaped by its own key colour.
+QPainterPath barShape(qreal inset) {
+    return RoundedRect(
+        QRectF(1, 1, kBarDrawn - 2, kBarHeight - 2).adjusted(inset, inset, -inset, -inset),
+        std::max<qreal>(14 - inset, 2));
+}
+
+} // namespace
+
+SlicedSkin OverlaySkin() {
+    QImage art = NewCanvas(kBarDrawn, kBarHeight);
+    {
+        QPainter p(&art);
+        Prepare(p);
+        frameRim(p, barShape(0), barShape(1));
+        panelFace(p, barShape(4));
+        for (const qreal centre : {15.0, kBarDrawn - 15.0})
+            for (int i = -1; i <= 1; ++i)
+                groove(p, QRectF(centre + i * 4 - 1, 13, 2, 18));
+        SunkenWell(p, kBarBody, 4, QColor(theme::kNavyDeep), WithAlpha(theme::kRimLight, 60));
+    }
+    return sliced(Keyed(art, theme::kEyRed, theme::kOutline), kBarCap, kBarMiddle, kBarCap,
+                  Qt::Horizontal);
+}
+
 // --- background tile ---------------------------------------------------------
 
 namespace {

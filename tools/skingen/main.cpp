@@ -30,6 +30,14 @@ void writeWindowSkins(const QDir& dir) {
     for (const auto& [glyph, name] : buttons)
         SavePng(ButtonSkin(glyph), dir.filePath(name));
     SavePng(BackgroundTile(), dir.filePath("tile.png"));
+    const SlicedSkin playlist = PlaylistSkin();
+    SavePng(playlist.first, dir.filePath("playlist-top.png"));
+    SavePng(playlist.middle, dir.filePath("playlist-middle.png"));
+    SavePng(playlist.last, dir.filePath("playlist-bottom.png"));
+    const SlicedSkin overlay = OverlaySkin();
+    SavePng(overlay.first, dir.filePath("overlay-left.png"));
+    SavePng(overlay.middle, dir.filePath("overlay-middle.png"));
+    SavePng(overlay.last, dir.filePath("overlay-right.png"));
 }
 
 void writeSplashAndAbout(const QDir& dir) {
