@@ -12,6 +12,7 @@ enum QueueRole {
     kCurrentRole, // bool: the entry playing or to play
     kMissingRole, // bool
     kStreamRole,  // bool
+    kIdRole,      // the entry's id, which stays with it through edits
 };
 
 } // namespace quarn

@@ -145,6 +145,7 @@ void PlaybackSession::PlayEntries(const QStringList& entries) {
         return;
     }
     leaveCurrent();
+    emit QueueChanging();
     queue_.Replace(expanded.entries);
     queueEdited();
     std::optional<qsizetype> first = queue_.CurrentRow();
@@ -165,6 +166,7 @@ void PlaybackSession::AddEntries(const QStringList& entries, qsizetype at) {
     }
     const bool idle = engine_->FileName().isEmpty() || PlaybackStatus() == Status::Stopped;
     const qsizetype firstAdded = at >= 0 && at <= queue_.Size() ? at : queue_.Size();
+    emit QueueChanging();
     queue_.Insert(firstAdded, expanded.entries);
     queueEdited();
     // Added to a player that plays nothing, they play.
@@ -178,6 +180,7 @@ void PlaybackSession::RestoreQueue() {
     if (stored.entries.empty()) {
         return;
     }
+    emit QueueChanging();
     queue_.Replace(stored.entries, stored.current);
     emit QueueChanged();
     emit StateChanged();
@@ -199,17 +202,19 @@ void PlaybackSession::openRow(qsizetype row) {
 }
 
 void PlaybackSession::RemoveRows(const QList<qsizetype>& rows) {
+    emit QueueChanging();
     queue_.Remove(rows);
     queueEdited();
 }
 
 void PlaybackSession::UndoRemoval() {
-    if (queue_.UndoRemoval()) {
-        queueEdited();
-    }
+    emit QueueChanging();
+    queue_.UndoRemoval();
+    queueEdited();
 }
 
 void PlaybackSession::MoveRows(const QList<qsizetype>& rows, qsizetype to) {
+    emit QueueChanging();
     queue_.Move(rows, to);
     queueEdited();
 }
@@ -252,6 +257,7 @@ void PlaybackSession::opened() {
         PlaylistEntry only;
         only.location = entry;
         only.stream = IsStreamUrl(entry);
+        emit QueueChanging();
         queue_.Replace({only});
         queueEdited();
     }

@@ -144,7 +144,9 @@ signals:
     // What plays changed: its state, the file, its tags or length, the
     // speed, the loop, the tracks.
     void StateChanged();
-    // The queue's entries changed: added, removed, moved or replaced.
+    // The queue's entries are about to change, and changed: added, removed,
+    // moved or replaced.
+    void QueueChanging();
     void QueueChanged();
     // What is known of one entry changed (its title, its length, whether it
     // is missing or the current one).

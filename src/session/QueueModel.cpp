@@ -12,10 +12,8 @@
 namespace quarn {
 
 QueueModel::QueueModel(PlaybackSession& session) : session_(session) {
-    connect(&session_, &PlaybackSession::QueueChanged, this, [this] {
-        beginResetModel();
-        endResetModel();
-    });
+    connect(&session_, &PlaybackSession::QueueChanging, this, &QueueModel::beginResetModel);
+    connect(&session_, &PlaybackSession::QueueChanged, this, &QueueModel::endResetModel);
     connect(&session_, &PlaybackSession::QueueEntryChanged, this, [this](qsizetype row) {
         if (row < rowCount()) {
             emit dataChanged(index(int(row)), index(int(row)));
@@ -51,6 +49,8 @@ QVariant QueueModel::data(const QModelIndex& index, int role) const {
         return entry.missing;
     case kStreamRole:
         return entry.stream;
+    case kIdRole:
+        return QVariant::fromValue(quint64(session_.Queue().IdAt(index.row())));
     default:
         return {};
     }

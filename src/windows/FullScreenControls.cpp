@@ -71,10 +71,11 @@ void FullScreenControls::PlaceIn(QSize parent) {
 
 void FullScreenControls::resizeEvent(QResizeEvent*) {
     const int w = width();
-    playPause_->move(20, (kHeight - 21) / 2);
-    time_->setGeometry(44, 0, 150, kHeight);
-    volume_->setGeometry(w - kCap - 60, 0, 80, kHeight);
-    seekBar_->setGeometry(200, (kHeight - 9) / 2, std::max(40, w - 200 - kCap - 70), 9);
+    // On the bar's flat body, clear of its rounded ends.
+    playPause_->move(34, (kHeight - 21) / 2);
+    time_->setGeometry(58, 9, 140, 26);
+    volume_->setGeometry(w - 130, 9, 90, 26);
+    seekBar_->setGeometry(204, (kHeight - 9) / 2, std::max(40, w - 204 - 140), 9);
     // The rounded ends are cut from their pictures.
     QRegion outline(kCap, 0, w - 2 * kCap, kHeight);
     outline += GetSkinRegion(left_);

@@ -16,21 +16,24 @@ namespace quarn {
 
 namespace {
 
-// The skin's slices and where the list and the summary go on them.
+// The skin's slices and where the list, the summary and the grip go on them.
 constexpr int kTopHeight = 24;
 constexpr int kBottomHeight = 28;
 constexpr int kListLeft = 9;
-constexpr int kListRight = 9;
-constexpr QRect kSummaryWell{12, 5, 150, 16}; // in the bottom slice
-constexpr QRect kGrip{104, 18, 36, 10};       // in the bottom slice
+constexpr int kListTop = 20;   // the list's dark area begins in the top slice...
+constexpr int kListBelow = 26; // ... and ends two rows into the bottom one
+constexpr int kListWidth = 226;
+constexpr QRect kTotalWell{10, 7, 72, 13}; // in the bottom slice: the total time
+constexpr QRect kMarks{138, 7, 84, 13};    // in the bottom slice: entries, shuffle, loop
+constexpr QRect kGrip{108, 10, 28, 14};    // in the bottom slice, around its grooves
 const QColor kText(0xa9, 0xcb, 0xe6);
 const QColor kPlaying(0xff, 0xd4, 0x6e);
 const QColor kMissing(0x3a, 0x52, 0x68);
 
 const char* const kListStyle = R"(
-QListView { background: #0b1522; border: none; color: #a9cbe6; outline: none; }
+QListView { background: #040910; border: none; color: #a9cbe6; outline: none; }
 QListView::item:selected { background: #1d3550; }
-QScrollBar:vertical { background: #0b1522; width: 8px; margin: 0; }
+QScrollBar:vertical { background: #040910; width: 8px; margin: 0; }
 QScrollBar::handle:vertical { background: #2f5577; min-height: 16px; border-radius: 2px; }
 QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }
 QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }
@@ -83,7 +86,7 @@ QImage slice(const char* name) {
 PlaylistWindow::PlaylistWindow(QAbstractItemModel& queue)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), top_(slice("playlist-top.png")),
       middle_(slice("playlist-middle.png")), bottom_(slice("playlist-bottom.png")),
-      list_(new QListView(this)), summary_(new QLabel(this)) {
+      list_(new QListView(this)), summary_(new QLabel(this)), marks_(new QLabel(this)) {
     setObjectName(QStringLiteral("Playlist"));
     setWindowTitle(QStringLiteral("Playlist"));
     MakeBorderless(*this);
@@ -100,12 +103,47 @@ PlaylistWindow::PlaylistWindow(QAbstractItemModel& queue)
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     list_->installEventFilter(this);
+    // Edits lay the list out anew: what was selected stays selected, the
+    // place of a removed entry is taken by the next, and the list stays
+    // scrolled where it was.
+    connect(&queue, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        selectedIds_.clear();
+        for (const QModelIndex& index : list_->selectionModel()->selectedRows()) {
+            selectedIds_ << index.data(kIdRole).toULongLong();
+        }
+        currentRow_ = list_->currentIndex().row();
+        scrolled_ = list_->verticalScrollBar()->value();
+    });
+    connect(&queue, &QAbstractItemModel::modelReset, this, [this, &queue] {
+        QItemSelection kept;
+        QModelIndex current;
+        for (int row = 0; row < queue.rowCount(); ++row) {
+            const QModelIndex index = queue.index(row, 0);
+            if (selectedIds_.contains(index.data(kIdRole).toULongLong())) {
+                kept.select(index, index);
+                current = current.isValid() ? current : index;
+            }
+        }
+        if (kept.isEmpty() && currentRow_ >= 0 && queue.rowCount() > 0) {
+            current = queue.index(std::min(currentRow_, queue.rowCount() - 1), 0);
+            kept.select(current, current);
+        }
+        list_->selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+        list_->selectionModel()->select(kept, QItemSelectionModel::ClearAndSelect);
+        list_->verticalScrollBar()->setValue(scrolled_);
+    });
     connect(list_, &QListView::doubleClicked, this,
             [this](const QModelIndex& index) { emit PlayRequested(index.row()); });
     connect(list_, &QWidget::customContextMenuRequested, this,
             [this](QPoint at) { showMenu(list_->viewport()->mapToGlobal(at)); });
-    summary_->setStyleSheet(QStringLiteral("color: #a9cbe6;"));
-    summary_->setFont(DesignFont(design::kSansSerif825Bold));
+    for (QLabel* label : {summary_, marks_}) {
+        label->setStyleSheet(QStringLiteral("color: #a9cbe6;"));
+        QFont font = DesignFont(design::kSansSerif825Bold);
+        font.setPointSizeF(7);
+        label->setFont(font);
+    }
+    summary_->setAlignment(Qt::AlignCenter);
+    marks_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     resize(top_.width(), 200);
 }
 
@@ -194,9 +232,9 @@ void PlaylistWindow::SetHeight(int height) {
 }
 
 void PlaylistWindow::resizeEvent(QResizeEvent*) {
-    list_->setGeometry(kListLeft, kTopHeight, width() - kListLeft - kListRight,
-                       height() - kTopHeight - kBottomHeight);
-    summary_->setGeometry(kSummaryWell.translated(0, height() - kBottomHeight));
+    list_->setGeometry(kListLeft, kListTop, kListWidth, height() - kListTop - kListBelow);
+    summary_->setGeometry(kTotalWell.translated(0, height() - kBottomHeight));
+    marks_->setGeometry(kMarks.translated(0, height() - kBottomHeight));
     reshape();
 }
 

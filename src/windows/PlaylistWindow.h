@@ -28,7 +28,7 @@ public:
     void ShowSummary(double knownSeconds, qsizetype entries, bool shuffle, int loop);
     void SetHeight(int height);
     QListView& List() { return *list_; }
-    QString Summary() const { return summary_->text(); }
+    QString Summary() const { return summary_->text() + QLatin1Char(' ') + marks_->text(); }
     // Whether the list takes this key itself (moving, choosing, removing).
     static bool TakesKey(int key, Qt::KeyboardModifiers modifiers);
 
@@ -61,6 +61,11 @@ private:
     QImage bottom_;
     QListView* list_;
     QLabel* summary_;
+    QLabel* marks_;
+    // What was selected before the list was laid out anew, by the entries' ids.
+    QList<quint64> selectedIds_;
+    int currentRow_ = -1;
+    int scrolled_ = 0;
     std::optional<int> resizingFrom_; // the pointer's height on the screen at the grip's press
     int heightAtPress_ = 0;
 };
