@@ -88,7 +88,8 @@ public:
     // Length of the open media, 0 when none.
     virtual double Duration() const = 0;
 
-    // Playback speed, 1.0 being normal.
+    // Playback speed, 1.0 being normal; the engine's own bounds hold (what is
+    // no speed, 0 or less, is ignored).
     virtual void SetSpeed(double factor) = 0;
     virtual double Speed() const = 0;
     // Plays the open file again from its start whenever it ends, instead of
@@ -99,7 +100,8 @@ public:
 
     // The open file's sound and subtitle tracks, as the engine lists them.
     virtual std::vector<MediaTrack> Tracks() const = 0;
-    // Plays this track of its kind; id 0 plays none (no subtitles).
+    // Plays this track of its kind; id 0 plays none (no subtitles). An id the
+    // open file has not is ignored.
     virtual void SelectTrack(MediaTrack::Kind kind, int id) = 0;
     // Loads a subtitle file for the open file and shows it; one that cannot
     // be read as subtitles is told of by SubtitleRefused().
@@ -141,9 +143,15 @@ signals:
     // when the open file has no video.
     void VideoSizeChanged(QSize pixels);
     void TagsChanged();
+    // Tracks() changed: a file opened or closed, a track was chosen, a
+    // subtitle file was added.
     void TracksChanged();
+    // The engine plays at this speed now (after SetSpeed, once it does).
     void SpeedChanged(double factor);
+    // The subtitle file handed to AddSubtitleFile() is not shown; the reason
+    // says why. What plays goes on as it was.
     void SubtitleRefused(const QString& reason);
+    // The answers to TakeScreenshot(), one to each call.
     void ScreenshotTaken(const QImage& frame);
     void ScreenshotFailed(const QString& reason);
 };

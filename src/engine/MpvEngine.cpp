@@ -5,10 +5,14 @@
 #include "platform/FileNames.h"
 #include "platform/Graphics.h"
 
+#include <QFileInfo>
 #include <QThread>
 #include <QUrl>
 #include <algorithm>
+#include <climits>
 #include <clocale>
+#include <cmath>
+#include <cstring>
 #include <mpv/client.h>
 #include <utility>
 #include <vector>
@@ -34,10 +38,22 @@ enum Observed : std::uint64_t {
     KVideoWidth,
     KVideoHeight,
     KCurrentVo,
-    KMetadata
+    KMetadata,
+    KTrackList,
+    KSpeed
 };
-// Replies to loadfile commands carry this plus the command's serial number.
+// Replies to loadfile commands carry this plus the command's serial number;
+// those to sub-add this bit plus the serial of the load they were sent in,
+// and those to screenshots this bit.
 constexpr std::uint64_t kLoadReply = 1000;
+constexpr std::uint64_t kSubtitleReply = std::uint64_t(1) << 62;
+constexpr std::uint64_t kScreenshotReply = std::uint64_t(1) << 61;
+
+// mpv's own bounds of the speed.
+constexpr double kSlowest = 0.01;
+constexpr double kFastest = 100;
+
+constexpr const char* kNothingShown = "Nothing is shown to take a picture of.";
 
 // The video output is chosen once for the whole run, for every engine.
 VideoOutputChoice& videoOutputs() {
@@ -59,30 +75,38 @@ QByteArray fileTarget(const QString& path) {
     return platform::FileUrl(path);
 }
 
-// Refuses what mpv must never be given, with a reason the user understands;
-// the file a path stands for otherwise. Nothing here opens the file, so
+// Why mpv must never be given this file ("a media file", say), with a reason
+// the user understands; "" when it may. Nothing here opens the file, so
 // nothing blocks on a FIFO or a device.
+QString fileProblem(const QString& located, const QString& kind) {
+    const platform::FileFacts facts = platform::InspectFile(located);
+    if (!facts.exists) {
+        return QStringLiteral("The file does not exist.");
+    }
+    if (facts.folder) {
+        return QStringLiteral("This is a folder, not %1.").arg(kind);
+    }
+    if (!facts.regular) {
+        return QStringLiteral("This is not a regular file.");
+    }
+    if (!facts.readable) {
+        return QStringLiteral("The file cannot be read.");
+    }
+    if (facts.size == 0) {
+        return QStringLiteral("The file is empty.");
+    }
+    return {};
+}
+
+// The file a path stands for; what mpv must never be given is refused.
 QString checkPlayableFile(const QString& path) {
     if (IsStreamUrl(path)) {
         return path;
     }
     const QString located = platform::LocateFile(path);
-    const platform::FileFacts facts = platform::InspectFile(located);
-    if (!facts.exists) {
-        throw EngineError(EngineError::kCannotPlay, QStringLiteral("The file does not exist."));
-    }
-    if (facts.folder) {
-        throw EngineError(EngineError::kCannotPlay,
-                          QStringLiteral("This is a folder, not a media file."));
-    }
-    if (!facts.regular) {
-        throw EngineError(EngineError::kCannotPlay, QStringLiteral("This is not a regular file."));
-    }
-    if (!facts.readable) {
-        throw EngineError(EngineError::kCannotPlay, QStringLiteral("The file cannot be read."));
-    }
-    if (facts.size == 0) {
-        throw EngineError(EngineError::kCannotPlay, QStringLiteral("The file is empty."));
+    if (const QString problem = fileProblem(located, QStringLiteral("a media file"));
+        !problem.isEmpty()) {
+        throw EngineError(EngineError::kCannotPlay, problem);
     }
     return located;
 }
@@ -124,6 +148,105 @@ MediaTags tagsFrom(const mpv_event_property& change) {
         }
     }
     return tags;
+}
+
+// The sound and subtitle tracks in mpv's track list; video tracks and entries
+// that are not what mpv documents are left out.
+std::vector<MediaTrack> tracksFrom(const mpv_event_property& change) {
+    std::vector<MediaTrack> tracks;
+    if (change.format != MPV_FORMAT_NODE) {
+        return tracks;
+    }
+    const auto& list = *static_cast<const mpv_node*>(change.data);
+    if (list.format != MPV_FORMAT_NODE_ARRAY) {
+        return tracks;
+    }
+    for (int i = 0; i < list.u.list->num; ++i) {
+        const mpv_node& entry = list.u.list->values[i];
+        if (entry.format != MPV_FORMAT_NODE_MAP) {
+            continue;
+        }
+        MediaTrack track;
+        QByteArray type;
+        for (int k = 0; k < entry.u.list->num; ++k) {
+            const QByteArray key(entry.u.list->keys[k]);
+            const mpv_node& value = entry.u.list->values[k];
+            if (value.format == MPV_FORMAT_STRING) {
+                const QString text = QString::fromUtf8(value.u.string).trimmed();
+                if (key == "type") {
+                    type = value.u.string;
+                } else if (key == "lang") {
+                    track.language = text;
+                } else if (key == "title") {
+                    track.title = text;
+                }
+            } else if (value.format == MPV_FORMAT_INT64 && key == "id") {
+                track.id = value.u.int64 > 0 && value.u.int64 <= INT_MAX ? int(value.u.int64) : 0;
+            } else if (value.format == MPV_FORMAT_FLAG) {
+                if (key == "selected") {
+                    track.selected = value.u.flag != 0;
+                } else if (key == "external") {
+                    track.external = value.u.flag != 0;
+                }
+            }
+        }
+        if ((type == "audio" || type == "sub") && track.id > 0) {
+            track.kind = type == "audio" ? MediaTrack::Kind::Audio : MediaTrack::Kind::Subtitle;
+            tracks.push_back(track);
+        }
+    }
+    return tracks;
+}
+
+// The picture in a reply to screenshot-raw: rows of "bgr0" pixels (blue,
+// green, red and a spare byte), each `stride` bytes apart. Null when the
+// reply is not that.
+QImage imageFrom(const mpv_node& reply) {
+    if (reply.format != MPV_FORMAT_NODE_MAP) {
+        return {};
+    }
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    std::int64_t stride = 0;
+    bool bgr0 = false;
+    const mpv_byte_array* data = nullptr;
+    for (int i = 0; i < reply.u.list->num; ++i) {
+        const QByteArray key(reply.u.list->keys[i]);
+        const mpv_node& value = reply.u.list->values[i];
+        if (value.format == MPV_FORMAT_INT64 && key == "w") {
+            width = value.u.int64;
+        } else if (value.format == MPV_FORMAT_INT64 && key == "h") {
+            height = value.u.int64;
+        } else if (value.format == MPV_FORMAT_INT64 && key == "stride") {
+            stride = value.u.int64;
+        } else if (value.format == MPV_FORMAT_STRING && key == "format") {
+            bgr0 = qstrcmp(value.u.string, "bgr0") == 0;
+        } else if (value.format == MPV_FORMAT_BYTE_ARRAY && key == "data") {
+            data = value.u.ba;
+        }
+    }
+    constexpr std::int64_t kLargestSide = 1 << 16;
+    if (!bgr0 || data == nullptr || width <= 0 || height <= 0 || width > kLargestSide ||
+        height > kLargestSide || stride < width * 4 || stride > 8 * kLargestSide ||
+        std::int64_t(data->size) < stride * (height - 1) + width * 4) {
+        return {};
+    }
+    const auto* bytes = static_cast<const uchar*>(data->data);
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    QImage image(int(width), int(height), QImage::Format_RGB32); // bytes B, G, R, unused
+#else
+    QImage image(int(width), int(height), QImage::Format_RGBX8888); // R, G, B, unused
+#endif
+    if (image.isNull()) {
+        return {};
+    }
+    for (int y = 0; y < image.height(); ++y) {
+        std::memcpy(image.scanLine(y), bytes + y * stride, std::size_t(width) * 4);
+    }
+#if Q_BYTE_ORDER != Q_LITTLE_ENDIAN
+    image.rgbSwap();
+#endif
+    return image;
 }
 
 QString reasonFor(const mpv_event_end_file& end) {
@@ -176,6 +299,11 @@ void MpvEngine::createMpv() {
     setOption(mpv_, "stop-screensaver", "no");
     // Sound-only files show the black display, not their cover art.
     setOption(mpv_, "audio-display", "no");
+    // A subtitle file of the same name beside a film shows with it.
+    setOption(mpv_, "sub-auto", "exact");
+    // What the user set holds in a new mpv too.
+    setOption(mpv_, "speed", QByteArray::number(speed_, 'g', 17));
+    setOption(mpv_, "loop-file", loopFile_ ? "inf" : "no");
     setOption(mpv_, "ao", kAudioOutputs);
     if (videoWindow_ != 0) {
         appliedOutputs_ = videoOutputs().Outputs();
@@ -201,6 +329,8 @@ void MpvEngine::createMpv() {
     mpv_observe_property(mpv_, KTimePos, "time-pos", MPV_FORMAT_DOUBLE);
     mpv_observe_property(mpv_, KDuration, "duration", MPV_FORMAT_DOUBLE);
     mpv_observe_property(mpv_, KMetadata, "metadata", MPV_FORMAT_NODE);
+    mpv_observe_property(mpv_, KTrackList, "track-list", MPV_FORMAT_NODE);
+    mpv_observe_property(mpv_, KSpeed, "speed", MPV_FORMAT_DOUBLE);
     if (videoWindow_ != 0) {
         mpv_observe_property(mpv_, KVideoWidth, "dwidth", MPV_FORMAT_INT64);
         mpv_observe_property(mpv_, KVideoHeight, "dheight", MPV_FORMAT_INT64);
@@ -304,7 +434,13 @@ void MpvEngine::drainEvents() {
 void MpvEngine::handleEvent(const mpv_event& event) {
     switch (event.event_id) {
     case MPV_EVENT_COMMAND_REPLY:
-        loadReplied(event);
+        if ((event.reply_userdata & kSubtitleReply) != 0) {
+            subtitleReplied(event);
+        } else if ((event.reply_userdata & kScreenshotReply) != 0) {
+            screenshotReplied(event);
+        } else {
+            loadReplied(event);
+        }
         break;
     case MPV_EVENT_START_FILE:
         startedId_ = static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id;
@@ -312,6 +448,12 @@ void MpvEngine::handleEvent(const mpv_event& event) {
     case MPV_EVENT_FILE_LOADED:
         if (load_ == Load::Waiting && entryId_ >= 0 && startedId_ == entryId_) {
             load_ = Load::Loaded;
+            // mpv leaves out a change that ends where its last report did: a
+            // file as long as the one before, with the same tracks or tags,
+            // would go without them had mpv not told of the file between.
+            mpv_get_property_async(mpv_, KDuration, "duration", MPV_FORMAT_DOUBLE);
+            mpv_get_property_async(mpv_, KTrackList, "track-list", MPV_FORMAT_NODE);
+            mpv_get_property_async(mpv_, KMetadata, "metadata", MPV_FORMAT_NODE);
             const Purpose purpose = purpose_;
             if (purpose == Purpose::Resume && resume_) {
                 stopped_ = resume_->stopped;
@@ -331,7 +473,11 @@ void MpvEngine::handleEvent(const mpv_event& event) {
     case MPV_EVENT_END_FILE:
         fileEnded(*static_cast<const mpv_event_end_file*>(event.data));
         break;
-    case MPV_EVENT_PROPERTY_CHANGE: {
+    case MPV_EVENT_PROPERTY_CHANGE:
+    case MPV_EVENT_GET_PROPERTY_REPLY: {
+        if (event.data == nullptr) {
+            break;
+        }
         const auto& change = *static_cast<const mpv_event_property*>(event.data);
         const bool ours = entryId_ >= 0 && startedId_ == entryId_;
         switch (event.reply_userdata) {
@@ -360,6 +506,18 @@ void MpvEngine::handleEvent(const mpv_event& event) {
             sizeChanged_ = true;
             break;
         }
+        case KTrackList:
+            tracksReported(ours ? tracksFrom(change) : std::vector<MediaTrack>());
+            break;
+        case KSpeed:
+            if (change.format == MPV_FORMAT_DOUBLE) {
+                const double speed = *static_cast<const double*>(change.data);
+                if (speed != reportedSpeed_) {
+                    reportedSpeed_ = speed;
+                    emit SpeedChanged(speed);
+                }
+            }
+            break;
         case KMetadata:
             if (const MediaTags tags = ours ? tagsFrom(change) : MediaTags(); tags != tags_) {
                 tags_ = tags;
@@ -403,6 +561,45 @@ void MpvEngine::loadReplied(const mpv_event& event) {
                 entryId_ = result.u.list->values[i].u.int64;
             }
         }
+    }
+}
+
+void MpvEngine::subtitleReplied(const mpv_event& event) {
+    // mpv found nothing to show in the file (of a load since replaced, the
+    // refusal is no news to anyone).
+    if (event.error < 0 && event.reply_userdata == (kSubtitleReply | loadSerial_)) {
+        QMetaObject::invokeMethod(
+            this, [this] { emit SubtitleRefused(QStringLiteral("This file holds no subtitles.")); },
+            Qt::QueuedConnection);
+    }
+}
+
+void MpvEngine::screenshotReplied(const mpv_event& event) {
+    // Told once mpv is done with this event: whoever listens may ask where
+    // to save the picture meanwhile.
+    if (event.error < 0) {
+        QMetaObject::invokeMethod(
+            this, [this] { emit ScreenshotFailed(QString::fromLatin1(kNothingShown)); },
+            Qt::QueuedConnection);
+        return;
+    }
+    const QImage frame = imageFrom(static_cast<const mpv_event_command*>(event.data)->result);
+    QMetaObject::invokeMethod(
+        this,
+        [this, frame] {
+            if (frame.isNull()) {
+                emit ScreenshotFailed(QStringLiteral("The picture could not be taken."));
+            } else {
+                emit ScreenshotTaken(frame);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void MpvEngine::tracksReported(std::vector<MediaTrack> tracks) {
+    if (tracks != tracks_) {
+        tracks_ = std::move(tracks);
+        emit TracksChanged();
     }
 }
 
@@ -461,6 +658,8 @@ void MpvEngine::refused(const QString& reason) {
             fileName_ = previous->path;
             resume_ = previous;
             paused_ = previous->paused;
+            audioChoice_ = previous->audio;
+            subtitleChoice_ = previous->subtitle;
             startLoading(previous->path, Purpose::Resume, previous->position);
         } catch (const EngineError& error) {
             gone = error.Reason();
@@ -512,18 +711,17 @@ void MpvEngine::startLoading(const QString& path, Purpose purpose, double startA
     // segment list in it is followed, and FFmpeg opens local files only.
     const bool stream = IsStreamUrl(path);
     engineDuration_ = 0;
-    timeline_.Start(stream ? 0 : platform::InspectFile(path).size, startAt);
+    timeline_.Start(std::isfinite(startAt) && startAt > 0 ? startAt : 0);
     setText("access-references", stream ? "yes" : "no");
     setText("demuxer-lavf-o", stream ? "" : "protocol_whitelist=file");
     emit Loading();
     ++loadSerial_;
-    if (startAt > 0) {
-        command({"loadfile", fileTarget(path), "replace",
-                 QByteArray("start=") + QByteArray::number(startAt, 'f', 3)},
-                kLoadReply + loadSerial_);
-    } else {
-        command({"loadfile", fileTarget(path), "replace"}, kLoadReply + loadSerial_);
+    // Options of this file alone: a track chosen in it is not carried to the next.
+    QByteArray options = "aid=" + audioChoice_ + ",sid=" + subtitleChoice_;
+    if (std::isfinite(startAt) && startAt > 0) {
+        options += ",start=" + QByteArray::number(startAt, 'f', 3);
     }
+    command({"loadfile", fileTarget(path), "replace", options}, kLoadReply + loadSerial_);
 }
 
 void MpvEngine::SetFileName(const QString& path, double startAt) {
@@ -543,11 +741,12 @@ void MpvEngine::SetFileName(const QString& path, double startAt) {
     // playing. While another file is still opening, what played before that
     // one stays the one to go back to.
     if (load_ == Load::Loaded) {
-        resume_ = Resume{fileName_, position_, paused_, stopped_};
+        resume_ = Resume{fileName_, position_, paused_, stopped_, audioChoice_, subtitleChoice_};
     } else if (load_ == Load::None || purpose_ == Purpose::Replay) {
         resume_.reset();
     }
     fileName_ = located;
+    audioChoice_ = subtitleChoice_ = "auto";
     startLoading(located, Purpose::Open, startAt);
 }
 
@@ -618,18 +817,67 @@ void MpvEngine::SetMuted(bool muted) {
 }
 
 void MpvEngine::SetSpeed(double factor) {
-    speed_ = factor;
-    mpv_set_property_async(mpv_, 0, "speed", MPV_FORMAT_DOUBLE, &factor);
+    if (!std::isfinite(factor) || factor <= 0) {
+        return; // no speed at all
+    }
+    speed_ = std::clamp(factor, kSlowest, kFastest);
+    mpv_set_property_async(mpv_, 0, "speed", MPV_FORMAT_DOUBLE, &speed_);
 }
 
-void MpvEngine::SetLoopFile(bool) {}
+void MpvEngine::SetLoopFile(bool loop) {
+    loopFile_ = loop;
+    setText("loop-file", loop ? "inf" : "no");
+}
 
-void MpvEngine::StepFrame(bool) {}
+void MpvEngine::StepFrame(bool forward) {
+    if (load_ != Load::Loaded) {
+        return;
+    }
+    paused_ = true;
+    stopped_ = false;
+    command({forward ? "frame-step" : "frame-back-step"});
+}
 
-void MpvEngine::SelectTrack(MediaTrack::Kind, int) {}
+void MpvEngine::SelectTrack(MediaTrack::Kind kind, int id) {
+    const bool known = std::any_of(tracks_.begin(), tracks_.end(), [&](const MediaTrack& track) {
+        return track.kind == kind && track.id == id;
+    });
+    if (load_ != Load::Loaded || (id != 0 && !known)) {
+        return;
+    }
+    const bool audio = kind == MediaTrack::Kind::Audio;
+    QByteArray& choice = audio ? audioChoice_ : subtitleChoice_;
+    choice = id == 0 ? QByteArray("no") : QByteArray::number(id);
+    setText(audio ? "aid" : "sid", choice.constData());
+}
 
-void MpvEngine::AddSubtitleFile(const QString&) {}
+void MpvEngine::AddSubtitleFile(const QString& path) {
+    QString problem;
+    QString located;
+    if (load_ != Load::Loaded) {
+        problem = QStringLiteral("Subtitles can be added only to a file that is open.");
+    } else if (IsStreamUrl(path)) {
+        problem = QStringLiteral("Subtitles are read only from files on this computer.");
+    } else {
+        located = platform::LocateFile(path);
+        problem = fileProblem(located, QStringLiteral("a subtitle file"));
+    }
+    if (!problem.isEmpty()) {
+        emit SubtitleRefused(problem);
+        return;
+    }
+    // Named as the user reads the file's name (mpv would show the end of its URL).
+    const QString title = platform::ReadableFileName(QFileInfo(located).fileName());
+    command({"sub-add", platform::FileUrl(located), "select", title.toUtf8()},
+            kSubtitleReply | loadSerial_);
+}
 
-void MpvEngine::TakeScreenshot() {}
+void MpvEngine::TakeScreenshot() {
+    if (load_ != Load::Loaded || videoWindow_ == 0) {
+        emit ScreenshotFailed(QString::fromLatin1(kNothingShown));
+        return;
+    }
+    command({"screenshot-raw", "video"}, kScreenshotReply);
+}
 
 } // namespace quarn

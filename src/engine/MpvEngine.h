@@ -27,6 +27,11 @@ using MpvOptions = std::vector<std::pair<QString, QString>>;
 // waiting for their result, and everything the engine knows of mpv (the
 // position, the length, the video's size, the ends of files) comes from mpv's
 // events, drained on the user-interface thread.
+//
+// Each file opens with its own default sound and subtitle tracks (a choice
+// made in one file is not carried to the next); the speed and looping hold
+// until they are changed. Subtitle files next to a film are not loaded of
+// themselves: the player hands them over with AddSubtitleFile().
 class MpvEngine final : public MediaEngine {
     Q_OBJECT
 public:
@@ -69,6 +74,8 @@ private:
         double position = 0;
         bool paused = false;
         bool stopped = false;
+        QByteArray audio = "auto"; // the tracks chosen in it, as mpv's aid and sid
+        QByteArray subtitle = "auto";
     };
 
     void createMpv();
@@ -80,11 +87,14 @@ private:
     void handleEvent(const mpv_event& event);
     void fileEnded(const mpv_event_end_file& end);
     void loadReplied(const mpv_event& event);
+    void subtitleReplied(const mpv_event& event);
+    void screenshotReplied(const mpv_event& event);
     void videoSizeReported();
     void durationReported();
     void startLoading(const QString& path, Purpose purpose, double startAt = 0);
     void notOpened(const QString& reason);
     void refused(const QString& reason);
+    void tracksReported(std::vector<MediaTrack> tracks);
 
     mpv_handle* mpv_ = nullptr;
     WId videoWindow_ = 0;
@@ -99,7 +109,11 @@ private:
     QSize reportedSize_;
     MediaTags tags_;
     std::vector<MediaTrack> tracks_;
-    double speed_ = 1.0;
+    double speed_ = 1.0;         // as asked for last
+    double reportedSpeed_ = 1.0; // as mpv said last
+    bool loopFile_ = false;
+    QByteArray audioChoice_ = "auto"; // the open file's chosen tracks, as mpv's aid and sid
+    QByteArray subtitleChoice_ = "auto";
     bool sizeChanged_ = false;
     bool paused_ = false;
     bool stopped_ = false;

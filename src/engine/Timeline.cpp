@@ -4,8 +4,7 @@
 
 namespace quarn {
 
-void Timeline::Start(std::int64_t bytes, double at) {
-    bytes_ = bytes;
+void Timeline::Start(double at) {
     offset_ = 0;
     last_ = at;
     seeking_ = false;
@@ -36,9 +35,7 @@ double Timeline::Length(double engineLength) const {
     if (offset_ > 0 && length - offset_ > 0) {
         length -= offset_;
     }
-    const bool believable = std::isfinite(length) && length > 0 && length < kLongest &&
-                            (bytes_ <= 0 || length <= double(bytes_) * 8 / kFewestBitsPerSecond);
-    return believable ? length : 0;
+    return std::isfinite(length) && length > 0 && length < kLongest ? length : 0;
 }
 
 } // namespace quarn

@@ -1,19 +1,16 @@
 #pragma once
 
-#include <cstdint>
-
 namespace quarn {
 
 // Keeps what the player shows of a file's time honest where the file's own
-// timestamps are not: a length no file of its size could have is no length,
-// and a jump of the position that nobody asked for (a damaged stream whose
-// timestamps leap hours ahead, or wrap round) shifts the time shown back onto
-// the course it was on. All times are seconds.
+// timestamps are not: a length of a year or more is no length (a damaged
+// file's), and a jump of the position that nobody asked for (a damaged stream
+// whose timestamps leap hours ahead, or wrap round) shifts the time shown back
+// onto the course it was on. All times are seconds.
 class Timeline {
 public:
-    // A file of this many bytes (0: unknown, as for a stream) opens, or is
-    // taken up again, at this position.
-    void Start(std::int64_t bytes, double at = 0);
+    // A file opens, or is taken up again, at this position.
+    void Start(double at = 0);
     // The position the user asked for: until the engine has settled there,
     // the times it reports are taken as they come (an old one may still be
     // on its way).
@@ -23,19 +20,18 @@ public:
     // The position the engine reports, as it is to be shown.
     double Position(double engineTime);
     // The length the engine reports, as it is to be shown: 0 when unknown or
-    // beyond belief.
+    // beyond belief. Short files can be long: a slide show or a still picture
+    // with a sound track of silence plays for an hour in a few kilobytes.
     double Length(double engineLength) const;
     // Where the engine is to go for a position shown.
     double EngineTime(double position) const { return position + offset_; }
 
     // Forward jumps up to this long pass for playing on (frames may be far apart).
     static constexpr double kLargestStep = 60;
-    // No file plays longer than a year, nor at fewer bits a second than this.
+    // No file plays for a year or longer.
     static constexpr double kLongest = 365.0 * 24 * 3600;
-    static constexpr double kFewestBitsPerSecond = 1000;
 
 private:
-    std::int64_t bytes_ = 0;
     double offset_ = 0;
     double last_ = 0;
     bool seeking_ = false;

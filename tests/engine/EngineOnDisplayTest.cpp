@@ -1,9 +1,9 @@
 // The engine with the video output it ships with, on a real X display of the
 // test's own.
+#include "engine/MpvEngine.h"
 #include "platform/DisplayLoss.h"
 #include "platform/ExitWatchdog.h"
 #include "platform/TerminationSignals.h"
-#include "engine/MpvEngine.h"
 #include "support/MediaFixtures.h"
 
 #include <QDir>

@@ -40,9 +40,9 @@ protected:
     }
 
     // Opens the file and waits until it plays.
-    bool open(const QString& path) {
+    bool open(const QString& path, double startAt = 0) {
         QSignalSpy opened(engine.get(), &MediaEngine::Opened);
-        engine->SetFileName(path);
+        engine->SetFileName(path, startAt);
         return waitFor([&] { return opened.count() == 1; });
     }
 
@@ -63,9 +63,28 @@ protected:
         EXPECT_EQ(opened.count(), 0) << path.toStdString();
     }
 
+    // The id of the track of this kind that plays, 0 when none does.
+    int selected(MediaTrack::Kind kind) const {
+        for (const MediaTrack& track : engine->Tracks()) {
+            if (track.kind == kind && track.selected) {
+                return track.id;
+            }
+        }
+        return 0;
+    }
+
     QWidget display;
     std::unique_ptr<MpvEngine> engine;
 };
+
+constexpr auto kAudio = MediaTrack::Kind::Audio;
+constexpr auto kSubtitle = MediaTrack::Kind::Subtitle;
+
+bool near(QRgb a, QRgb b, int tolerance = 24) {
+    return std::abs(qRed(a) - qRed(b)) <= tolerance &&
+           std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+}
 
 // Serves one file over HTTP on the loopback, each answer after a wait, and
 // counts the connections it gets.
@@ -275,4 +294,158 @@ TEST_F(MpvEngineTest, AnEmptyNameClosesTheFile) {
     EXPECT_EQ(engine->CurrentPosition(), 0);
     EXPECT_EQ(engine->Duration(), 0);
     EXPECT_FALSE(engine->Playing());
+}
+
+TEST_F(MpvEngineTest, TracksAreListedWithLanguagesAndTitlesAndChoosingOneSelectsIt) {
+    QSignalSpy changed(engine.get(), &MediaEngine::TracksChanged);
+    ASSERT_TRUE(open(media::FilmWithTracks()));
+    ASSERT_TRUE(waitFor([&] { return engine->Tracks().size() == 4; }));
+    EXPECT_EQ(engine->Tracks(), media::FilmTracks());
+    EXPECT_GT(changed.count(), 0);
+    // Each choice in turn; an id the file has not changes nothing.
+    const struct {
+        MediaTrack::Kind kind;
+        int id;
+        int audio, subtitle; // what plays afterwards
+    } choices[] = {{kAudio, 2, 2, 1},
+                   {kSubtitle, 2, 2, 2},
+                   {kAudio, 9, 2, 2},
+                   {kSubtitle, 0, 2, 0},
+                   {kSubtitle, 1, 2, 1}};
+    for (const auto& choice : choices) {
+        engine->SelectTrack(choice.kind, choice.id);
+        EXPECT_TRUE(waitFor([&] {
+            return selected(kAudio) == choice.audio && selected(kSubtitle) == choice.subtitle;
+        })) << choice.id;
+    }
+    // The next file opens with its own default tracks.
+    engine->SelectTrack(kAudio, 2);
+    ASSERT_TRUE(open(media::FilmWithTracks()));
+    EXPECT_TRUE(waitFor([&] { return engine->Tracks() == media::FilmTracks(); }));
+
+    // Thirty subtitle tracks that name neither language nor title.
+    ASSERT_TRUE(open(media::SlideShow()));
+    ASSERT_TRUE(waitFor([&] { return engine->Tracks().size() == 30; }));
+    for (int id = 1; id <= 30; ++id) {
+        EXPECT_EQ(engine->Tracks()[id - 1],
+                  (MediaTrack{kSubtitle, id, QString(), QString(), id == 1, false}));
+    }
+}
+
+TEST_F(MpvEngineTest, SubtitlesBesideTheFilmShowOfThemselvesAndAFileChosenIsAddedAndShown) {
+    const QString clip = media::ClipWithSidecar();
+    ASSERT_TRUE(open(clip));
+    // Its sound, and the same-name subtitles beside it.
+    ASSERT_TRUE(waitFor([&] { return engine->Tracks().size() == 2; }));
+    EXPECT_TRUE(engine->Tracks()[1].external);
+    QTemporaryDir folder;
+    const QString other = folder.filePath(QStringLiteral("other words.srt"));
+    ASSERT_TRUE(QFile::copy(QFileInfo(clip).path() + QStringLiteral("/evening film.srt"), other));
+    engine->AddSubtitleFile(other);
+    ASSERT_TRUE(waitFor([&] { return engine->Tracks().size() == 3; }));
+    // Named as the user reads the file's name, and shown in place of the other.
+    EXPECT_EQ(engine->Tracks()[2], (MediaTrack{kSubtitle, 2, QString(),
+                                               QStringLiteral("other words.srt"), true, true}));
+    EXPECT_FALSE(engine->Tracks()[1].selected);
+}
+
+TEST_F(MpvEngineTest, BadSubtitleFilesAreRefusedWithAReasonAndTheFilmPlaysOn) {
+    QSignalSpy refusals(engine.get(), &MediaEngine::SubtitleRefused);
+    QSignalSpy failed(engine.get(), &MediaEngine::Failed);
+    engine->AddSubtitleFile(media::JunkSubtitles()); // nothing is open
+    EXPECT_EQ(refusals.count(), 1);
+    ASSERT_TRUE(open(media::FilmWithTracks()));
+    ASSERT_TRUE(waitFor([&] { return engine->Tracks().size() == 4; }));
+    for (const QString& path :
+         {media::MissingFile(), media::EmptyFile(), media::Folder(), media::TextFile(),
+          media::JunkSubtitles(), media::PictureAsSubtitles(),
+          QStringLiteral("http://127.0.0.1:9/film.srt")}) {
+        const qsizetype before = refusals.count();
+        engine->AddSubtitleFile(path);
+        ASSERT_TRUE(waitFor([&] { return refusals.count() == before + 1; })) << path.toStdString();
+        EXPECT_FALSE(refusals.last().at(0).toString().isEmpty());
+    }
+    const double at = engine->CurrentPosition();
+    EXPECT_TRUE(waitFor([&] { return engine->CurrentPosition() > at + 0.3; }));
+    EXPECT_EQ(engine->Tracks().size(), 4u);
+    EXPECT_EQ(failed.count(), 0);
+}
+
+TEST_F(MpvEngineTest, TheSpeedIsSetWithinTheEnginesBoundsAndReported) {
+    QSignalSpy speeds(engine.get(), &MediaEngine::SpeedChanged);
+    const struct {
+        double asked, set;
+    } cases[] = {{1.5, 1.5}, {1000, 100}, {0, 100}, {std::nan(""), 100}, {0.5, 0.5}};
+    for (const auto& c : cases) {
+        engine->SetSpeed(c.asked);
+        EXPECT_EQ(engine->Speed(), c.set) << c.asked;
+        EXPECT_TRUE(waitFor([&] {
+            return !speeds.isEmpty() && speeds.last().at(0).toDouble() == c.set;
+        })) << c.asked;
+    }
+    EXPECT_EQ(speeds.count(), 3);
+}
+
+TEST_F(MpvEngineTest, ALoopingClipPlaysRoundWithoutEndingUntilTheLoopIsOff) {
+    QSignalSpy ends(engine.get(), &MediaEngine::EndOfStream);
+    engine->SetLoopFile(true);
+    engine->SetSpeed(4);
+    ASSERT_TRUE(open(media::VideoClip()));
+    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() > 2.0; }));
+    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() < 1.0; }));
+    EXPECT_TRUE(engine->Playing());
+    EXPECT_EQ(ends.count(), 0);
+    engine->SetLoopFile(false);
+    EXPECT_TRUE(waitFor([&] { return ends.count() == 1; }));
+}
+
+TEST_F(MpvEngineTest, AFrameStepMovesThePositionByOneFrameAndStaysPaused) {
+    ASSERT_TRUE(open(media::VideoClip())); // 30 frames a second
+    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() > 0.5; }));
+    engine->Pause();
+    QTest::qWait(200);
+    const double from = engine->CurrentPosition();
+    engine->StepFrame(true);
+    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() != from; }));
+    QTest::qWait(200);
+    EXPECT_NEAR(engine->CurrentPosition() - from, 1.0 / 30, 0.01);
+    EXPECT_FALSE(engine->Playing());
+    engine->StepFrame(false);
+    EXPECT_TRUE(waitFor([&] { return std::abs(engine->CurrentPosition() - from) < 0.005; }));
+}
+
+TEST_F(MpvEngineTest, AScreenshotIsThePictureAtTheVideosOwnSizeOrAReasonWhyNot) {
+    QSignalSpy taken(engine.get(), &MediaEngine::ScreenshotTaken);
+    QSignalSpy failed(engine.get(), &MediaEngine::ScreenshotFailed);
+    engine->TakeScreenshot(); // nothing is open
+    EXPECT_EQ(failed.count(), 1);
+    ASSERT_TRUE(open(media::AudioClip()));
+    engine->TakeScreenshot();
+    EXPECT_TRUE(waitFor([&] { return failed.count() == 2; }));
+    EXPECT_FALSE(failed.last().at(0).toString().isEmpty());
+
+    ASSERT_TRUE(open(media::VideoClip()));
+    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() > 0.2; }));
+    engine->TakeScreenshot();
+    ASSERT_TRUE(waitFor([&] { return taken.count() == 1; }));
+    const auto frame = taken.at(0).at(0).value<QImage>();
+    EXPECT_EQ(frame.size(), QSize(320, 240)); // not the display's 239 x 181
+    EXPECT_TRUE(near(frame.pixel(160, 60), media::kTopColour)) << std::hex << frame.pixel(160, 60);
+    EXPECT_TRUE(near(frame.pixel(160, 180), media::kBottomColour));
+    EXPECT_EQ(failed.count(), 2);
+}
+
+TEST_F(MpvEngineTest, AFileOpensAtTheStartPositionAndLongSlideShowsTellTheirLength) {
+    const struct {
+        QString path;
+        double startAt, length;
+    } cases[] = {{media::ColourStepsClip(), 15, 30}, {media::SlideShow(), 4000, 4200}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(open(c.path, c.startAt)) << c.length;
+        EXPECT_TRUE(waitFor([&] { return std::abs(engine->Duration() - c.length) < 1; }))
+            << engine->Duration();
+        // From the start it would take that long to get there.
+        EXPECT_TRUE(waitFor([&] { return engine->CurrentPosition() >= c.startAt; }));
+        EXPECT_LT(engine->CurrentPosition(), c.startAt + 2);
+    }
 }

@@ -1,9 +1,12 @@
 #include "support/MediaFixtures.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QUuid>
@@ -164,6 +167,85 @@ QString OddlyNamedCopy(const QString& name) {
         QFile::copy(VideoClip(), path);
     }
     return path;
+}
+
+namespace {
+
+// Arguments written as one line; none of them holds a space.
+QStringList words(const char* line) {
+    return QString::fromLatin1(line).split(QLatin1Char(' '));
+}
+
+QString subRip(const char* name, const char* text) {
+    return Written(QString::fromUtf8(name),
+                   QByteArray("1\n00:00:00,000 --> 00:00:03,000\n") + text + '\n');
+}
+
+} // namespace
+
+std::vector<MediaTrack> FilmTracks() {
+    using Kind = MediaTrack::Kind;
+    return {{Kind::Audio, 1, QStringLiteral("eng"), QStringLiteral("English"), true, false},
+            {Kind::Audio, 2, QStringLiteral("deu"), QStringLiteral("Deutsch (Kommentar)"), false,
+             false},
+            {Kind::Subtitle, 1, QStringLiteral("eng"), QStringLiteral("English"), true, false},
+            {Kind::Subtitle, 2, QStringLiteral("deu"), QStringLiteral("Deutsch"), false, false}};
+}
+
+QString FilmWithTracks() {
+    QStringList arguments = words("-f lavfi -i testsrc2=s=160x120:r=25:d=4 -f lavfi -i "
+                                  "sine=f=440:d=4 -f lavfi -i sine=f=660:d=4 -i");
+    arguments << subRip("film-eng.srt", "Good evening.") << QStringLiteral("-i")
+              << subRip("film-deu.srt", "Guten Abend.")
+              << words("-map 0 -map 1 -map 2 -map 3 -map 4 -c:v libx264 -preset ultrafast "
+                       "-pix_fmt yuv420p -c:a aac -c:s srt");
+    for (const MediaTrack& track : FilmTracks()) {
+        const bool audio = track.kind == MediaTrack::Kind::Audio;
+        const QString stream = QStringLiteral("-metadata:s:%1:%2")
+                                   .arg(QLatin1Char(audio ? 'a' : 's'))
+                                   .arg(track.id - 1);
+        arguments << stream << QStringLiteral("language=") + track.language << stream
+                  << QStringLiteral("title=") + track.title;
+    }
+    return generated(QStringLiteral("film-with-tracks.mkv"), arguments);
+}
+
+QString ClipWithSidecar() {
+    const QString clip = folder().filePath(QStringLiteral("evening film.mp4"));
+    if (!QFileInfo::exists(clip)) {
+        QFile::copy(VideoClip(), clip);
+    }
+    subRip("evening film.srt", "Beside the film.");
+    return clip;
+}
+
+QString JunkSubtitles() {
+    QRandomGenerator random(20240607); // the same bytes each time
+    QByteArray bytes(4096, Qt::Uninitialized);
+    random.fillRange(reinterpret_cast<quint32*>(bytes.data()), bytes.size() / 4);
+    return Written(QStringLiteral("junk.srt"), bytes);
+}
+
+QString PictureAsSubtitles() {
+    QImage picture(32, 32, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    picture.save(&png, "PNG");
+    return Written(QStringLiteral("picture.srt"), png.data());
+}
+
+QString SlideShow() {
+    QStringList arguments = words("-f lavfi -i color=c=0x306090:s=64x48:r=1:d=4200 -i");
+    arguments << Written(QStringLiteral("slides.srt"),
+                         "1\n00:00:00,000 --> 00:20:00,000\nThe first slide.\n\n"
+                         "2\n00:35:00,000 --> 00:36:00,000\nHalf way.\n\n"
+                         "3\n01:09:00,000 --> 01:10:00,000\nThe last slide.\n")
+              << words("-map 0 -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:s srt");
+    for (int track = 0; track < 30; ++track) {
+        arguments << QStringLiteral("-map") << QStringLiteral("1");
+    }
+    return generated(QStringLiteral("slide-show-70min.mkv"), arguments);
 }
 
 } // namespace quarn::test::media

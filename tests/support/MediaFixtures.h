@@ -1,6 +1,9 @@
 #pragma once
 
+#include "engine/MediaEngine.h"
+
 #include <QString>
+#include <vector>
 
 namespace quarn::test {
 
@@ -37,6 +40,19 @@ QString MissingFile();
 QString Pattern(int width, int height, int fps, int seconds);
 // VideoClip copied under a name that must be taken as a plain file name.
 QString OddlyNamedCopy(const QString& name);
+// 160 x 120, 4 s, with two sound tracks and two subtitle tracks, the first
+// of each kind the default: FilmTracks() lists them as they open.
+QString FilmWithTracks();
+std::vector<MediaTrack> FilmTracks();
+// VideoClip as "evening film.mp4" with its subtitles beside it, "evening film.srt".
+QString ClipWithSidecar();
+// Files named .srt that hold no subtitles: random bytes; a PNG picture.
+QString JunkSubtitles();
+QString PictureAsSubtitles();
+// A 70-minute slide show (4200 s) at one 64 x 48 frame a second, without
+// sound, with 30 subtitle tracks that name neither language nor title: a file
+// of some 100 KB.
+QString SlideShow();
 } // namespace media
 
 } // namespace quarn::test
