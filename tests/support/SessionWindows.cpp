@@ -151,7 +151,8 @@ std::optional<QString> caption(XConnection& x, xcb_get_property_cookie_t net,
 
 } // namespace
 
-std::optional<quint64> SessionWindows::waitForWindow(const QString& wanted, int timeoutMs) {
+std::optional<quint64> SessionWindows::waitForWindow(const QString& wanted, int timeoutMs,
+                                                     int pollMs) {
     std::optional<quint64> found;
     SessionProcesses::waitUntil(
         [&] {
@@ -161,7 +162,7 @@ std::optional<quint64> SessionWindows::waitForWindow(const QString& wanted, int 
             found = it == all.end() ? std::nullopt : std::optional(*it);
             return found.has_value();
         },
-        timeoutMs);
+        timeoutMs, pollMs);
     return found;
 }
 

@@ -18,9 +18,10 @@ struct XConnection;
 // Once the X server has gone, every method throws std::runtime_error.
 class SessionWindows {
 public:
-    // waitForWindow wants the window viewable; its picture may still be on its
-    // way: wait for the pixels before reading them.
-    std::optional<quint64> waitForWindow(const QString& caption, int timeoutMs = 10000);
+    // waitForWindow wants the window viewable, and looks every pollMs; its
+    // picture may still be on its way: wait for the pixels before reading them.
+    std::optional<quint64> waitForWindow(const QString& caption, int timeoutMs = 10000,
+                                         int pollMs = 25);
     std::vector<quint64> windows(const QString& caption); // mapped or not
     QRect geometry(quint64 window);      // the window itself on the root, without decorations
     QRect frameGeometry(quint64 window); // with the window manager's frame, if any
