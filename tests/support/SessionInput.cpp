@@ -1,7 +1,11 @@
 #include "support/SessionInput.h"
 
+#include <QElapsedTimer>
+
 #include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <poll.h>
 #include <vector>
 
 #include "support/SessionX.h"
@@ -17,13 +21,32 @@ constexpr int kWindowManagerAnswerMs = 1000;
 constexpr int kProgramAnswerMs = 2000;
 constexpr useconds_t kKeyDelayUs = 12000; // from a key's press to its release, as xdotool's
 
+// Reads events until one satisfies `match` or the time is up.
+bool waitForEvent(XConnection& x, const std::function<bool(const XEvent&)>& match, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    xcb_flush(x.c);
+    for (XEvent event; !timer.hasExpired(timeoutMs) && !xcb_connection_has_error(x.c);) {
+        while (XPending(x.display) > 0) {
+            XNextEvent(x.display, &event);
+            if (match(event)) {
+                return true;
+            }
+        }
+        pollfd fd{ConnectionNumber(x.display), POLLIN, 0};
+        ::poll(&fd, 1, int(timeoutMs - timer.elapsed()));
+    }
+    return false;
+}
+
 // Returns once the window manager has handled everything sent to it before: it
 // answers a frame-extents request, in order, by setting a property on our window.
 void windowManagerRoundTrip(XConnection& x) {
     if (x.windowManager) {
         x.sync();
         xcb_ewmh_request_frame_extents(&x.ewmh, 0, xcb_window_t(x.own));
-        x.waitForEvent(
+        waitForEvent(
+            x,
             [&](const XEvent& event) {
                 return event.type == PropertyNotify && event.xproperty.window == x.own &&
                        event.xproperty.atom == x.ewmh._NET_FRAME_EXTENTS;
@@ -72,7 +95,8 @@ bool ping(XConnection& x, Window window) {
     const long stamp = 0x51000000 + ++x.pings;
     x.sendMessage(window, window, x.ewmh.WM_PROTOCOLS,
                   {long(x.ewmh._NET_WM_PING), stamp, long(window)});
-    const bool answered = x.waitForEvent(
+    const bool answered = waitForEvent(
+        x,
         [&](const XEvent& event) {
             return event.type == ClientMessage &&
                    event.xclient.data.l[0] == long(x.ewmh._NET_WM_PING) &&
@@ -142,7 +166,11 @@ void addToKeymap(XConnection& x, const QString& text) {
     if (!missing.empty()) {
         Fail(QStringLiteral("no spare keycode left to type \"%1\"").arg(text));
     }
-    x.renewXdo();
+    // A new xdo on the same connection: it reads the keymap only when it starts.
+    x.xdo->close_display_when_freed = 0;
+    xdo_free(x.xdo);
+    x.xdo = xdo_new_with_opened_display(x.display, nullptr, 1);
+    x.xdo->quiet = 1;
 }
 
 } // namespace

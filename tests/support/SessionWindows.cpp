@@ -3,10 +3,10 @@
 #include "support/SessionProcesses.h"
 
 #include <QDir>
-#include <QElapsedTimer>
+#include <QFileInfo>
 
 #include <algorithm>
-#include <poll.h>
+#include <functional>
 #include <stdexcept>
 
 #include "support/SessionX.h"
@@ -44,13 +44,6 @@ XConnection::~XConnection() {
     xdo_free(xdo);
 }
 
-void XConnection::renewXdo() {
-    xdo->close_display_when_freed = 0;
-    xdo_free(xdo);
-    xdo = xdo_new_with_opened_display(display, nullptr, 1);
-    xdo->quiet = 1;
-}
-
 void XConnection::sync() {
     // Errors of requests without replies (a window that has gone) and the
     // notifications every client gets come as events; nobody reads them.
@@ -58,23 +51,6 @@ void XConnection::sync() {
     if (xcb_connection_has_error(c)) {
         Fail(QStringLiteral("lost the connection to the X server"));
     }
-}
-
-bool XConnection::waitForEvent(const std::function<bool(const XEvent&)>& match, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    xcb_flush(c);
-    for (XEvent event; !timer.hasExpired(timeoutMs) && !xcb_connection_has_error(c);) {
-        while (XPending(display) > 0) {
-            XNextEvent(display, &event);
-            if (match(event)) {
-                return true;
-            }
-        }
-        pollfd fd{ConnectionNumber(display), POLLIN, 0};
-        ::poll(&fd, 1, int(timeoutMs - timer.elapsed()));
-    }
-    return false;
 }
 
 void XConnection::sendMessage(Window to, Window window, Atom type, std::initializer_list<long> data,
@@ -107,23 +83,26 @@ XConnection& SessionWindows::connection() {
 
 namespace {
 
-// Top-level windows: the root's children (bottom to top), then the window
-// manager's clients, which it keeps in frames there. (libxdo's search, which
-// looks at every window of the tree, takes a round trip for each, and frees
-// what a failed XQueryTree left behind when a window goes away meanwhile.)
+// Top-level windows: the window manager's clients, which it keeps in frames
+// on the root, in the order it took them in; then the root's other children,
+// bottom to top. (A child window that a program moves into one of its
+// windows may be on the root still when the list is read and inside when it
+// is looked at: it comes after the windows it may move into.) libxdo's
+// search looks at every window of the tree, a round trip for each, and
+// frees what a failed XQueryTree left behind when a window goes meanwhile.
 std::vector<xcb_window_t> topLevels(XConnection& x) {
-    const xcb_query_tree_cookie_t tree = xcb_query_tree(x.c, x.root);
     const xcb_get_property_cookie_t clients = xcb_ewmh_get_client_list(&x.ewmh, 0);
+    const xcb_query_tree_cookie_t tree = xcb_query_tree(x.c, x.root);
     std::vector<xcb_window_t> all;
-    if (xcb_query_tree_reply_t* reply = xcb_query_tree_reply(x.c, tree, nullptr)) {
-        const xcb_window_t* children = xcb_query_tree_children(reply);
-        all.assign(children, children + xcb_query_tree_children_length(reply));
-        std::free(reply);
-    }
     xcb_ewmh_get_windows_reply_t managed;
     if (xcb_ewmh_get_client_list_reply(&x.ewmh, clients, &managed, nullptr)) {
-        all.insert(all.end(), managed.windows, managed.windows + managed.windows_len);
+        all.assign(managed.windows, managed.windows + managed.windows_len);
         xcb_ewmh_get_windows_reply_wipe(&managed);
+    }
+    if (xcb_query_tree_reply_t* reply = xcb_query_tree_reply(x.c, tree, nullptr)) {
+        const xcb_window_t* children = xcb_query_tree_children(reply);
+        all.insert(all.end(), children, children + xcb_query_tree_children_length(reply));
+        std::free(reply);
     }
     return all;
 }
@@ -324,11 +303,13 @@ std::vector<QRect> SessionWindows::trayIcons() {
         XFree(children);
     };
     for (xcb_window_t window : topLevels(x)) {
-        xcb_icccm_get_wm_class_reply_t names;
-        if (xcb_icccm_get_wm_class_reply(x.c, xcb_icccm_get_wm_class(x.c, window), &names,
-                                         nullptr)) {
-            const bool panel = QByteArrayView(names.class_name) == "trayer";
-            xcb_icccm_get_wm_class_reply_wipe(&names);
+        // (Xlib's reading of WM_CLASS, as xcb_icccm_get_wm_class_reply reads
+        // past the end of one that holds a single name.)
+        XClassHint names{};
+        if (XGetClassHint(x.display, window, &names)) {
+            const bool panel = QByteArrayView(names.res_class) == "trayer";
+            XFree(names.res_name);
+            XFree(names.res_class);
             if (panel && isViewable(window)) {
                 look(window);
             }

@@ -6,9 +6,7 @@
 
 #include <QString>
 
-#include <functional>
 #include <initializer_list>
-#include <memory>
 
 #include <xcb/xcb_ewmh.h>
 #include <xcb/xcb_icccm.h>
@@ -31,11 +29,9 @@ struct XConnection {
     ~XConnection();
     // A round trip, dropping the events that came; throws once the server has gone.
     void sync();
-    // Reads events until one satisfies `match` or the time is up.
-    bool waitForEvent(const std::function<bool(const XEvent&)>& match, int timeoutMs);
+    // A client message about `window`, of 32-bit values, sent to `to`.
     void sendMessage(Window to, Window window, Atom type, std::initializer_list<long> data,
                      long eventMask = NoEventMask);
-    void renewXdo(); // xdo reads the keymap only when it starts
 
     bool windowManager;
     xdo_t* xdo = nullptr;
