@@ -86,24 +86,31 @@ Window pingableUnderPointer(XConnection& x) {
 // Returns once the program owning `window` has handled everything that reached
 // it before: it answers _NET_WM_PING, in order, through the root. (EWMH's
 // xcb_ewmh_send_wm_ping reaches only those who select substructure events on
-// the window, which no program does on its own.)
+// the window, which no program does on its own.) The window going away counts
+// as an answer: a pop-up that the press or release closes may never give one.
 bool ping(XConnection& x, Window window) {
     // The answer goes to those who select substructure redirection (only the
     // window manager may) or notification on the root; Qt 6.4 names structure
     // notification instead of the latter.
     XSelectInput(x.display, x.root, SubstructureNotifyMask | StructureNotifyMask);
+    XSelectInput(x.display, window, StructureNotifyMask);
+    XWindowAttributes attributes{};
+    bool answered =
+        !XGetWindowAttributes(x.display, window, &attributes) || attributes.map_state != IsViewable;
     const long stamp = 0x51000000 + ++x.pings;
+    auto answer = [&](const XEvent& event) {
+        const bool pong = event.type == ClientMessage &&
+                          event.xclient.data.l[0] == long(x.ewmh._NET_WM_PING) &&
+                          event.xclient.data.l[1] == stamp;
+        const bool gone = (event.type == UnmapNotify || event.type == DestroyNotify) &&
+                          event.xany.window == window;
+        return pong || gone;
+    };
     x.sendMessage(window, window, x.ewmh.WM_PROTOCOLS,
                   {long(x.ewmh._NET_WM_PING), stamp, long(window)});
-    const bool answered = waitForEvent(
-        x,
-        [&](const XEvent& event) {
-            return event.type == ClientMessage &&
-                   event.xclient.data.l[0] == long(x.ewmh._NET_WM_PING) &&
-                   event.xclient.data.l[1] == stamp;
-        },
-        kProgramAnswerMs);
+    answered = answered || waitForEvent(x, answer, kProgramAnswerMs);
     XSelectInput(x.display, x.root, NoEventMask);
+    XSelectInput(x.display, window, NoEventMask);
     x.sync();
     return answered;
 }
