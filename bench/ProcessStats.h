@@ -2,8 +2,6 @@
 
 // What the benchmarks read about a process from /proc.
 
-#include "support/XSession.h"
-
 #include <QFile>
 #include <QStringList>
 #include <optional>
@@ -41,17 +39,6 @@ inline double statusField(qint64 pid, const char* field) {
     for (const QByteArray& line : file.readAll().split('\n')) {
         if (line.startsWith(field)) {
             return line.mid(qsizetype(qstrlen(field))).trimmed().split(' ').value(0).toDouble();
-        }
-    }
-    return 0;
-}
-
-// The process of the session's with this command name; 0 when there is none.
-inline qint64 processNamed(const e2e::XSession& session, const QString& name) {
-    for (qint64 pid : session.processIds()) {
-        QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
-        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == name.toLatin1()) {
-            return pid;
         }
     }
     return 0;

@@ -7,55 +7,47 @@
 //
 // Figures are printed, never judged: the machine is shared, so every run is
 // shown beside the median, with the load average before and after.
+//
+// Playing is timed, for ours, from the main window growing to the video to its
+// shrinking back at the end of the media; for mpv, from its window showing
+// (with the first picture) to its last reading before it exits; both polled
+// every 5 ms, CPU time from /proc (all threads), peak memory as VmHWM's last
+// reading before the end. "From exec" is ours to the end of the media (the
+// clip given on the command line, with Qt's start-up) and mpv's whole life by
+// /usr/bin/time, which also gives wait4's maximum RSS. Start-up is polled
+// every 2 ms; the click is an XTEST press on the splash at (20, 20), 0.5 s
+// after it showed, timed from the release. Idle CPU is the scheduler's
+// per-thread time over 20 s, 2 s after the windows came up (the player's own
+// goal: 10 ms), beside /proc/<pid>/stat's 10 ms ticks.
 #include "ProcessStats.h"
+#include "support/PlayerWindows.h"
 #include "support/XSession.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QThread>
-#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <functional>
 #include <map>
-#include <memory>
-#include <optional>
 #include <stdexcept>
 #include <vector>
 
-#include <xcb/xcb.h>
-#include <xcb/xcbext.h>
-#include <xcb/xproto.h>
-
 using quarn::bench::cpuSeconds;
-using quarn::bench::processNamed;
-using quarn::bench::statFields;
+using quarn::bench::statusField;
+using quarn::e2e::PlayerWindows;
 using quarn::e2e::XSession;
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+// Of one program, by name (with the unit): a value a run.
+using Figures = std::map<QString, std::vector<double>>;
 
-const QString kProgram = QStringLiteral(QUARN_PROGRAM_PATH);
-const QString kMainCaption = QStringLiteral("QUARN Media Player");
-const QString kSplashCaption = QStringLiteral("Intro");
-const QString kCompanionCaption = QStringLiteral("Form1");
-const QString kMpvIdleCaption = QStringLiteral("No file - mpv");
 const QSize kScreen(2560, 1600);
-const QSize kVideo(1920, 1080);
-const QSize kMainMargins(13, 33);
-const QSize kMainAtRest(252, 214);
-const QSize kToolbarSize(244, 46);
-const QPoint kSplashClick(20, 20);
-const QPoint kToolbarExit(208, 18);
 constexpr int kIdleSettleMs = 2000;
 constexpr int kIdleMs = 20000;
 
@@ -67,10 +59,23 @@ double msSince(Clock::time_point start) {
     throw std::runtime_error(message.toStdString());
 }
 
-// --- /proc ------------------------------------------------------------------
+QString readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+}
 
-double cpuOrZero(qint64 pid) {
+double cpu(qint64 pid) {
     return cpuSeconds(pid).value_or(0.0);
+}
+
+double peakMb(qint64 pid) {
+    return statusField(pid, "VmHWM:") / 1024;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n == 0 ? 0 : n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 // On-CPU time per thread from the scheduler (/proc/<pid>/task/<tid>/schedstat,
@@ -79,524 +84,247 @@ double cpuOrZero(qint64 pid) {
 // with the file) keeps what it had used by its last sighting.
 class ThreadSampler {
 public:
-    explicit ThreadSampler(qint64 pid) : pid_(pid) {
-        read(baseline_);
-        last_ = baseline_;
-    }
+    explicit ThreadSampler(qint64 pid) : pid_(pid), baseline_(read()), last_(baseline_) {}
 
-    void sample() { read(last_); }
-
-    // Seconds used since the construction, all threads.
-    double total() const {
-        double sum = 0;
-        for (const auto& [tid, thread] : last_) {
-            sum += used(tid, thread);
+    void sample() {
+        for (const auto& [tid, thread] : read().asKeyValueRange()) {
+            last_[tid] = thread;
         }
-        return sum;
     }
-
-    // The biggest users by thread name, e.g. "mpv/vo 0.80 s, ...".
-    QString breakdown(double scale, const char* unit, int count = 6) const {
+    // Seconds used since the start, and the biggest users by thread name
+    // ("mpv/vo 0.80 s, ...").
+    std::pair<double, QString> used(double scale, const char* unit) const {
         std::map<QString, double> byName;
-        for (const auto& [tid, thread] : last_) {
-            byName[thread.name] += used(tid, thread);
+        double total = 0;
+        for (const auto& [tid, thread] : last_.asKeyValueRange()) {
+            const double seconds = thread.second - baseline_.value(tid).second;
+            byName[thread.first] += seconds;
+            total += seconds;
         }
-        std::vector<std::pair<double, QString>> sorted;
+        std::multimap<double, QString, std::greater<>> biggest;
         for (const auto& [name, seconds] : byName) {
-            if (seconds * scale >= 0.5 * (scale > 1 ? 1 : 0.01)) {
-                sorted.emplace_back(seconds, name);
+            if (seconds * scale >= (scale > 1 ? 0.5 : 0.005)) {
+                biggest.emplace(seconds, name);
             }
         }
-        std::sort(sorted.rbegin(), sorted.rend());
         QStringList parts;
-        for (size_t i = 0; i < sorted.size() && int(i) < count; ++i) {
-            parts << QStringLiteral("%1 %2%3")
-                         .arg(sorted[i].second)
-                         .arg(sorted[i].first * scale, 0, 'f', scale > 1 ? 1 : 2)
-                         .arg(QString::fromLatin1(unit));
+        for (const auto& [seconds, name] : biggest) {
+            parts << name + QStringLiteral(" %1").arg(seconds * scale, 0, 'f', scale > 1 ? 1 : 2) +
+                         QLatin1String(unit);
         }
-        return parts.isEmpty() ? QStringLiteral("none") : parts.join(QStringLiteral(", "));
+        return {total, parts.isEmpty() ? QStringLiteral("none") : parts.mid(0, 6).join(", ")};
     }
 
 private:
-    struct Thread {
-        QString name;
-        double seconds = 0;
-    };
-
-    double used(qint64 tid, const Thread& thread) const {
-        const auto it = baseline_.find(tid);
-        return thread.seconds - (it == baseline_.end() ? 0.0 : it->second.seconds);
-    }
-
-    void read(std::map<qint64, Thread>& into) const {
-        const QString tasks = QStringLiteral("/proc/%1/task").arg(pid_);
+    using Threads = QMap<qint64, std::pair<QString, double>>; // name, seconds
+    Threads read() const {
+        Threads threads;
+        const QString tasks = QStringLiteral("/proc/%1/task/").arg(pid_);
         for (const QString& tid : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-            QFile comm(tasks + '/' + tid + QStringLiteral("/comm"));
-            QFile schedstat(tasks + '/' + tid + QStringLiteral("/schedstat"));
-            if (!comm.open(QIODevice::ReadOnly) || !schedstat.open(QIODevice::ReadOnly)) {
-                continue;
-            }
             bool ok = false;
-            const double ns = schedstat.readAll().split(' ').value(0).toDouble(&ok);
+            const double ns = readFile(tasks + tid + "/schedstat").section(' ', 0, 0).toDouble(&ok);
             if (ok) {
-                into[tid.toLongLong()] = {QString::fromUtf8(comm.readAll().trimmed()), ns / 1e9};
+                threads[tid.toLongLong()] = {readFile(tasks + tid + "/comm").trimmed(), ns / 1e9};
             }
         }
+        return threads;
     }
 
     qint64 pid_;
-    std::map<qint64, Thread> baseline_;
-    std::map<qint64, Thread> last_;
+    Threads baseline_;
+    Threads last_;
 };
-
-// Peak resident memory (VmHWM) in MB, 0 when unreadable.
-double peakRssMb(qint64 pid) {
-    QFile file(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return 0;
-    }
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:")) {
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-        }
-    }
-    return 0;
-}
-
-qint64 firstChild(qint64 pid) {
-    QFile file(QStringLiteral("/proc/%1/task/%1/children").arg(pid));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return 0;
-    }
-    return file.readAll().trimmed().split(' ').value(0).toLongLong();
-}
-
-QString loadAverage() {
-    QFile file(QStringLiteral("/proc/loadavg"));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return QStringLiteral("?");
-    }
-    return QString::fromLatin1(file.readAll()).section(QLatin1Char(' '), 0, 2);
-}
-
-// --- the display -------------------------------------------------------------------
-
-// The session's window search, polled, and clicks sent straight through XTEST
-// (xdotool is a process start away, which would blur the moment of the click).
-class Display {
-public:
-    explicit Display(XSession& session) : session_(session) {
-        int screenNumber = 0;
-        x_ = xcb_connect(session.display().toLatin1().constData(), &screenNumber);
-        if (xcb_connection_has_error(x_)) {
-            fail(QStringLiteral("cannot connect to %1").arg(session.display()));
-        }
-        auto it = xcb_setup_roots_iterator(xcb_get_setup(x_));
-        for (int i = 0; i < screenNumber; ++i) {
-            xcb_screen_next(&it);
-        }
-        root_ = it.data->root;
-    }
-    ~Display() { xcb_disconnect(x_); }
-    Display(const Display&) = delete;
-    Display& operator=(const Display&) = delete;
-
-    // Polls every pollMs until a window with this caption is viewable; the
-    // time of the first sighting, in ms after `start`.
-    std::optional<std::pair<quint64, double>>
-    waitViewable(const QString& caption, Clock::time_point start, int timeoutMs, int pollMs = 2) {
-        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (Clock::now() < deadline) {
-            for (quint64 window : session_.windows(caption)) {
-                if (session_.isViewable(window)) {
-                    return std::make_pair(window, msSince(start));
-                }
-            }
-            QThread::msleep(static_cast<unsigned long>(pollMs));
-        }
-        return std::nullopt;
-    }
-
-    QRect rect(quint64 window) { return session_.geometry(window); }
-
-    // XTEST FakeInput, written out by hand: libxcb-xtest's header is not installed.
-    void fakeInput(uint8_t type, uint8_t detail, QPoint at = {}) {
-        static xcb_extension_t xtest = {"XTEST", 0};
-        struct {
-            uint8_t major, minor;
-            uint16_t length;
-            uint8_t type, detail;
-            uint16_t pad0;
-            uint32_t time, root, pad1, pad2;
-            int16_t rootX, rootY;
-            uint32_t pad3;
-            uint16_t pad4;
-            uint8_t pad5, deviceId;
-        } request{};
-        static_assert(sizeof(request) == 36);
-        request.type = type;
-        request.detail = detail;
-        request.root = root_;
-        request.rootX = int16_t(at.x());
-        request.rootY = int16_t(at.y());
-        const xcb_protocol_request_t header = {1, &xtest, 2 /* FakeInput */, 1};
-        iovec parts[3] = {}; // xcb writes its own header in front of the first part
-        parts[2].iov_base = &request;
-        parts[2].iov_len = sizeof(request);
-        xcb_send_request(x_, 0, parts + 2, &header);
-        std::free(xcb_get_input_focus_reply(x_, xcb_get_input_focus(x_), nullptr));
-        while (xcb_generic_event_t* event = xcb_poll_for_event(x_)) {
-            std::free(event);
-        }
-    }
-    void moveTo(QPoint at) { fakeInput(6 /* MotionNotify */, 0, at); }
-    void press() { fakeInput(4 /* ButtonPress */, 1); }
-    void release() { fakeInput(5 /* ButtonRelease */, 1); }
-
-private:
-    XSession& session_;
-    xcb_connection_t* x_ = nullptr;
-    xcb_window_t root_ = 0;
-};
-
-// --- the clip ----------------------------------------------------------------------
 
 QString clip() {
-    const QString folder = QStringLiteral(QUARN_BINARY_DIR "/bench-media");
-    const QString path = folder + QStringLiteral("/clip-1080p30-10s.mp4");
-    if (QFileInfo::exists(path)) {
-        return path;
+    const QString path = QStringLiteral(QUARN_BINARY_DIR "/bench-media/clip-1080p30-10s.mp4");
+    if (!QFileInfo::exists(path)) {
+        QDir().mkpath(QFileInfo(path).path());
+        std::printf("making %s ...\n", qPrintable(path));
+        std::fflush(stdout);
+        QProcess ffmpeg;
+        ffmpeg.start(QStringLiteral("ffmpeg"),
+                     QStringLiteral("-hide_banner -loglevel error -y -f lavfi -i "
+                                    "testsrc2=s=1920x1080:r=30:d=10 -f lavfi -i "
+                                    "sine=f=440:d=10:sample_rate=48000 -c:v libx264 -preset "
+                                    "veryfast -pix_fmt yuv420p -c:a aac -shortest")
+                             .split(' ')
+                         << path + ".part.mp4");
+        if (!ffmpeg.waitForFinished(300000) || ffmpeg.exitCode() != 0 ||
+            !QFile::rename(path + ".part.mp4", path)) {
+            fail("ffmpeg failed: " + QString::fromUtf8(ffmpeg.readAllStandardError()));
+        }
     }
-    QDir().mkpath(folder);
-    std::printf("making %s ...\n", qPrintable(path));
-    std::fflush(stdout);
-    const QString partial = path + QStringLiteral(".part.mp4");
-    QProcess ffmpeg;
-    ffmpeg.start(
-        QStringLiteral("ffmpeg"),
-        {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
-         QStringLiteral("error"),        QStringLiteral("-y"),
-         QStringLiteral("-f"),           QStringLiteral("lavfi"),
-         QStringLiteral("-i"),           QStringLiteral("testsrc2=s=1920x1080:r=30:d=10"),
-         QStringLiteral("-f"),           QStringLiteral("lavfi"),
-         QStringLiteral("-i"),           QStringLiteral("sine=f=440:d=10:sample_rate=48000"),
-         QStringLiteral("-c:v"),         QStringLiteral("libx264"),
-         QStringLiteral("-preset"),      QStringLiteral("veryfast"),
-         QStringLiteral("-pix_fmt"),     QStringLiteral("yuv420p"),
-         QStringLiteral("-c:a"),         QStringLiteral("aac"),
-         QStringLiteral("-shortest"),    partial});
-    if (!ffmpeg.waitForFinished(300000) || ffmpeg.exitCode() != 0) {
-        fail(QStringLiteral("ffmpeg failed: ") + QString::fromUtf8(ffmpeg.readAllStandardError()));
-    }
-    QFile::rename(partial, path);
     return path;
 }
 
-// --- helpers for runs ---------------------------------------------------------------
-
-double median(std::vector<double> values) {
-    if (values.empty()) {
-        return 0;
+// The viewable window with this caption, looked for every pollMs.
+quint64 waitShown(XSession& session, const QString& caption, QProcess* process, int pollMs) {
+    const auto window = session.waitForWindow(caption, 15000, pollMs);
+    if (!window) {
+        fail(QStringLiteral("no window \"%1\"; log %2").arg(caption, session.logFile(process)));
     }
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+    return *window;
 }
 
-QString runs(const std::vector<double>& values, int precision, const char* unit = "") {
-    QStringList parts;
-    for (double v : values) {
-        parts << QString::number(v, 'f', precision) + QString::fromLatin1(unit);
-    }
-    return parts.join(QStringLiteral(", "));
-}
-
-// Exit on the toolbar, then wait for the program to end (killed if it does not).
-void exitPlayer(XSession& session, QProcess* player) {
-    QRect toolbar;
-    for (quint64 window : session.windows(kCompanionCaption)) {
-        if (session.isViewable(window) && session.geometry(window).size() == kToolbarSize) {
-            toolbar = session.geometry(window);
-        }
-    }
-    if (toolbar.isValid()) {
-        session.click(toolbar.topLeft() + kToolbarExit);
-    }
-    if (!player->waitForFinished(5000)) {
-        std::printf("  (the player did not end after Exit; killed)\n");
-        player->kill();
-        player->waitForFinished(3000);
-    }
-}
-
-void stopProcess(QProcess* process) {
+void stop(QProcess* process) {
     process->terminate();
     if (!process->waitForFinished(3000)) {
+        std::printf("  (%s did not end when told to; killed)\n", qPrintable(process->program()));
         process->kill();
         process->waitForFinished(3000);
     }
 }
 
-struct PlaybackRun {
-    double playCpu = 0;        // from the first picture to the end of the media
-    double totalCpu = 0;       // from exec to the end of the media (ours) or to the exit (mpv)
-    double playWallS = 0;      // wall time of the playing part
-    double firstPictureMs = 0; // exec to the video's window at the video's size
-    double peakMb = 0;         // VmHWM, the last reading before the end
-    double firstPictureMb = 0; // VmHWM when the first picture came
-    double rusageMb = 0;       // mpv: wait4's maximum RSS (/usr/bin/time)
-    double serverCpu = 0;      // Xvfb, during the playing part
-    QSize videoWindow;         // ours: the main window; mpv: its window
-    QString threads;           // the biggest consumers while playing
-};
-
-// Ours: the main window grows to the video's size when the first picture
-// comes and shrinks back at the end of the media; both moments are polled
-// every 5 ms and the process's CPU time read from /proc then.
-PlaybackRun playOurs(XSession& session, Display& display, const QString& file) {
-    PlaybackRun run;
-    const qint64 server = processNamed(session, QStringLiteral("Xvfb"));
+// What both programs' playback is measured by once the first picture is up,
+// until `playing` says the media has ended: the last reading before counts.
+void measurePlaying(XSession& session, qint64 pid, quint64 window, Figures& figures,
+                    const std::function<bool()>& playing, const QString& run) {
+    const qint64 server = session.processIds().front(); // Xvfb
     const auto start = Clock::now();
-    QProcess* player = session.start(kProgram, {QStringLiteral("--"), file});
-    const qint64 pid = player->processId();
-    // Given a file, the player comes up at once, without its splash.
-    const auto main = display.waitViewable(kMainCaption, start, 15000, 5);
-    if (!main) {
-        fail(QStringLiteral("no main window; log %1").arg(session.logFile(player)));
-    }
-    const QSize grown = kVideo + kMainMargins;
-    ThreadSampler* sampler = nullptr;
+    const double cpuAtStart = cpu(pid);
+    const double serverAtStart = cpu(server);
+    figures["playing: VmHWM at the first picture (MB)"].push_back(peakMb(pid));
+    figures["playing: window width (pixels)"].push_back(session.geometry(window).width());
+    ThreadSampler threads(pid);
+    std::map<QString, double> last;
     int samples = 0;
-    auto waitSize = [&](const std::function<bool(QSize)>& wanted, int timeoutMs) {
-        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (Clock::now() < deadline && XSession::processRunning(pid)) {
-            const QSize size = display.rect(main->first).size();
-            if (wanted(size)) {
+    XSession::waitUntil(
+        [&] {
+            if (!playing()) {
                 return true;
             }
-            // Sampled while waiting: the last reading before the end is the peak while playing.
-            run.peakMb = std::max(run.peakMb, peakRssMb(pid));
-            if (sampler != nullptr && ++samples % 10 == 0) {
-                sampler->sample();
-            }
-            QThread::msleep(5);
-        }
-        return false;
-    };
-    if (!waitSize([&](QSize s) { return s.width() > kMainAtRest.width() * 2; }, 10000)) {
-        fail(QStringLiteral("the main window did not grow to the video; log %1")
-                 .arg(session.logFile(player)));
-    }
-    run.firstPictureMs = msSince(start);
-    const auto playStart = Clock::now();
-    const double cpuAtStart = cpuOrZero(pid);
-    const double serverAtStart = cpuOrZero(server);
-    ThreadSampler threads(pid);
-    sampler = &threads;
-    run.videoWindow = display.rect(main->first).size();
-    run.firstPictureMb = peakRssMb(pid);
-    if (!waitSize([&](QSize s) { return s == kMainAtRest; }, 30000)) {
-        fail(QStringLiteral("the main window did not shrink back; log %1")
-                 .arg(session.logFile(player)));
-    }
-    const double cpuAtEnd = cpuOrZero(pid);
-    run.serverCpu = cpuOrZero(server) - serverAtStart;
-    run.playWallS = msSince(playStart) / 1000;
-    run.playCpu = cpuAtEnd - cpuAtStart;
-    threads.sample();
-    sampler = nullptr;
-    run.threads = threads.breakdown(1, " s");
-    run.totalCpu = cpuAtEnd;
-    if (run.videoWindow != grown) {
-        std::printf("  (the main window grew to %dx%d, not %dx%d)\n", run.videoWindow.width(),
-                    run.videoWindow.height(), grown.width(), grown.height());
-    }
-    exitPlayer(session, player);
-    return run;
-}
-
-// mpv, under /usr/bin/time for its whole-life CPU and peak memory (wait4's
-// rusage); the playing part from its window showing (it appears with the
-// first picture) to its last /proc reading before it exits, polled every 5 ms.
-PlaybackRun playMpv(XSession& session, Display& display, const QString& file,
-                    const QString& videoOutput = QStringLiteral("x11")) {
-    PlaybackRun run;
-    const qint64 server = processNamed(session, QStringLiteral("Xvfb"));
-    static int runNumber = 0;
-    const QString timeFile =
-        session.logDirectory() + QStringLiteral("/mpv-time-%1.txt").arg(++runNumber);
-    QProcess* wrapper = session.start(
-        QStringLiteral("/usr/bin/time"),
-        {QStringLiteral("-f"), QStringLiteral("%U %S %M %e"), QStringLiteral("-o"), timeFile,
-         QStringLiteral("mpv"), QStringLiteral("--no-config"),
-         QStringLiteral("--vo=") + videoOutput, QStringLiteral("--ao=null"),
-         QStringLiteral("--geometry=%1x%2").arg(kVideo.width()).arg(kVideo.height()), file});
-    const auto start = Clock::now();
-    qint64 pid = 0;
-    while (pid == 0 && msSince(start) < 5000) {
-        pid = firstChild(wrapper->processId());
-        QThread::msleep(1);
-    }
-    if (pid == 0) {
-        fail(QStringLiteral("mpv did not start; log %1").arg(session.logFile(wrapper)));
-    }
-    const QString caption = QFileInfo(file).fileName() + QStringLiteral(" - mpv");
-    const auto window = display.waitViewable(caption, start, 15000, 5);
-    if (!window) {
-        fail(QStringLiteral("no mpv window; log %1").arg(session.logFile(wrapper)));
-    }
-    run.firstPictureMs = window->second;
-    const auto playStart = Clock::now();
-    const double cpuAtStart = cpuOrZero(pid);
-    const double serverAtStart = cpuOrZero(server);
-    ThreadSampler threads(pid);
-    run.firstPictureMb = peakRssMb(pid);
-    run.videoWindow = display.rect(window->first).size();
-    double cpuLast = cpuAtStart;
-    double serverLast = serverAtStart;
-    auto playEnd = playStart;
-    int samples = 0;
-    while (XSession::processRunning(pid) && msSince(playStart) < 30000) {
-        // The same query of the window as for ours, so that the X server
-        // does the same work for the benchmark in both.
-        display.rect(window->first);
-        if (const auto cpu = cpuSeconds(pid); cpu && XSession::processRunning(pid)) {
-            cpuLast = *cpu;
-            serverLast = cpuOrZero(server);
-            playEnd = Clock::now();
-            run.peakMb = std::max(run.peakMb, peakRssMb(pid));
-            // The thread table is dearer to read; every 50 ms is close enough.
-            if (++samples % 10 == 0) {
+            last = {{"playing: CPU (s)", cpu(pid) - cpuAtStart},
+                    {"playing: Xvfb's CPU (s)", cpu(server) - serverAtStart},
+                    {"playing: wall time (s)", msSince(start) / 1000},
+                    {"playing: peak memory, VmHWM (MB)", peakMb(pid)}};
+            if (++samples % 10 == 0) { // the thread table is dearer to read
                 threads.sample();
             }
-        }
-        QThread::msleep(5);
+            return false;
+        },
+        30000, 5);
+    for (const auto& [name, value] : last) {
+        figures[name].push_back(value);
     }
-    run.playCpu = cpuLast - cpuAtStart;
-    run.serverCpu = serverLast - serverAtStart;
-    run.playWallS = std::chrono::duration<double>(playEnd - playStart).count();
-    run.threads = threads.breakdown(1, " s");
-    if (!wrapper->waitForFinished(10000)) {
-        stopProcess(wrapper);
-    }
-    QFile times(timeFile);
-    if (times.open(QIODevice::ReadOnly)) {
-        const QStringList fields = QString::fromLatin1(times.readAll())
-                                       .trimmed()
-                                       .split(QLatin1Char('\n'))
-                                       .last()
-                                       .split(QLatin1Char(' '));
-        if (fields.size() >= 3) {
-            run.totalCpu = fields.at(0).toDouble() + fields.at(1).toDouble();
-            run.rusageMb = fields.at(2).toDouble() / 1024.0;
-        }
-    }
-    return run;
+    threads.sample();
+    std::printf("  %s threads %s\n", qPrintable(run), qPrintable(threads.used(1, " s").second));
+    std::fflush(stdout);
 }
 
-struct StartRun {
-    double windowMs = 0;          // exec to the first window viewable (ours: the splash)
-    double playerMs = 0;          // ours: click (release) on the splash to the main window viewable
-    double companionsMs = 0;      // ours: the same, to the title strip and the toolbar viewable too
-    std::optional<double> idleMs; // from the scheduler's per-thread times
-    double idleTicksMs = 0;       // from /proc/<pid>/stat, in 10 ms ticks
-    QString idleThreads;
-};
+// Ours: the main window grows to the video's size when the first picture
+// comes and shrinks back at the end of the media.
+void playOurs(XSession& session, const QString& file, Figures& figures, const QString& run) {
+    const auto start = Clock::now();
+    QProcess* player = session.start(PlayerWindows::kProgram, {QStringLiteral("--"), file});
+    const qint64 pid = player->processId();
+    // Given a file, the player comes up at once, without its splash.
+    const quint64 main = waitShown(session, PlayerWindows::kMainCaption, player, 5);
+    const int atRest = PlayerWindows::kMainWithoutVideo.width();
+    auto grown = [&] { return session.geometry(main).width() > atRest; };
+    if (!XSession::waitUntil(grown, 10000, 5)) {
+        fail("the main window did not grow to the video; log " + session.logFile(player));
+    }
+    figures["playing: exec to the first picture (ms)"].push_back(msSince(start));
+    measurePlaying(
+        session, pid, main, figures, [&] { return XSession::processRunning(pid) && grown(); }, run);
+    figures["playing: CPU from exec (s)"].push_back(cpu(pid));
+    stop(player);
+}
+
+// mpv, under /usr/bin/time for its whole life's CPU time and peak memory.
+void playMpv(XSession& session, const QString& file, Figures& figures, const QString& run,
+             const QString& videoOutput = QStringLiteral("x11")) {
+    const QString times = session.logDirectory() + "/mpv-time-" + run.split(' ').join('-');
+    const auto start = Clock::now();
+    QProcess* time = session.start(
+        QStringLiteral("/usr/bin/time"),
+        QStringList{QStringLiteral("-f"), QStringLiteral("%U,%S,%M"), QStringLiteral("-o"), times} +
+                QStringLiteral("mpv --no-config --vo=%1 --ao=null --geometry=1920x1080")
+                    .arg(videoOutput)
+                    .split(' ')
+            << file);
+    const QString children = QStringLiteral("/proc/%1/task/%1/children").arg(time->processId());
+    qint64 pid = 0;
+    if (!XSession::waitUntil(
+            [&] { return (pid = readFile(children).section(' ', 0, 0).toLongLong()) > 0; }, 5000,
+            1)) {
+        fail("mpv did not start; log " + session.logFile(time));
+    }
+    const quint64 window = waitShown(session, QFileInfo(file).fileName() + " - mpv", time, 5);
+    figures["playing: exec to the first picture (ms)"].push_back(msSince(start));
+    // The same query of the window as for ours, so that the X server does the
+    // same work for the benchmark in both.
+    measurePlaying(
+        session, pid, window, figures,
+        [&] { return session.geometry(window).isValid() && XSession::processRunning(pid); }, run);
+    if (!time->waitForFinished(10000)) {
+        stop(time);
+    }
+    const QStringList fields = readFile(times).trimmed().split('\n').last().split(',');
+    figures["playing: CPU from exec (s)"].push_back(fields.value(0).toDouble() +
+                                                    fields.value(1).toDouble());
+    figures["playing: wait4's maximum RSS (MB)"].push_back(fields.value(2).toDouble() / 1024);
+}
 
 // Idle CPU over kIdleMs, kIdleSettleMs after the windows came up: the
-// scheduler's figure, sampled every 100 ms, and /proc/<pid>/stat's in ticks.
-void measureIdle(qint64 pid, StartRun& run) {
+// scheduler's figure, sampled every 100 ms, and /proc/<pid>/stat's.
+void measureIdle(qint64 pid, Figures& figures, const QString& run) {
     QThread::msleep(kIdleSettleMs);
-    const double before = cpuOrZero(pid);
+    const double before = cpu(pid);
     ThreadSampler threads(pid);
-    const auto start = Clock::now();
-    while (msSince(start) < kIdleMs) {
+    for (const auto start = Clock::now(); msSince(start) < kIdleMs;) {
         QThread::msleep(100);
         threads.sample();
     }
-    run.idleTicksMs = (cpuOrZero(pid) - before) * 1000;
-    run.idleMs = threads.total() * 1000;
-    run.idleThreads = threads.breakdown(1000, " ms");
+    const auto [seconds, breakdown] = threads.used(1000, " ms");
+    figures["idle: CPU (ms)"].push_back(seconds * 1000);
+    figures["idle: CPU in 10 ms ticks (ms)"].push_back((cpu(pid) - before) * 1000);
+    std::printf("  %s idle, threads %s\n", qPrintable(run), qPrintable(breakdown));
+    std::fflush(stdout);
 }
 
-StartRun startOurs(XSession& session, Display& display, bool idle) {
-    StartRun run;
+void startOurs(XSession& session, Figures& figures, const QString& run, bool idle) {
     const auto start = Clock::now();
-    QProcess* player = session.start(kProgram, {});
-    const auto splash = display.waitViewable(kSplashCaption, start, 15000);
-    if (!splash) {
-        fail(QStringLiteral("no splash; log %1").arg(session.logFile(player)));
-    }
-    run.windowMs = splash->second;
+    QProcess* player = session.start(PlayerWindows::kProgram, {});
+    const quint64 splash = waitShown(session, PlayerWindows::kSplashCaption, player, 2);
+    figures["start-up: exec to its first window (ms)"].push_back(msSince(start));
     // Half a second for the splash to settle (its first paint, the chime
     // starting), then press, and time from the release, which is the click.
     QThread::msleep(500);
-    display.moveTo(display.rect(splash->first).topLeft() + kSplashClick);
-    display.press();
-    QThread::msleep(100);
-    display.release();
+    session.moveMouse(session.geometry(splash).topLeft() + QPoint(20, 20));
+    session.mouseDown();
     const auto click = Clock::now();
-    const auto main = display.waitViewable(kMainCaption, click, 10000);
-    if (!main) {
-        fail(QStringLiteral("no main window after the click; log %1").arg(session.logFile(player)));
-    }
-    run.playerMs = main->second;
+    session.mouseUp();
+    waitShown(session, PlayerWindows::kMainCaption, player, 2);
+    figures["start-up: click to the main window (ms)"].push_back(msSince(click));
     // The title strip and the toolbar share a caption: both must be viewable.
-    const auto deadline = Clock::now() + std::chrono::seconds(10);
-    while (Clock::now() < deadline) {
-        int shown = 0;
-        for (quint64 window : session.windows(kCompanionCaption)) {
-            shown += session.isViewable(window) ? 1 : 0;
-        }
-        if (shown >= 2) {
-            run.companionsMs = msSince(click);
-            break;
-        }
-        QThread::msleep(2);
-    }
+    XSession::waitUntil(
+        [&] {
+            const auto shown = session.windows(PlayerWindows::kFormCaption);
+            return std::count_if(shown.begin(), shown.end(),
+                                 [&](quint64 w) { return session.isViewable(w); }) >= 2;
+        },
+        10000, 2);
+    figures["start-up: click to all three windows (ms)"].push_back(msSince(click));
     if (idle) {
-        measureIdle(player->processId(), run);
+        measureIdle(player->processId(), figures, run);
     }
-    exitPlayer(session, player);
-    return run;
+    stop(player);
 }
 
-StartRun startMpv(XSession& session, Display& display, bool idle, bool x11Output) {
-    StartRun run;
-    QStringList args{QStringLiteral("--no-config"), QStringLiteral("--force-window=yes"),
-                     QStringLiteral("--idle")};
-    if (x11Output) {
-        args << QStringLiteral("--vo=x11");
-    }
+void startMpv(XSession& session, Figures& figures, const QString& run, bool idle,
+              const QString& options = {}) {
     const auto start = Clock::now();
-    QProcess* mpv = session.start(QStringLiteral("mpv"), args);
-    const auto window = display.waitViewable(kMpvIdleCaption, start, 15000);
-    if (!window) {
-        fail(QStringLiteral("no mpv window; log %1").arg(session.logFile(mpv)));
-    }
-    run.windowMs = window->second;
+    QProcess* mpv = session.start(QStringLiteral("mpv"),
+                                  QStringLiteral("--no-config --force-window=yes --idle %1")
+                                      .arg(options)
+                                      .split(' ', Qt::SkipEmptyParts));
+    waitShown(session, QStringLiteral("No file - mpv"), mpv, 2);
+    figures["start-up: exec to its first window (ms)"].push_back(msSince(start));
     if (idle) {
-        measureIdle(mpv->processId(), run);
+        measureIdle(mpv->processId(), figures, run);
     }
-    stopProcess(mpv);
-    return run;
-}
-
-std::vector<double> collect(const std::vector<PlaybackRun>& list, double PlaybackRun::*field) {
-    std::vector<double> values;
-    for (const auto& r : list) {
-        values.push_back(r.*field);
-    }
-    return values;
-}
-
-std::vector<double> collect(const std::vector<StartRun>& list, double StartRun::*field) {
-    std::vector<double> values;
-    for (const auto& r : list) {
-        values.push_back(r.*field);
-    }
-    return values;
+    stop(mpv);
 }
 
 } // namespace
@@ -604,11 +332,9 @@ std::vector<double> collect(const std::vector<StartRun>& list, double StartRun::
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const bool quick = QCoreApplication::arguments().contains(QStringLiteral("--quick"));
-    const int playRuns = quick ? 1 : 3;
-    const int startRuns = quick ? 1 : 3;
-    const int idleRuns = quick ? 1 : 2;
+    const int runs = quick ? 1 : 3;
     const auto benchStart = Clock::now();
-
+    auto loadAverage = [] { return readFile(QStringLiteral("/proc/loadavg")).section(' ', 0, 2); };
     try {
         std::printf("player_bench%s: load average %s on %ld cores\n", quick ? " --quick" : "",
                     qPrintable(loadAverage()), sysconf(_SC_NPROCESSORS_ONLN));
@@ -616,157 +342,73 @@ int main(int argc, char** argv) {
         XSession::Options options;
         options.screen = kScreen;
         XSession session(options);
-        Display display(session);
         std::printf("display %s, %dx%d, openbox + trayer; clip %s (1920x1080, 30 fps, 10 s, "
-                    "H.264 + AAC)\n\n",
+                    "H.264 + AAC, played with vo=x11, ao=null)\n\n",
                     qPrintable(session.display()), kScreen.width(), kScreen.height(),
                     qPrintable(QFileInfo(file).fileName()));
         std::fflush(stdout);
 
-        // Playback, ours and mpv's in turn, so that a burst of other work on
-        // the machine falls on both alike.
-        auto show = [](const char* who, int i, const PlaybackRun& r) {
-            std::printf("  playback run %d, %s %.2f s CPU over %.2f s (from exec %.2f s), Xvfb "
-                        "%.2f s, VmHWM %.0f MB (%.0f MB at the first picture), window %dx%d\n"
-                        "    threads: %s\n",
-                        i, who, r.playCpu, r.playWallS, r.totalCpu, r.serverCpu, r.peakMb,
-                        r.firstPictureMb, r.videoWindow.width(), r.videoWindow.height(),
-                        qPrintable(r.threads));
-            std::fflush(stdout);
-        };
-        std::vector<PlaybackRun> ours;
-        std::vector<PlaybackRun> theirs;
-        for (int i = 0; i < playRuns; ++i) {
-            ours.push_back(playOurs(session, display, file));
-            show("ours:", i + 1, ours.back());
-            theirs.push_back(playMpv(session, display, file));
-            show("mpv: ", i + 1, theirs.back());
+        // Ours and mpv in turn, so that a burst of other work on the machine
+        // falls on both alike. mpv is also given the player's own list of
+        // video outputs: what trying the GPU renderer first costs.
+        std::map<QString, Figures> programs; // printed in the order of their names
+        Figures& ours = programs[QStringLiteral("ours")];
+        for (int i = 1; i <= runs; ++i) {
+            playOurs(session, file, ours, QStringLiteral("playback run %1, ours:").arg(i));
+            playMpv(session, file, programs["mpv"], QStringLiteral("playback run %1, mpv:").arg(i));
         }
-        // mpv given the player's own list of video outputs: what trying the
-        // GPU renderer first costs before x11 is taken.
-        std::optional<PlaybackRun> theirsWithList;
         if (!quick) {
-            theirsWithList = playMpv(session, display, file, QStringLiteral("gpu,xv,x11"));
-            show("mpv --vo=gpu,xv,x11:", 1, *theirsWithList);
+            playMpv(session, file, programs["mpv --vo=gpu,xv,x11"],
+                    QStringLiteral("playback, mpv --vo=gpu,xv,x11:"), QStringLiteral("gpu,xv,x11"));
+        }
+        for (int i = 1; i <= runs; ++i) {
+            startOurs(session, ours, QStringLiteral("start-up run %1, ours:").arg(i),
+                      i <= (quick ? 1 : 2));
+            startMpv(session, programs["mpv"], QStringLiteral("start-up run %1, mpv:").arg(i),
+                     i == 1);
+            startMpv(session, programs["mpv --vo=x11"],
+                     QStringLiteral("start-up run %1, mpv --vo=x11:").arg(i), false,
+                     QStringLiteral("--vo=x11"));
         }
 
-        std::vector<StartRun> oursStart;
-        std::vector<StartRun> mpvStart;
-        std::vector<StartRun> mpvX11Start;
-        for (int i = 0; i < startRuns; ++i) {
-            oursStart.push_back(startOurs(session, display, i < idleRuns));
-            const auto& o = oursStart.back();
-            std::printf("  start-up run %d, ours: splash %.0f ms, click to main window %.0f ms, "
-                        "to all three %.0f ms",
-                        i + 1, o.windowMs, o.playerMs, o.companionsMs);
-            if (o.idleMs) {
-                std::printf("; idle %.1f ms CPU (%.0f ms in ticks; %s)", *o.idleMs, o.idleTicksMs,
-                            qPrintable(o.idleThreads));
+        // Each figure: the median and every run of each program that has it,
+        // and where there is a goal, ours against each other's median.
+        const std::map<QString, const char*> goals{
+            {"playing: CPU (s)", "<= 1.10"}, {"start-up: exec to its first window (ms)", "<= 1.5"}};
+        std::printf("\nmedians of %d run%s (mpv idle: --no-config --force-window=yes --idle):\n",
+                    runs, runs > 1 ? "s" : "");
+        Figures all;
+        for (const auto& [who, figures] : programs) {
+            all.insert(figures.begin(), figures.end());
+        }
+        for (const auto& [name, unused] : all) {
+            const int precision = name.endsWith("(s)") ? 2 : name.startsWith("idle") ? 1 : 0;
+            QStringList parts;
+            QStringList ratios;
+            for (auto& [who, figures] : programs) {
+                const std::vector<double>& values = figures[name];
+                if (values.empty()) {
+                    continue;
+                }
+                QStringList each;
+                for (double value : values) {
+                    each << QString::number(value, 'f', precision);
+                }
+                parts << QStringLiteral("%1 %2 (runs %3)")
+                             .arg(who, QString::number(median(values), 'f', precision),
+                                  each.join(", "));
+                if (goals.count(name) && who != "ours") {
+                    ratios << QStringLiteral("%1 against %2")
+                                  .arg(median(ours[name]) / median(values), 0, 'f', 2)
+                                  .arg(who);
+                }
             }
-            std::printf("\n");
-            std::fflush(stdout);
-            mpvStart.push_back(startMpv(session, display, i == 0, false));
-            const auto& m = mpvStart.back();
-            std::printf("  start-up run %d, mpv:  window %.0f ms", i + 1, m.windowMs);
-            if (m.idleMs) {
-                std::printf("; idle %.1f ms CPU (%.0f ms in ticks; %s)", *m.idleMs, m.idleTicksMs,
-                            qPrintable(m.idleThreads));
-            }
-            std::printf("\n");
-            mpvX11Start.push_back(startMpv(session, display, false, true));
-            std::printf("  start-up run %d, mpv --vo=x11: window %.0f ms\n", i + 1,
-                        mpvX11Start.back().windowMs);
-            std::fflush(stdout);
-        }
-
-        // --- the report ---
-        const double ourPlay = median(collect(ours, &PlaybackRun::playCpu));
-        const double mpvPlay = median(collect(theirs, &PlaybackRun::playCpu));
-        const double ourTotal = median(collect(ours, &PlaybackRun::totalCpu));
-        const double mpvTotal = median(collect(theirs, &PlaybackRun::totalCpu));
-        std::printf("\nplayback CPU (10 s 1080p30 H.264 clip, vo=x11, ao=null, 1920x1080 "
-                    "picture; %d run%s, medians):\n",
-                    playRuns, playRuns > 1 ? "s" : "");
-        std::printf("  playing:  ours %.2f s, mpv %.2f s, ratio %.2f (goal <= 1.10)\n", ourPlay,
-                    mpvPlay, mpvPlay > 0 ? ourPlay / mpvPlay : 0.0);
-        std::printf("            ours runs: %s; mpv runs: %s\n",
-                    qPrintable(runs(collect(ours, &PlaybackRun::playCpu), 2, " s")),
-                    qPrintable(runs(collect(theirs, &PlaybackRun::playCpu), 2, " s")));
-        std::printf("            (ours: /proc utime+stime, all threads, from the main window "
-                    "growing to the video to its shrinking back;\n"
-                    "             mpv: from its window showing to its last /proc reading before "
-                    "exit; both polled every 5 ms)\n");
-        std::printf(
-            "  whole:    ours %.2f s (exec to end of media, with Qt start-up, the clip given "
-            "from the command line), mpv %.2f s (exec to exit, /usr/bin/time), ratio %.2f\n",
-            ourTotal, mpvTotal, mpvTotal > 0 ? ourTotal / mpvTotal : 0.0);
-        std::printf("            ours runs: %s; mpv runs: %s\n",
-                    qPrintable(runs(collect(ours, &PlaybackRun::totalCpu), 2, " s")),
-                    qPrintable(runs(collect(theirs, &PlaybackRun::totalCpu), 2, " s")));
-        std::printf("  X server: ours %.2f s, mpv %.2f s (Xvfb's CPU over the same spans)\n",
-                    median(collect(ours, &PlaybackRun::serverCpu)),
-                    median(collect(theirs, &PlaybackRun::serverCpu)));
-        std::printf("  (ours plays with the title strip's marquee running and the toolbar's clock "
-                    "following the engine's position: the normal playback case)\n");
-        std::printf("\nlaunch to the first picture (the clip on the command line): ours %.0f ms "
-                    "(runs %s), mpv %.0f ms (runs %s)\n",
-                    median(collect(ours, &PlaybackRun::firstPictureMs)),
-                    qPrintable(runs(collect(ours, &PlaybackRun::firstPictureMs), 0, " ms")),
-                    median(collect(theirs, &PlaybackRun::firstPictureMs)),
-                    qPrintable(runs(collect(theirs, &PlaybackRun::firstPictureMs), 0, " ms")));
-
-        std::printf("\npeak RSS while playing (VmHWM, last reading before the end of the "
-                    "media, polled every 5 ms):\n");
-        std::printf("  ours %.0f MB (runs %s; %.0f MB when the first picture came)\n",
-                    median(collect(ours, &PlaybackRun::peakMb)),
-                    qPrintable(runs(collect(ours, &PlaybackRun::peakMb), 0, " MB")),
-                    median(collect(ours, &PlaybackRun::firstPictureMb)));
-        std::printf("  mpv  %.0f MB (runs %s; wait4's maximum RSS %s)\n",
-                    median(collect(theirs, &PlaybackRun::peakMb)),
-                    qPrintable(runs(collect(theirs, &PlaybackRun::peakMb), 0, " MB")),
-                    qPrintable(runs(collect(theirs, &PlaybackRun::rusageMb), 0, " MB")));
-        if (theirsWithList) {
-            std::printf("  mpv --vo=gpu,xv,x11 (the player's list) %.0f MB, %.2f s CPU playing, "
-                        "%.2f s from exec\n",
-                        theirsWithList->peakMb, theirsWithList->playCpu, theirsWithList->totalCpu);
-        }
-
-        std::vector<double> idle;
-        for (const auto& r : oursStart) {
-            if (r.idleMs) {
-                idle.push_back(*r.idleMs);
+            std::printf("  %-42s %s\n", qPrintable(name), qPrintable(parts.join("; ")));
+            if (!ratios.isEmpty()) {
+                std::printf("  %-42s ours: %s (goal %s)\n", "", qPrintable(ratios.join(", ")),
+                            goals.at(name));
             }
         }
-        std::printf("\nidle CPU (no file, splash Skipped by a click, %d s later, over %d s; the "
-                    "scheduler's per-thread times):\n",
-                    kIdleSettleMs / 1000, kIdleMs / 1000);
-        std::printf("  ours %.1f ms (goal <= 10; runs %s), mpv --no-config --force-window=yes "
-                    "--idle %.1f ms\n",
-                    median(idle), qPrintable(runs(idle, 1, " ms")),
-                    mpvStart.front().idleMs.value_or(0));
-
-        const double splash = median(collect(oursStart, &StartRun::windowMs));
-        const double mpvWindow = median(collect(mpvStart, &StartRun::windowMs));
-        const double mpvX11Window = median(collect(mpvX11Start, &StartRun::windowMs));
-        std::printf("\nstart-up (window viewable, polled every 2 ms over a separate X "
-                    "connection; %d run%s, medians):\n",
-                    startRuns, startRuns > 1 ? "s" : "");
-        std::printf("  exec to splash:          ours %.0f ms (runs %s)\n", splash,
-                    qPrintable(runs(collect(oursStart, &StartRun::windowMs), 0, " ms")));
-        std::printf("  exec to mpv's window:    %.0f ms (mpv --no-config --force-window=yes "
-                    "--idle; runs %s)\n",
-                    mpvWindow, qPrintable(runs(collect(mpvStart, &StartRun::windowMs), 0, " ms")));
-        std::printf("                           %.0f ms with --vo=x11 (runs %s)\n", mpvX11Window,
-                    qPrintable(runs(collect(mpvX11Start, &StartRun::windowMs), 0, " ms")));
-        std::printf("  splash / mpv:            %.2f (goal <= 1.5); %.2f against mpv --vo=x11\n",
-                    mpvWindow > 0 ? splash / mpvWindow : 0.0,
-                    mpvX11Window > 0 ? splash / mpvX11Window : 0.0);
-        std::printf("  click to main window:    %.0f ms (runs %s); to all three windows %.0f ms\n",
-                    median(collect(oursStart, &StartRun::playerMs)),
-                    qPrintable(runs(collect(oursStart, &StartRun::playerMs), 0, " ms")),
-                    median(collect(oursStart, &StartRun::companionsMs)));
-        std::printf("  (the click: XTEST press on the splash at (20, 20), 0.5 s after it showed; "
-                    "timed from the release)\n");
         std::printf("\nload average at the end %s; the bench took %.0f s\n",
                     qPrintable(loadAverage()), msSince(benchStart) / 1000);
     } catch (const std::exception& e) {

@@ -711,7 +711,8 @@ void MpvEngine::startLoading(const QString& path, Purpose purpose, double startA
     // segment list in it is followed, and FFmpeg opens local files only.
     const bool stream = IsStreamUrl(path);
     engineDuration_ = 0;
-    timeline_.Start(std::isfinite(startAt) && startAt > 0 ? startAt : 0);
+    timeline_.Start(std::isfinite(startAt) && startAt > 0 ? startAt : 0,
+                    stream ? 0 : double(platform::InspectFile(path).size));
     setText("access-references", stream ? "yes" : "no");
     setText("demuxer-lavf-o", stream ? "" : "protocol_whitelist=file");
     emit Loading();

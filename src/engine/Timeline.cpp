@@ -4,7 +4,8 @@
 
 namespace quarn {
 
-void Timeline::Start(double at) {
+void Timeline::Start(double at, double bytes) {
+    bytes_ = bytes;
     offset_ = 0;
     last_ = at;
     seeking_ = false;
@@ -35,7 +36,8 @@ double Timeline::Length(double engineLength) const {
     if (offset_ > 0 && length - offset_ > 0) {
         length -= offset_;
     }
-    return std::isfinite(length) && length > 0 && length < kLongest ? length : 0;
+    const bool fills = bytes_ <= 0 || length <= bytes_ * 8 / kFewestBitsPerSecond;
+    return std::isfinite(length) && length > 0 && length < kLongest && fills ? length : 0;
 }
 
 } // namespace quarn

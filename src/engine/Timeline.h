@@ -3,14 +3,16 @@
 namespace quarn {
 
 // Keeps what the player shows of a file's time honest where the file's own
-// timestamps are not: a length of a year or more is no length (a damaged
+// timestamps are not: a length of a year or more, or one that a file of its
+// size could not fill even as the sparest slide show, is no length (a damaged
 // file's), and a jump of the position that nobody asked for (a damaged stream
 // whose timestamps leap hours ahead, or wrap round) shifts the time shown back
 // onto the course it was on. All times are seconds.
 class Timeline {
 public:
-    // A file opens, or is taken up again, at this position.
-    void Start(double at = 0);
+    // A file of this many bytes (0: unknown, as for a stream) opens, or is
+    // taken up again, at this position.
+    void Start(double at = 0, double bytes = 0);
     // The position the user asked for: until the engine has settled there,
     // the times it reports are taken as they come (an old one may still be
     // on its way).
@@ -28,10 +30,14 @@ public:
 
     // Forward jumps up to this long pass for playing on (frames may be far apart).
     static constexpr double kLargestStep = 60;
-    // No file plays for a year or longer.
+    // No file plays for a year or longer, nor at fewer bits a second than
+    // this: a 1 frame-a-second slide show of tiny pictures without sound
+    // needs well over a hundred, any container's framing alone more than this.
     static constexpr double kLongest = 365.0 * 24 * 3600;
+    static constexpr double kFewestBitsPerSecond = 32;
 
 private:
+    double bytes_ = 0;
     double offset_ = 0;
     double last_ = 0;
     bool seeking_ = false;

@@ -80,7 +80,7 @@ protected:
     // Five clips of a folder, named in order.
     QString album(QTemporaryDir& folder) {
         for (int i = 1; i <= 5; ++i) {
-            QFile::copy(media::Pattern(160, 120, 25, 2 + i),
+            QFile::copy(media::Pattern(160, 120, 25, 20 + i),
                         folder.filePath(QStringLiteral("%1 song.mp4").arg(i)));
         }
         return folder.path();

@@ -176,7 +176,7 @@ TEST_F(StartupE2ETest, WhileTheIntroPlaysOnlyTheCentredSplashAndTheTrayIconAreUp
     EXPECT_TRUE(holdsFor(500, [&] {
         return session->isViewable(splash) && !anyPlayerWindowViewable();
     })) << "a click on the words leaves the splash up";
-    ASSERT_NO_FATAL_FAILURE(skipIntro(5000)) << "the 60 s intro is Skipped";
+    ASSERT_NO_FATAL_FAILURE(skipIntro(5000)) << "the 60 s intro is skipped";
     expectPlayerUp();
 }
 

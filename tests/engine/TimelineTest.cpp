@@ -30,10 +30,9 @@ TEST(Timeline, ASeekTakesTheTimesAsTheyComeUntilTheEngineHasSettled) {
     EXPECT_DOUBLE_EQ(line.Position(5'000.0), 600.0);
 }
 
-TEST(Timeline, ALengthIsShownUnlessItIsNoNumberOrAYearOrMore) {
+TEST(Timeline, ALengthIsShownUnlessItIsNoNumberAYearOrMoreOrMoreThanItsFileCouldFill) {
     Timeline line;
     line.Start();
-    // A 70-minute slide show of 68 KB plays for as long as it says.
     for (const double length : {0.5, 4'200.0, Timeline::kLongest - 1}) {
         EXPECT_DOUBLE_EQ(line.Length(length), length);
     }
@@ -41,4 +40,10 @@ TEST(Timeline, ALengthIsShownUnlessItIsNoNumberOrAYearOrMore) {
          {-1.0, Timeline::kLongest, 1e12, std::nan(""), std::numeric_limits<double>::infinity()}) {
         EXPECT_DOUBLE_EQ(line.Length(length), 0.0) << length;
     }
+    // A 70-minute slide show of 68 KB plays for as long as it says; 94 KB of
+    // a damaged stream do not play for 16 hours.
+    line.Start(0, 68 * 1024);
+    EXPECT_DOUBLE_EQ(line.Length(4'200), 4'200);
+    line.Start(0, 94 * 1024);
+    EXPECT_DOUBLE_EQ(line.Length(59'444), 0);
 }

@@ -99,7 +99,7 @@ QPoint PlayerWindows::toolbarButton(QPoint button) const {
 void PlayerWindows::open(const QString& path) const {
     clickToolbar(kOpen);
     if (!desktop->waitForWindow(QStringLiteral("Open"), 10000)) {
-        fail(QStringLiteral("no Open dialog"));
+        fail("no Open dialog; " + describeWindows());
     }
     QThread::msleep(300);
     desktop->type(path);

@@ -1,0 +1,175 @@
+#include "support/SessionProcesses.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <set>
+#include <span>
+#include <stdexcept>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+namespace quarn::e2e {
+
+namespace {
+
+constexpr int kStartTimeoutMs = 5000;
+constexpr int kStopTimeoutMs = 1500;
+
+QString readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// One folder per test, named after it, so that a failing test can point at the
+// logs of everything it started. An earlier run's logs go, once per process.
+QString makeLogDirectory() {
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const QString name = test ? QStringLiteral("%1.%2").arg(test->test_suite_name(), test->name())
+                              : QStringLiteral("pid%1").arg(QCoreApplication::applicationPid());
+    const QString path =
+        QStringLiteral(QUARN_BINARY_DIR "/e2e-logs/") + QString(name).replace('/', '_');
+    static std::set<QString> cleaned;
+    if (cleaned.insert(path).second) {
+        QDir(path).removeRecursively();
+    }
+    QDir().mkpath(path);
+    return path;
+}
+
+} // namespace
+
+SessionProcesses::SessionProcesses() : logDirectory_(makeLogDirectory()) {
+    if (!folder_.isValid()) {
+        throw std::runtime_error("XSession: no temporary folder: " +
+                                 folder_.errorString().toStdString());
+    }
+}
+
+SessionProcesses::~SessionProcesses() {
+    auto stop = [](std::span<Child> children) {
+        for (const Child& c : children) {
+            ::kill(-c.pid, SIGTERM);
+        }
+        for (const Child& c : children) {
+            c.process->waitForFinished(kStopTimeoutMs);
+            ::kill(-c.pid, SIGKILL); // whatever is left of its group
+            c.process->waitForFinished(kStopTimeoutMs);
+        }
+    };
+    const size_t server = std::min<size_t>(children_.size(), 1);
+    stop(std::span(children_).subspan(server));
+    stop(std::span(children_).first(server));
+}
+
+QProcess* SessionProcesses::launch(const QString& program, const QStringList& args,
+                                   const QProcessEnvironment& env, bool talks) {
+    static int launched = 0; // numbers the logs of all the process's sessions
+    Child& child = children_.emplace_back();
+    child.log = QStringLiteral("%1/%2-%3.log")
+                    .arg(logDirectory_)
+                    .arg(++launched, 2, 10, QLatin1Char('0'))
+                    .arg(QFileInfo(program).fileName());
+    child.process = std::make_unique<QProcess>();
+    QProcess& p = *child.process;
+    p.setProgram(program);
+    p.setArguments(args);
+    p.setProcessEnvironment(env);
+    p.setStandardInputFile(QProcess::nullDevice());
+    p.setStandardOutputFile(talks ? QString() : child.log, QIODevice::Append);
+    p.setStandardErrorFile(child.log, QIODevice::Append);
+    // Its own process group, so that stopping it reaches its children; and it
+    // dies with the test, even when the test crashes: the X server (the first)
+    // by SIGTERM, which lets it remove its lock file.
+    p.setChildProcessModifier([parent = ::getpid(), first = children_.size() == 1] {
+        ::setsid();
+        ::prctl(PR_SET_PDEATHSIG, first ? SIGTERM : SIGKILL);
+        if (::getppid() != parent) {
+            ::_exit(127);
+        }
+    });
+    p.start();
+    if (!p.waitForStarted(kStartTimeoutMs)) {
+        const QString error = p.errorString();
+        children_.pop_back(); // with no process id: stopping it would reach our own group
+        throw std::runtime_error(
+            ("XSession: could not start " + program + ": " + error).toStdString());
+    }
+    child.pid = p.processId();
+    return &p;
+}
+
+void SessionProcesses::awaitReady(QProcess* process, const QString& what,
+                                  const std::function<bool()>& ready) {
+    bool ended = false;
+    auto readyOrEnded = [&] {
+        return ready() || (ended = process->state() == QProcess::NotRunning);
+    };
+    if (!waitUntil(readyOrEnded, kStartTimeoutMs, 10) || ended) {
+        const QStringList log = output(process).split('\n');
+        throw std::runtime_error(
+            QStringLiteral("XSession: %1 %2 %3 (log %4):\n%5")
+                .arg(QFileInfo(process->program()).fileName(),
+                     ended ? QStringLiteral("ended before it got to")
+                           : QStringLiteral("did not within %1 ms get to").arg(kStartTimeoutMs),
+                     what, logFile(process),
+                     log.mid(std::max<qsizetype>(0, log.size() - 15)).join('\n'))
+                .toStdString());
+    }
+}
+
+QString SessionProcesses::readLine(QProcess* process, const QString& what) {
+    awaitReady(process, what, [&] {
+        process->waitForReadyRead(0);
+        return process->canReadLine();
+    });
+    return QString::fromUtf8(process->readLine().trimmed());
+}
+
+QString SessionProcesses::logFile(const QProcess* process) const {
+    const auto c = std::find_if(children_.begin(), children_.end(),
+                                [&](const Child& c) { return c.process.get() == process; });
+    return c == children_.end() ? QString() : c->log;
+}
+
+QString SessionProcesses::output(const QProcess* process) const {
+    return readFile(logFile(process));
+}
+
+std::vector<qint64> SessionProcesses::processIds() const {
+    std::vector<qint64> pids;
+    for (const Child& c : children_) {
+        pids.push_back(c.pid);
+    }
+    return pids;
+}
+
+bool SessionProcesses::waitUntil(const std::function<bool()>& condition, int timeoutMs,
+                                 int pollMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        const qint64 left = timeoutMs - timer.elapsed();
+        if (left <= 0) {
+            return false;
+        }
+        if (QCoreApplication::instance()) {
+            QCoreApplication::processEvents();
+        }
+        QThread::msleep(static_cast<unsigned long>(std::min<qint64>(pollMs, left)));
+    }
+    return true;
+}
+
+bool SessionProcesses::processRunning(qint64 pid) {
+    const QString stat = readFile(QStringLiteral("/proc/%1/stat").arg(pid));
+    const qsizetype state = stat.lastIndexOf(QStringLiteral(") ")) + 2;
+    return state >= 2 && state < stat.size() && stat[state] != 'Z' && stat[state] != 'X';
+}
+
+} // namespace quarn::e2e
