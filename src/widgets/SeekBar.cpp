@@ -16,19 +16,23 @@ void SeekBar::mousePressEvent(QMouseEvent* event) {
     initStyleOption(&option);
     const QStyle::SubControl hit = style()->hitTestComplexControl(
         QStyle::CC_ScrollBar, &option, event->position().toPoint(), this);
-    if (event->button() != Qt::LeftButton || !isEnabled() ||
-        (hit != QStyle::SC_ScrollBarAddPage && hit != QStyle::SC_ScrollBarSubPage)) {
+    // The thumb drags and the arrows step as ever; anywhere else on the track jumps.
+    if (event->button() != Qt::LeftButton || !isEnabled() || hit == QStyle::SC_ScrollBarSlider ||
+        hit == QStyle::SC_ScrollBarAddLine || hit == QStyle::SC_ScrollBarSubLine ||
+        hit == QStyle::SC_None) {
         QScrollBar::mousePressEvent(event);
         return;
     }
-    // A click on the track: the place clicked, along the groove.
-    const QRect groove =
-        style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarGroove, this);
-    const QRect thumb =
-        style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this);
-    const int span = groove.width() - thumb.width();
-    const int at = int(event->position().x()) - groove.left() - thumb.width() / 2;
-    const int value = QStyle::sliderValueFromPosition(minimum(), maximum(), at, span);
+    // A click on the track: the place clicked, along the track the thumb runs on.
+    auto part = [&](QStyle::SubControl control) {
+        return style()->subControlRect(QStyle::CC_ScrollBar, &option, control, this);
+    };
+    const QRect thumb = part(QStyle::SC_ScrollBarSlider);
+    const QRect track =
+        part(QStyle::SC_ScrollBarSubPage) | thumb | part(QStyle::SC_ScrollBarAddPage);
+    const int at = int(event->position().x()) - track.left() - thumb.width() / 2;
+    const int value = QStyle::sliderValueFromPosition(minimum(), maximum(), at,
+                                                      track.width() - thumb.width());
     setValue(value);
     event->accept();
     emit JumpRequested(value);

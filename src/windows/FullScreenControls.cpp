@@ -76,8 +76,12 @@ void FullScreenControls::resizeEvent(QResizeEvent*) {
     time_->setGeometry(58, 9, 140, 26);
     volume_->setGeometry(w - 130, 9, 90, 26);
     seekBar_->setGeometry(204, (kHeight - 9) / 2, std::max(40, w - 204 - 140), 9);
-    // The rounded ends are cut from their pictures.
-    QRegion outline(kCap, 0, w - 2 * kCap, kHeight);
+    // Cut from its pictures, the middle as it is tiled.
+    QRegion outline;
+    const QRegion tile = GetSkinRegion(middle_);
+    for (int x = left_.width(); x < w - right_.width(); x += std::max(1, middle_.width())) {
+        outline += tile.translated(x, 0) & QRect(x, 0, w - right_.width() - x, kHeight);
+    }
     outline += GetSkinRegion(left_);
     outline += GetSkinRegion(right_).translated(w - right_.width(), 0);
     setMask(outline);

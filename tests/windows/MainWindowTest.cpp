@@ -53,6 +53,13 @@ TEST(MainWindowTest, TheSeekBarFollowsThePositionButNotUnderTheUsersHand) {
     seekBar->setSliderPosition(40); // the user drags the thumb
     ASSERT_EQ(seeks.count(), 1);
     EXPECT_EQ(seeks.at(0).at(0).toInt(), 40);
+    seekBar->setSliderDown(false);
+    // A click on the track, three quarters along, jumps there.
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    QTest::mouseClick(seekBar, Qt::LeftButton, {}, QPoint(9 + (seekBar->width() - 18) * 3 / 4, 4));
+    ASSERT_EQ(seeks.count(), 2);
+    EXPECT_NEAR(seeks.at(1).at(0).toInt(), 45, 3);
 }
 
 TEST(MainWindowTest, APressOnTheMarginAsksToMoveTheWindowAndOneOnTheVideoDoesNot) {
