@@ -309,6 +309,8 @@ void Player::addToQueue(int row, bool folder) {
             {QStringLiteral("All Files (*.*)"), {QStringLiteral("*.*")}}};
         entries = fileDialog_.Backend().ChooseFiles(request);
     }
+    // Keys go to the player again once the dialog has gone.
+    platform::ActivateWindowByTitle(main_.windowTitle());
     if (!entries.isEmpty()) {
         session_->AddEntries(entries, row);
     }
@@ -319,6 +321,7 @@ void Player::saveQueue() {
     fileDialog_.SetDefaultExt(QStringLiteral("m3u8"));
     fileDialog_.ShowSave();
     fileDialog_.SetDefaultExt(QStringLiteral("1"));
+    platform::ActivateWindowByTitle(main_.windowTitle());
     const QString path = fileDialog_.FileName();
     if (path.isEmpty()) {
         return;

@@ -31,8 +31,8 @@ void SeekBar::mousePressEvent(QMouseEvent* event) {
     const QRect track =
         part(QStyle::SC_ScrollBarSubPage) | thumb | part(QStyle::SC_ScrollBarAddPage);
     const int at = int(event->position().x()) - track.left() - thumb.width() / 2;
-    const int value = QStyle::sliderValueFromPosition(minimum(), maximum(), at,
-                                                      track.width() - thumb.width());
+    const int value =
+        QStyle::sliderValueFromPosition(minimum(), maximum(), at, track.width() - thumb.width());
     setValue(value);
     event->accept();
     emit JumpRequested(value);

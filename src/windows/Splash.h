@@ -1,10 +1,10 @@
 #pragma once
 
 #include "widgets/Label.h"
+#include "widgets/MessageBox.h"
 #include "widgets/PictureBox.h"
 #include "widgets/Pictures.h"
 #include "widgets/WindowLook.h"
-#include "widgets/MessageBox.h"
 
 #include <QWidget>
 

@@ -1,5 +1,5 @@
-#include "common/FileTitles.h"
 #include "common/TimeText.h"
+#include "common/FileTitles.h"
 
 #include <cmath>
 #include <limits>
@@ -69,4 +69,3 @@ TEST(PlaybackReadout, ShowsPositionAndLengthOnceSomethingPlays) {
     EXPECT_EQ(PlaybackReadout(9 * 3600 + 30 * 60, 10 * 3600 + 0.2),
               (Readout{"9:30:00/10:00:00", 36000, 34200}));
 }
-

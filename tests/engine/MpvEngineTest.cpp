@@ -344,8 +344,8 @@ TEST_F(MpvEngineTest, SubtitlesBesideTheFilmShowOfThemselvesAndAFileChosenIsAdde
     engine->AddSubtitleFile(other);
     ASSERT_TRUE(waitFor([&] { return engine->Tracks().size() == 3; }));
     // Named as the user reads the file's name, and shown in place of the other.
-    EXPECT_EQ(engine->Tracks()[2], (MediaTrack{kSubtitle, 2, QString(),
-                                               QStringLiteral("other words.srt"), true, true}));
+    EXPECT_EQ(engine->Tracks()[2],
+              (MediaTrack{kSubtitle, 2, QString(), QStringLiteral("other words.srt"), true, true}));
     EXPECT_FALSE(engine->Tracks()[1].selected);
 }
 

@@ -1,9 +1,9 @@
 #include "widgets/WindowShaping.h"
 #include "widgets/Label.h"
+#include "widgets/MessageBox.h"
 #include "widgets/PictureBox.h"
 #include "widgets/Pictures.h"
 #include "widgets/WindowLook.h"
-#include "widgets/MessageBox.h"
 
 #include <QFile>
 #include <QWidget>

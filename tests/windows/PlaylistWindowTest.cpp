@@ -1,8 +1,8 @@
 // The playlist window over the real queue model, with a fake engine: keys,
 // what stays selected through edits, the summary.
+#include "windows/PlaylistWindow.h"
 #include "session/QueueModel.h"
 #include "support/FakeEngine.h"
-#include "windows/PlaylistWindow.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -26,8 +26,10 @@ TEST(PlaylistWindowTest, KeysPlayRemoveAndUndoAndTheSelectionStaysWithItsEntryTh
     PlaybackSession session(std::move(fake), saver, {});
     QueueModel model(session);
     PlaylistWindow window(model);
-    QObject::connect(&window, &PlaylistWindow::RemoveRequested, &session, &PlaybackSession::RemoveRows);
-    QObject::connect(&window, &PlaylistWindow::UndoRequested, &session, &PlaybackSession::UndoRemoval);
+    QObject::connect(&window, &PlaylistWindow::RemoveRequested, &session,
+                     &PlaybackSession::RemoveRows);
+    QObject::connect(&window, &PlaylistWindow::UndoRequested, &session,
+                     &PlaybackSession::UndoRemoval);
     QSignalSpy plays(&window, &PlaylistWindow::PlayRequested);
     session.PlayEntries({"/m/1.mp4", "/m/2.mp4", "/m/3.mp4", "/m/4.mp4", "/m/5.mp4"});
     window.show();
