@@ -17,8 +17,9 @@ QStringList MediaFilePatterns() {
 }
 
 QString MediaFilter() {
+    // Playlists open too: their entries become the queue.
     return QStringLiteral("Media Files |") + MediaFilePatterns().join(QLatin1Char(';')) +
-           QStringLiteral("|All Files (*.*)|*.*|");
+           QStringLiteral(";*.m3u;*.m3u8;*.pls;*.xspf|All Files (*.*)|*.*|");
 }
 
 QStringList MediaMimeTypes() {

@@ -228,6 +228,11 @@ void PlaybackSession::Open(const QString& entry, OpenOrigin origin) {
     if (entry.isEmpty()) {
         return; // nothing chosen: whatever plays goes on as it was
     }
+    // A playlist chosen by itself is its entries.
+    if (origin == OpenOrigin::Single && !IsStreamUrl(entry) && IsPlaylistFileName(entry)) {
+        PlayEntries({entry});
+        return;
+    }
     leaveCurrent();
     opening_ = entry;
     openingOrigin_ = origin;
