@@ -30,6 +30,8 @@ namespace {
 constexpr int kIntroReleaseMs = 1000;
 // Notices longer than this go to the title strip, where they can be read.
 constexpr qsizetype kLongestTimeNotice = 14;
+// Requests to play that come this close together are one: the last.
+constexpr int kRequestGatherMs = 50;
 
 // The files and streams of a drop: local files by their paths, http(s) URLs.
 QStringList droppedEntries(const QMimeData* data) {
@@ -88,6 +90,10 @@ Player::Player(PlayerServices services)
         group_.Center();
         Raise();
     });
+
+    playRequested_.setSingleShot(true);
+    playRequested_.setInterval(kRequestGatherMs);
+    connect(&playRequested_, &QTimer::timeout, this, [this] { PlayFiles(requested_); });
 
     // Keys work, and files may be dropped, on each of the player's windows.
     qApp->installEventFilter(this);
@@ -238,6 +244,11 @@ void Player::PlayFiles(const QStringList& files) {
         showPlayer(false);
     }
     session_->PlayEntries(files);
+}
+
+void Player::RequestFiles(const QStringList& files) {
+    requested_ = files;
+    playRequested_.start();
 }
 
 void Player::TakeHandOver(const QStringList& files, bool enqueue) {

@@ -18,6 +18,7 @@
 #include "windows/TrayIcon.h"
 
 #include <QObject>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -61,6 +62,10 @@ public:
     // What another launch handed over: files to play (or, with `enqueue`, to
     // add to the end of the queue); the player comes to the front.
     void TakeHandOver(const QStringList& files, bool enqueue);
+    // Files to play in place of the queue, asked for from outside (the
+    // desktop's media controls): the caller is answered at once, and of many
+    // asked for in a burst only the last, which replaces the others, plays.
+    void RequestFiles(const QStringList& files);
     // The Open dialog; the chosen file plays.
     void Open();
     // Ends the program at once.
@@ -117,6 +122,8 @@ private:
     std::unique_ptr<EffectsMenu> effects_;
     std::unique_ptr<AboutBox> about_;
     PictureMenu pictureMenu_;
+    QStringList requested_;
+    QTimer playRequested_;
     bool playerShown_ = false;
 };
 
