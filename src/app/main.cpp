@@ -138,8 +138,7 @@ int main(int argc, char** argv) {
     quarn::Mpris mpris(player.Session(), bus);
     QObject::connect(&mpris, &quarn::Mpris::RaiseRequested, &player, &quarn::Player::Raise);
     QObject::connect(&mpris, &quarn::Mpris::QuitRequested, &player, &quarn::Player::Exit);
-    QObject::connect(&mpris, &quarn::Mpris::PlayRequested, &player,
-                     &quarn::Player::RequestFiles);
+    QObject::connect(&mpris, &quarn::Mpris::PlayRequested, &player, &quarn::Player::RequestFiles);
     mpris.Register();
     quarn::platform::QuitOnTerminationSignals([&player] { player.Exit(); });
     quarn::platform::HandleBrokenXConnections(
