@@ -19,7 +19,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+using namespace Qt::Literals::StringLiterals;
+
 using quarn::bench::cpuSeconds;
+using quarn::bench::readFile;
 
 namespace {
 
@@ -27,14 +30,11 @@ constexpr const char* kOnDisplay = "QUARN_MELT_BENCH_DISPLAY";
 
 // The X server of this display, found among the processes by its command line.
 qint64 xServer() {
-    const QByteArray display = qgetenv("DISPLAY");
-    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        if (cmdline.open(QIODevice::ReadOnly)) {
-            const QList<QByteArray> words = cmdline.readAll().split('\0');
-            if (!words.isEmpty() && words.front().endsWith("Xvfb") && words.contains(display)) {
-                return pid.toLongLong();
-            }
+    const QString display = qEnvironmentVariable("DISPLAY");
+    for (const QString& pid : QDir(u"/proc"_s).entryList(QDir::Dirs)) {
+        const QStringList words = readFile(u"/proc/%1/cmdline"_s.arg(pid)).split(QChar(0));
+        if (words.front().endsWith(QLatin1String("Xvfb")) && words.contains(display)) {
+            return pid.toLongLong();
         }
     }
     return 0;
@@ -80,13 +80,13 @@ int main(int argc, char** argv) {
     double playerBefore = 0;
     double serverBefore = 0;
     QTimer::singleShot(500, &app, [&] {
-        playerBefore = cpuSeconds(getpid()).value_or(0.0);
-        serverBefore = cpuSeconds(server).value_or(0.0);
+        playerBefore = cpuSeconds(getpid());
+        serverBefore = cpuSeconds(server);
         // A key that types a character ends the effect.
         QTimer::singleShot(seconds * 1000, &app, [] {
             for (QWidget* window : QApplication::topLevelWidgets()) {
                 if (qobject_cast<quarn::Melter*>(window) != nullptr) {
-                    QKeyEvent key(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+                    QKeyEvent key(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, u"x"_s);
                     QApplication::sendEvent(window, &key);
                 }
             }
@@ -98,8 +98,8 @@ int main(int argc, char** argv) {
 
     const quarn::Melter::Stats stats = quarn::Melter::LastRun();
     const double wall = stats.seconds;
-    const double playerCpu = cpuSeconds(getpid()).value_or(0.0) - playerBefore;
-    const double serverCpu = cpuSeconds(server).value_or(0.0) - serverBefore;
+    const double playerCpu = cpuSeconds(getpid()) - playerBefore;
+    const double serverCpu = cpuSeconds(server) - serverBefore;
     std::printf("melt on a 1920x1080 display, %.2f s\n", wall);
     std::printf("  steps:            %lld (%.0f a second; goal 20000)\n",
                 static_cast<long long>(stats.steps), stats.steps / wall);

@@ -9,6 +9,8 @@
 #include <QPainterPath>
 #include <benchmark/benchmark.h>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 QImage raggedPicture() {
@@ -37,7 +39,7 @@ QImage raggedPicture() {
 }
 
 void ToolbarSkin(benchmark::State& state) {
-    const QImage skin(QStringLiteral(":/skins/toolbar.png"));
+    const QImage skin(u":/skins/toolbar.png"_s);
     for (auto _ : state) {
         benchmark::DoNotOptimize(quarn::GetSkinRegion(skin));
     }

@@ -1,10 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/KeyMap.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace quarn;
@@ -23,16 +20,15 @@ QString here(const QString& name) {
 
 } // namespace
 
-TEST(CommandLineTest, HelpVersionAndUnknownOptionsAnswerBeforeAnythingStarts) {
-    EXPECT_EQ(parse({"--help"}).action, Action::Help);
+// --help, --version and an unknown option as the program answers them:
+// CommandLineE2ETest.
+TEST(CommandLineTest, HelpAndVersionWinWhereverTheyStandAndAToolkitOptionNeedsItsValue) {
     EXPECT_EQ(parse({"-h"}).action, Action::Help);
     EXPECT_EQ(parse({"clip.mp4", "--version"}).action, Action::Version);
     const CommandLine unknown = parse({"--loop", "clip.mp4"});
     EXPECT_EQ(unknown.action, Action::Usage);
     EXPECT_TRUE(unknown.problem.contains("--loop"));
-    EXPECT_EQ(parse({"-platform"}).action, Action::Usage) << "a toolkit option without its value";
-    EXPECT_TRUE(UsageText().startsWith("Usage: quarn-media-player"));
-    EXPECT_TRUE(VersionText().startsWith("QUARN Media Player "));
+    EXPECT_EQ(parse({"-platform"}).action, Action::Usage);
 }
 
 TEST(CommandLineTest, AfterTheDoubleDashEverythingIsAFileAndOnlyWhatCameBeforeReachesTheToolkit) {

@@ -8,47 +8,26 @@
 
 using namespace quarn;
 using PlayerTest = test::PlayerFixture;
-using test::FakeEngine;
 
-TEST_F(PlayerTest, OpenPlaysTheChosenMediaFileAndShowsItsTitle) {
+TEST_F(PlayerTest, OpenPlaysTheChosenFileAndACancelOrARefusalChangesNothingButIsReported) {
     open(QStringLiteral("/media/song.mp3"));
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].filters.value(0).description, "Media Files ");
-    const QStringList patterns = requests[0].filters.value(0).patterns;
-    EXPECT_EQ(patterns.mid(0, 4), (QStringList{"*.mp*", "*.avi", "*.asf", "*.wmv"}));
-    EXPECT_TRUE(patterns.contains("*.mkv") && patterns.contains("*.flac"));
-    EXPECT_EQ(requests[0].filters.value(1).patterns, QStringList{"*.*"});
-    EXPECT_EQ(requests[0].selectedFilter, 0);
-    EXPECT_EQ(requests[0].defaultSuffix, "1");
+    ASSERT_EQ(dialogs->requests.size(), 1);
+    EXPECT_EQ(dialogs->requests[0].filters.value(0).description, "Media Files ");
     EXPECT_EQ(engine().FileName(), "/media/song.mp3");
     EXPECT_EQ(player->Title().Title(), "song    ");
     EXPECT_TRUE(player->Title().Scrolling());
-    EXPECT_TRUE(player->Main().SeekBarEnabled());
-    EXPECT_EQ(screenSaver, QStringList{"off"});
-    EXPECT_TRUE(messages.isEmpty());
-}
-
-TEST_F(PlayerTest, CancellingTheDialogChangesNothing) {
-    open(QStringLiteral("/media/song.mp3"));
-    screenSaver.clear();
+    EXPECT_EQ(saver.record, QStringList{"off"});
     engine().calls.clear();
     open(std::nullopt);
-    EXPECT_EQ(engine().FileName(), "/media/song.mp3");
     EXPECT_TRUE(engine().calls.isEmpty());
-    EXPECT_EQ(player->Title().Title(), "song    ");
-    EXPECT_TRUE(player->Main().SeekBarEnabled());
-    EXPECT_TRUE(screenSaver.isEmpty());
     EXPECT_TRUE(messages.isEmpty());
-}
-
-TEST_F(PlayerTest, ARefusedFileIsReportedAndNothingElseChanges) {
-    open(QStringLiteral("/media/song.mp3"));
-    screenSaver.clear();
     engine().refuse = true;
     open(QStringLiteral("/media/broken.avi"));
     EXPECT_EQ(messages, QStringList{"Playback Error: Movie is invalid or you need a codec"});
+    EXPECT_EQ(engine().FileName(), "/media/song.mp3");
     EXPECT_EQ(player->Title().Title(), "song    ");
-    EXPECT_TRUE(screenSaver.isEmpty());
+    EXPECT_TRUE(player->Main().SeekBarEnabled());
+    EXPECT_EQ(saver.record, QStringList{"off"});
     // Another failure shows its code under the program's title.
     engine().refuseCode = 7;
     open(QStringLiteral("/media/song.mp3"));
@@ -59,19 +38,19 @@ TEST_F(PlayerTest, PlayAndPauseNeedAnOpenFileAndStopAlwaysStops) {
     emit player->Bar().PlayClicked();
     emit player->Bar().PauseClicked();
     EXPECT_TRUE(engine().calls.isEmpty());
-    EXPECT_TRUE(screenSaver.isEmpty());
+    EXPECT_TRUE(saver.record.isEmpty());
     emit player->Bar().StopClicked();
     EXPECT_EQ(engine().calls, QStringList{"Stop"});
-    EXPECT_EQ(screenSaver, QStringList{"on"});
+    EXPECT_EQ(saver.record, QStringList{"on"});
 
     open(QStringLiteral("/media/song.mp3"));
-    screenSaver.clear();
+    saver.record.clear();
     engine().calls.clear();
     emit player->Bar().PauseClicked();
-    EXPECT_TRUE(screenSaver.isEmpty()); // pausing keeps the screen saver off
+    EXPECT_TRUE(saver.record.isEmpty()); // pausing keeps the screen saver off
     emit player->Bar().PlayClicked();
     EXPECT_EQ(engine().calls, (QStringList{"Pause", "Play"}));
-    EXPECT_EQ(screenSaver, QStringList{"off"});
+    EXPECT_EQ(saver.record, QStringList{"off"});
 }
 
 TEST_F(PlayerTest, TheTimeAndTheSeekBarFollowThePlayingPosition) {
@@ -100,7 +79,7 @@ TEST_F(PlayerTest, TheEndOfTheMediaOrAFailureResetsAndLetsTheScreenSaverBack) {
     emit engine().VideoSizeChanged(QSize(320, 240));
     EXPECT_EQ(player->Main().size(), QSize(333, 273));
     engine().End();
-    EXPECT_EQ(screenSaver, (QStringList{"off", "on"}));
+    EXPECT_EQ(saver.record, (QStringList{"off", "on"}));
     EXPECT_EQ(player->Title().Title(), "");
     EXPECT_FALSE(player->Title().Scrolling());
     EXPECT_FALSE(player->Main().SeekBarEnabled());
@@ -110,7 +89,7 @@ TEST_F(PlayerTest, TheEndOfTheMediaOrAFailureResetsAndLetsTheScreenSaverBack) {
     open(QStringLiteral("/media/clip.mp4"));
     emit engine().Failed(QStringLiteral("no audio or video data played"));
     EXPECT_EQ(messages, QStringList{"Playback Error: Movie is invalid or you need a codec"});
-    EXPECT_EQ(screenSaver.last(), "on");
+    EXPECT_EQ(saver.record.last(), "on");
     EXPECT_EQ(player->Title().Title(), "");
 }
 
@@ -130,79 +109,25 @@ TEST_F(PlayerTest, AboutTwiceLeavesOneBoxAndOKHidesItWithoutStoppingTheAnimation
 
 TEST_F(PlayerTest, FilesDroppedOnAnyOfThePlayersWindowsReplaceTheQueueAndPlay) {
     player->Start({QStringLiteral("/media/a.mp4")});
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QStringLiteral("/media/x.mkv")),
+                   QUrl::fromLocalFile(QStringLiteral("/media/y.ogg"))});
+    QMimeData text; // that names no file: not taken
+    text.setText(QStringLiteral("hello"));
     for (QWidget* window :
          std::initializer_list<QWidget*>{&player->Main(), &player->Title(), &player->Bar()}) {
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(QStringLiteral("/media/x.mkv")),
-                      QUrl::fromLocalFile(QStringLiteral("/media/y.ogg"))});
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        const std::string name = window->objectName().toStdString();
+        QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, {});
+        QApplication::sendEvent(window, &refused);
+        EXPECT_FALSE(refused.isAccepted()) << name;
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, {});
         QApplication::sendEvent(window, &enter);
-        EXPECT_TRUE(enter.isAccepted()) << window->objectName().toStdString();
-        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        EXPECT_TRUE(enter.isAccepted()) << name;
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, {});
         QApplication::sendEvent(window, &drop);
-        EXPECT_EQ(engine().FileName(), "/media/x.mkv") << window->objectName().toStdString();
+        EXPECT_EQ(engine().FileName(), "/media/x.mkv") << name;
         EXPECT_EQ(player->Session().Queue().Size(), 2);
         QTest::keyClick(window, Qt::Key_N);
         EXPECT_EQ(engine().FileName(), "/media/y.ogg");
     }
-    // Text that names no file is not taken.
-    QMimeData text;
-    text.setText(QStringLiteral("hello"));
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&player->Main(), &enter);
-    EXPECT_FALSE(enter.isAccepted());
-}
-
-TEST_F(PlayerTest, KeysOnThePlayersWindowsDriveItAndVolumeAndMuteAreRememberedForTheNextRun) {
-    player->Start({QStringLiteral("/media/a.mp4")});
-    engine().Report(30, 600);
-    QTest::keyClick(&player->Bar(), Qt::Key_Space);
-    EXPECT_FALSE(engine().Playing());
-    QTest::keyClick(&player->Main(), Qt::Key_Space);
-    EXPECT_TRUE(engine().Playing());
-    QTest::keyClick(&player->Title(), Qt::Key_Right, Qt::ShiftModifier);
-    EXPECT_EQ(engine().calls.last(), "Seek=90");
-    QTest::keyClick(&player->Main(), Qt::Key_Left);
-    EXPECT_EQ(engine().calls.last(), "Seek=85");
-    emit player->Main().SeekByRequested(-100); // the wheel over the seek bar, at the start
-    EXPECT_EQ(engine().calls.last(), "Seek=0");
-
-    QTest::keyClick(&player->Main(), Qt::Key_Down);
-    QTest::keyClick(&player->Main(), Qt::Key_Down);
-    EXPECT_EQ(engine().Volume(), 90);
-    EXPECT_EQ(player->Bar().Time(), "Vol 90%");
-    emit player->Main().VolumeStepRequested(-4); // the wheel over the video
-    EXPECT_EQ(engine().Volume(), 70);
-    QTest::keyClick(&player->Main(), Qt::Key_M);
-    EXPECT_TRUE(engine().Muted());
-    EXPECT_EQ(player->Bar().Time(), "Muted");
-    // The time comes back after the notice.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return player->Bar().Time() == "0:30/10:00"; }, 3000));
-
-    // The next run starts where this one left the sound.
-    const QString settings = folder.filePath(QStringLiteral("settings.json"));
-    player.reset();
-    ASSERT_EQ(LoadSettings(settings), (PlayerSettings{70, true}));
-    SetUp();
-    EXPECT_EQ(engines.back()->Volume(), 70);
-    EXPECT_TRUE(engines.back()->Muted());
-}
-
-TEST_F(PlayerTest, FullScreenPutsTheCompanionsAsideAndEscapeBringsThePlayerBack) {
-    player->Start({QStringLiteral("/media/a.mp4")});
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&player->Main()));
-    player->Main().move(100, 120);
-    const QRect before = player->Main().geometry();
-    QTest::keyClick(&player->Main(), Qt::Key_F);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return player->Main().FullScreen(); }, 2000));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !player->Title().isVisible(); }, 2000));
-    EXPECT_FALSE(player->Bar().isVisible());
-    EXPECT_FALSE(player->Main().SeekBarEnabled() && player->Main().isVisible() &&
-                 player->Main().findChild<QWidget*>(QStringLiteral("HScroll1"))->isVisible());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return player->Main().PointerHidden(); }, 3000));
-    QTest::keyClick(&player->Main(), Qt::Key_Escape);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !player->Main().FullScreen(); }, 2000));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return player->Main().geometry() == before; }, 2000));
-    EXPECT_TRUE(player->Title().isVisible() && player->Bar().isVisible());
-    EXPECT_FALSE(player->Main().PointerHidden());
 }

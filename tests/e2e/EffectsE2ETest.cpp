@@ -1,22 +1,23 @@
 // The screen-effects menu of the real player on a private desktop: the melt
-// effect and the About box.
+// effect, with the player playing on under it, and the About box.
 #include "support/MediaFixtures.h"
 #include "support/PlayerDriver.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QThread>
 
 #include <vector>
+
+using namespace Qt::Literals::StringLiterals;
 
 using quarn::e2e::XSession;
 namespace media = quarn::test::media;
 
 namespace {
 
-const QString kAboutCaption = QStringLiteral("About...");
+const QString kAboutCaption = u"About..."_s;
 
 // The screen-effects menu's items, below the point where it was popped up,
 // and the About box's elements.
@@ -64,7 +65,7 @@ std::vector<QImage> aboutPictures() {
     std::vector<QImage> pictures{QImage(QStringLiteral(QUARN_SKINS_DIR "/about-picture1.png"))};
     const QDir programDir = QFileInfo(QStringLiteral(QUARN_PROGRAM_PATH)).dir();
     for (int frame = 1; frame <= 4; ++frame) {
-        pictures.push_back(QImage(programDir.filePath(QStringLiteral("quarn %1.bmp").arg(frame))));
+        pictures.push_back(QImage(programDir.filePath(u"quarn %1.bmp"_s.arg(frame))));
     }
     for (QImage& picture : pictures) {
         picture = picture.convertToFormat(QImage::Format_RGB32);
@@ -101,17 +102,6 @@ int next(int frame) {
 
 class EffectsE2ETest : public quarn::e2e::PlayerDriver {
 protected:
-    void SetUp() override {
-        startSession();
-        session->setDesktopBackground(checkerTile());
-    }
-
-    void startPlayer(const QStringList& args = {}) {
-        ASSERT_NO_FATAL_FAILURE(PlayerDriver::startPlayer(args));
-        ASSERT_TRUE(XSession::waitUntil([&] { return docked(); }, 3000))
-            << qPrintable(describeWindows());
-    }
-
     // Pops the screen-effects menu up from the toolbar and clicks an item
     // (none: closes the menu with Escape).
     void choose(std::optional<int> item) {
@@ -120,13 +110,14 @@ protected:
         const QRect menuArea(popup + QPoint(10, 5), QSize(80, 30));
         const QImage without = grab(menuArea);
         session->click(popup);
-        ASSERT_TRUE(XSession::waitUntil([&] { return grab(menuArea) != without; }, 3000))
-            << "no menu";
+        if (!waitFor([&] { return grab(menuArea) != without; })) {
+            throw std::runtime_error("no screen-effects menu");
+        }
         QThread::msleep(100);
         if (item) {
             session->click(popup + kFirstMenuItem + QPoint(0, *item * kMenuItemHeight));
         } else {
-            session->key(QStringLiteral("Escape"));
+            session->key(u"Escape"_s);
         }
     }
 
@@ -142,7 +133,7 @@ protected:
         return found;
     }
     bool waitForMelting(bool melting, int timeoutMs = 5000) {
-        return XSession::waitUntil([&] { return effectWindows().empty() != melting; }, timeoutMs);
+        return waitFor([&] { return effectWindows().empty() != melting; }, timeoutMs);
     }
 
     // The player's own windows (which go on changing: the time, the video),
@@ -173,40 +164,44 @@ protected:
 
 } // namespace
 
-// The melt effect ----------------------------------------------------------------
+TEST_F(EffectsE2ETest, TheScreenEffectsMenuMeltsTheScreenWhilePlayingOnAndShowsTheAboutBox) {
+    startSession();
+    session->setDesktopBackground(checkerTile());
+    start();
+    ASSERT_TRUE(waitFor([&] { return docked(); })) << qPrintable(describeWindows());
 
-TEST_F(EffectsE2ETest, MelterSmearsItsOwnWholeScreenWindowUntilAKeyOrClickAndRetakesTheScreen) {
-    ASSERT_NO_FATAL_FAILURE(startPlayer());
+    // Closed without a choice, the menu does nothing.
     const QImage before = session->screenshot();
-    ASSERT_NO_FATAL_FAILURE(choose(kMelter));
-    ASSERT_TRUE(waitForMelting(true)) << qPrintable(session->output(player));
+    choose(std::nullopt);
+    EXPECT_TRUE(waitForDesktopAsBefore(before));
+    EXPECT_TRUE(holdsFor(
+        300, [&] { return effectWindows().empty() && session->windows(kAboutCaption).empty(); }));
 
-    // The desktop around the player smears as much as the player: the
-    // effect's own window covers the whole screen.
+    // The Melter smears the desktop around the player as much as the player:
+    // the effect's own window covers the whole screen.
+    choose(kMelter);
+    ASSERT_TRUE(waitForMelting(true)) << qPrintable(session->output(player));
     ASSERT_TRUE(waitForSmear(before, 0.02));
-    session->saveScreenshot(QStringLiteral("effects-melter-smeared"));
     EXPECT_GT(differingPixels(before, session->screenshot(), playerWindows()),
               0.01 * before.width() * before.height());
     EXPECT_EQ(effectWindows(), std::vector<QRect>{QRect(0, 0, 1280, 1024)});
     // Keys that type no character leave it running, Delete too (whose X
-    // event brings a DEL along); a letter ends it.
+    // event brings a DEL along); a letter ends it, and the screen is as before.
     for (const char* key : {"Delete", "Left", "F5", "shift", "Home"}) {
         session->key(QString::fromLatin1(key));
     }
     EXPECT_FALSE(waitForMelting(false, 600)) << "ended by a key that types nothing";
-    session->key(QStringLiteral("a"));
+    session->key(u"a"_s);
     ASSERT_TRUE(waitForMelting(false));
     EXPECT_TRUE(waitForDesktopAsBefore(before))
         << differingPixels(before, session->screenshot(), playerWindows());
-    for (quint64 window : session->windows(kMainCaption)) {
-        EXPECT_TRUE(window == windows.main || !session->isViewable(window)) << "the effect is gone";
-    }
 
-    // A plain desktop now: the second run must melt it, not the first run's picture.
+    // A plain desktop now: the second run must melt it, not the first run's
+    // picture; a click ends it.
     const QRgb plain = qRgb(0x30, 0xa0, 0x50);
     session->setDesktopBackground(QColor(plain));
     const QImage plainBefore = session->screenshot();
-    ASSERT_NO_FATAL_FAILURE(choose(kMelter));
+    choose(kMelter);
     ASSERT_TRUE(waitForMelting(true));
     ASSERT_TRUE(waitForSmear(plainBefore, 0.001));
     const QImage second = session->screenshot();
@@ -216,61 +211,26 @@ TEST_F(EffectsE2ETest, MelterSmearsItsOwnWholeScreenWindowUntilAKeyOrClickAndRet
     session->click(QPoint(640, 100));
     ASSERT_TRUE(waitForMelting(false));
     EXPECT_TRUE(waitForDesktopAsBefore(plainBefore));
-}
 
-TEST_F(EffectsE2ETest, PlaybackGoesOnWhileTheScreenMelts) {
-    ASSERT_NO_FATAL_FAILURE(startPlayer({media::VideoClip()}));
-    // The main window fits itself around the 320 x 240 video...
-    ASSERT_TRUE(XSession::waitUntil([&] { return main().width() > 320; }, 5000));
-    const QRect playing = main();
-    ASSERT_NO_FATAL_FAILURE(choose(kMelter));
-    ASSERT_TRUE(waitForMelting(true));
-    // ...and shrinks back when the 3-second clip has played to its end: the
-    // position went on advancing while the screen melted.
-    EXPECT_TRUE(XSession::waitUntil([&] { return main().width() < playing.width(); }, 6000));
-    EXPECT_FALSE(effectWindows().empty()) << "still melting";
-    session->key(QStringLiteral("Escape"));
-    ASSERT_TRUE(waitForMelting(false));
-}
-
-// The menu and the About box -------------------------------------------------------
-
-TEST_F(EffectsE2ETest, ClosingTheMenuWithoutAChoiceDoesNothing) {
-    ASSERT_NO_FATAL_FAILURE(startPlayer());
-    const QImage before = session->screenshot();
-    ASSERT_NO_FATAL_FAILURE(choose(std::nullopt));
-    EXPECT_TRUE(waitForDesktopAsBefore(before));
-    QThread::msleep(300);
-    EXPECT_TRUE(effectWindows().empty());
-    EXPECT_TRUE(session->windows(kAboutCaption).empty());
-}
-
-TEST_F(EffectsE2ETest, TheAboutBoxAnimatesItsFramesReadsColoursUnderTheRightButtonAndOKHidesIt) {
+    // The About box opens in the middle of the screen, over the toolbar: the
+    // player (the toolbar follows it) moves out of its way first.
     const std::vector<QImage> pictures = aboutPictures();
-    ASSERT_NO_FATAL_FAILURE(startPlayer());
-    // The box opens in the middle of the screen, over the toolbar: move the
-    // player (the toolbar follows it) out of its way.
     session->drag(main().topLeft() + QPoint(3, 3), QPoint(40, 80));
-    ASSERT_TRUE(XSession::waitUntil([&] { return toolbar().right() < 400 && docked(); }, 3000));
-    QThread::msleep(200);
-
-    ASSERT_NO_FATAL_FAILURE(choose(kAbout));
+    ASSERT_TRUE(waitFor([&] { return toolbar().right() < 400 && docked(); }));
+    choose(kAbout);
     const auto box = session->waitForWindow(kAboutCaption);
     ASSERT_TRUE(box);
     const QRect at = session->geometry(*box);
     EXPECT_EQ(at.size(), QSize(358, 402));
     const QPoint picture = at.topLeft() + kPicture1.topLeft();
-    // The stored picture first (for 200 ms), then the frames from frame 2.
+    // The stored picture first (for 200 ms), then the frames from frame 2:
+    // every change goes on to the next frame, 2, 3, 4, 1, one every 200 ms.
     int first = -1;
     XSession::waitUntil(
         [&] { return (first = pictureShown(session->screenshot(), picture, pictures)) >= 0; }, 2000,
         10);
     EXPECT_TRUE(first == 0 || first == 2) << first;
     QThread::msleep(400);
-    session->saveScreenshot(QStringLiteral("effects-about"));
-
-    // Two seconds of the animation: every change goes on to the next frame,
-    // 2, 3, 4, 1, one every 200 ms.
     std::vector<std::pair<qint64, int>> changes;
     QElapsedTimer clock;
     clock.start();
@@ -290,18 +250,26 @@ TEST_F(EffectsE2ETest, TheAboutBoxAnimatesItsFramesReadsColoursUnderTheRightButt
         double(changes.back().first - changes[1].first) / double(changes.size() - 2);
     EXPECT_GT(interval, 150);
     EXPECT_LT(interval, 260);
-
     // A move with the right button held over the background writes the
     // colour there on the version line; with the left button nothing shows.
     const QRect line = kMyWinVer.translated(at.topLeft());
     const QImage empty = grab(line);
     session->drag(at.topLeft() + kBackground, at.topLeft() + kBackground + QPoint(10, 10), 1);
-    QThread::msleep(300);
-    EXPECT_EQ(grab(line), empty) << "the left button shows nothing";
+    EXPECT_TRUE(holdsFor(300, [&] { return grab(line) == empty; })) << "the left button shows";
     session->drag(at.topLeft() + kBackground, at.topLeft() + kBackground + QPoint(10, 10), 3);
-    EXPECT_TRUE(XSession::waitUntil([&] { return differingPixels(grab(line), empty) > 50; }, 2000));
-    session->saveScreenshot(QStringLiteral("effects-about-readout"));
-
+    EXPECT_TRUE(waitFor([&] { return differingPixels(grab(line), empty) > 50; }));
     session->click(at.topLeft() + kOK);
-    EXPECT_TRUE(XSession::waitUntil([&] { return !session->isViewable(*box); }, 3000));
+    EXPECT_TRUE(waitFor([&] { return !session->isViewable(*box); }));
+
+    // Playback goes on while the screen melts: the main window fits itself
+    // around the 320 x 240 video, and shrinks back when the 3-second clip
+    // has played to its end, the effect still running.
+    playFiles({media::VideoClip()});
+    ASSERT_TRUE(fits({320, 240}));
+    choose(kMelter);
+    ASSERT_TRUE(waitForMelting(true));
+    EXPECT_TRUE(waitFor([&] { return atRest(); }, 6000));
+    EXPECT_FALSE(effectWindows().empty()) << "still melting";
+    session->key(u"Escape"_s);
+    ASSERT_TRUE(waitForMelting(false));
 }

@@ -2,8 +2,6 @@
 // test's own.
 #include "engine/MpvEngine.h"
 #include "platform/DisplayLoss.h"
-#include "platform/ExitWatchdog.h"
-#include "platform/TerminationSignals.h"
 #include "support/MediaFixtures.h"
 
 #include <QDir>

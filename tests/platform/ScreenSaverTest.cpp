@@ -1,7 +1,6 @@
 #include "platform/ScreenSaver.h"
 #include "support/PrivateBus.h"
 
-#include <QElapsedTimer>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -14,26 +13,13 @@ protected:
     void SetUp() override { bus.becomeSessionBus(); }
     void TearDown() override { saver.SetActive(true); }
 
+    bool holds(const test::ScreenSaverStandIn& service, int count) {
+        return QTest::qWaitFor([&] { return service.inhibitions() == count; }, 3000);
+    }
+
     test::PrivateBus bus;
     ScreenSaver saver;
 };
-
-namespace {
-
-bool holds(const test::ScreenSaverStandIn& service, int count) {
-    return QTest::qWaitFor([&] { return service.inhibitions() == count; }, 3000);
-}
-
-// Holding off and switching on again, as the player does, must never wait
-// for the bus.
-void expectQuick(ScreenSaver& saver, bool active) {
-    QElapsedTimer timer;
-    timer.start();
-    saver.SetActive(active);
-    EXPECT_LT(timer.elapsed(), 50) << (active ? "on" : "off");
-}
-
-} // namespace
 
 TEST_F(ScreenSaverTest, HoldingOffInhibitsOnceAndSwitchingOnReleases) {
     test::ScreenSaverStandIn service(bus.address());
@@ -59,31 +45,11 @@ TEST_F(ScreenSaverTest, HoldingOffInhibitsOnceAndSwitchingOnReleases) {
     EXPECT_EQ(service.inhibitions(), 0);
 }
 
-TEST_F(ScreenSaverTest, AServiceThatNeverAnswersOrAFrozenBusCostsNothing) {
-    test::ScreenSaverStandIn silent(bus.address(), false);
-    for (int i = 0; i < 3; ++i) {
-        expectQuick(saver, false);
-        expectQuick(saver, true);
-    }
-    bus.freeze(true);
-    for (int i = 0; i < 3; ++i) {
-        expectQuick(saver, false);
-        expectQuick(saver, true);
-    }
-    bus.freeze(false);
-}
-
-TEST_F(ScreenSaverTest, WithoutAServiceNothingHappensAndNothingFails) {
-    saver.SetActive(false);
-    EXPECT_TRUE(saver.IsHeldOff());
+TEST_F(ScreenSaverTest, WithoutAServiceTheAskingEndsAndAServiceThatComesLaterIsAsked) {
+    saver.SetActive(false); // refused on both of the service's paths
+    QTest::qWait(500);
     saver.SetActive(true);
-    EXPECT_FALSE(saver.IsHeldOff());
-}
-
-TEST(ScreenSaverWithoutBus, NothingHappensAndNothingFails) {
-    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/quarn-test-bus");
-    ScreenSaver saver;
+    test::ScreenSaverStandIn service(bus.address());
     saver.SetActive(false);
-    saver.SetActive(true);
-    EXPECT_FALSE(saver.IsHeldOff());
+    EXPECT_TRUE(holds(service, 1));
 }

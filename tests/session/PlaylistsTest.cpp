@@ -1,10 +1,9 @@
 #include "session/Playlists.h"
 
 #include "platform/FileNames.h"
+#include "platform/UserFiles.h"
 
-#include <QDir>
 #include <QTemporaryDir>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,11 +16,7 @@ namespace {
 
 // Makes the file (and its folders), holding these bytes; gives back its path.
 QString put(const QString& path, const QByteArray& contents = {}) {
-    QDir().mkpath(path.left(path.lastIndexOf(u'/')));
-    const int fd = ::open(FileNameToBytes(path).constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
-    EXPECT_GE(fd, 0) << path.toStdString();
-    EXPECT_EQ(::write(fd, contents.constData(), size_t(contents.size())), contents.size());
-    ::close(fd);
+    EXPECT_TRUE(platform::WriteUserFile(path, contents).written) << path.toStdString();
     return path;
 }
 
@@ -127,12 +122,6 @@ TEST(PlaylistsTest, HostileListsAreRefusedOrCutWithAMessageAndNeverFollowed) {
         {"self.m3u", "a.mp3\nself.m3u\n./self.m3u\n"},
         {"a.m3u", "b.m3u\n"},
         {"b.m3u", "one.mp3\n../" + root.path().section('/', -1).toUtf8() + "/a.m3u\n"},
-        {"l0.m3u", "x0.mp3\nl1.m3u\n"},
-        {"l1.m3u", "x1.mp3\nl2.m3u\n"},
-        {"l2.m3u", "x2.mp3\nl3.m3u\n"},
-        {"l3.m3u", "x3.mp3\nl4.m3u\n"},
-        {"l4.m3u", "x4.mp3\nl5.m3u\n"},
-        {"l5.m3u", "x5.mp3\n"},
         {"junk.m3u", QByteArray("a.mp3\n\0\x01\x02", 9)},
         {"outer.pls", "[playlist]\nFile1=junk.m3u\nFile2=a.mp3\nFile3=pipe.m3u\n"},
         {"bad.xspf", "<playlist><trackList><track><location>a.mp3</location></track>"},
@@ -149,6 +138,11 @@ TEST(PlaylistsTest, HostileListsAreRefusedOrCutWithAMessageAndNeverFollowed) {
     };
     for (const auto& [name, text] : files) {
         put(root.filePath(name), text);
+    }
+    for (int i = 0; i <= 5; ++i) { // l0.m3u to l5.m3u, each but the last naming the next
+        const QByteArray next = i < 5 ? "l" + QByteArray::number(i + 1) + ".m3u\n" : "";
+        put(root.filePath(QStringLiteral("l%1.m3u").arg(i)),
+            "x" + QByteArray::number(i) + ".mp3\n" + next);
     }
     const struct {
         const char* list;

@@ -1,20 +1,9 @@
 #include "session/Settings.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace quarn;
-
-namespace {
-
-void write(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
-} // namespace
 
 TEST(SettingsTest, EachValueIsReadOnItsOwnRoundedIntoItsRangeOrElseItsDefault) {
     QTemporaryDir folder;
@@ -35,22 +24,7 @@ TEST(SettingsTest, EachValueIsReadOnItsOwnRoundedIntoItsRangeOrElseItsDefault) {
         {QByteArray(1 << 20, ' '), {}},
     };
     for (const auto& [bytes, expected] : files) {
-        write(path, bytes);
+        ASSERT_TRUE(platform::WriteUserFile(path, bytes).written);
         EXPECT_EQ(LoadSettings(path), expected) << bytes.left(40).toStdString();
     }
-}
-
-TEST(SettingsTest, ALinkAtTheSettingsPathIsNeitherWrittenThroughNorReplaced) {
-    QTemporaryDir folder;
-    const QString outside = folder.filePath("elsewhere.txt");
-    write(outside, "the user's own text");
-    const QString path = folder.filePath("settings.json");
-    ASSERT_TRUE(QFile::link(outside, path));
-    const platform::WriteOutcome saved = SaveSettings(path, {20, true});
-    EXPECT_FALSE(saved.written);
-    EXPECT_TRUE(saved.problem.contains("settings.json")) << saved.problem.toStdString();
-    EXPECT_EQ(QFile::symLinkTarget(path), outside);
-    QFile kept(outside);
-    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-    EXPECT_EQ(kept.readAll(), "the user's own text");
 }

@@ -1,19 +1,18 @@
 #include "support/DamagedMedia.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QImage>
 #include <QProcess>
 #include <QUuid>
 #include <QtEndian>
 
-#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <random>
 #include <stdexcept>
 #include <vector>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace quarn::test::damaged {
 
@@ -21,17 +20,17 @@ namespace {
 
 // Lists the corpus's files in order; written last, so a corpus without it is
 // unfinished. A new name makes the corpus anew.
-constexpr const char* kManifest = ".corpus-3";
+constexpr const char* kManifest = ".corpus-4";
 
-const QString kPicture = QStringLiteral("testsrc2=s=160x120:r=25:d=1");
-const QString kSound = QStringLiteral("sine=f=440:d=1:sample_rate=22050");
+const QString kPicture = u"-f lavfi -i testsrc2=s=160x120:r=25:d=1 "_s;
+const QString kSound = u"-f lavfi -i sine=f=440:d=1:sample_rate=22050 "_s;
 
+// The good clips: the container, whether it has a picture, ffmpeg's output options.
 struct Clip {
     const char* container;
     bool picture;
-    const char* codecs; // ffmpeg's output options
+    const char* codecs;
 };
-
 const Clip kClips[] = {
     {"mp4", true,
      "-c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac -b:a 32k -movflags +faststart"},
@@ -45,8 +44,18 @@ const Clip kClips[] = {
     {"wav", false, "-c:a pcm_s16le"},
 };
 
-QStringList words(const char* text) {
-    return QString::fromLatin1(text).split(u' ', Qt::SkipEmptyParts);
+// Odd files ffmpeg makes as they are. MPEG-TS timestamps count 90 kHz ticks
+// in 33 bits: 10 hours in, and 95443 s in, 0.7 s before they wrap round to zero.
+const std::pair<const char*, const char*> kOdd[] = {
+    {"one-pixel.mp4", "-f lavfi -i testsrc2=s=16x16:r=25:d=1,scale=1:1 -c:v libx264 -preset "
+                      "ultrafast -pix_fmt yuv444p"},
+    {"far-timestamps.ts", "PS -c:v mpeg2video -c:a mp2 -output_ts_offset 36000"},
+    {"wrapping-timestamps.ts", "PS -c:v mpeg2video -c:a mp2 -output_ts_offset 95443"},
+    {"picture.png", "-f lavfi -i testsrc2=s=96x64 -frames:v 1"},
+};
+
+QStringList words(const QString& text) {
+    return text.split(u' ', Qt::SkipEmptyParts);
 }
 
 [[noreturn]] void fail(const QString& what) {
@@ -57,7 +66,7 @@ QStringList words(const char* text) {
 qsizetype find(const QByteArray& bytes, const char* tag, qsizetype from = 0) {
     const qsizetype at = bytes.indexOf(tag, from);
     if (at < 0) {
-        fail(QStringLiteral("no %1 to patch").arg(QString::fromLatin1(tag)));
+        fail(u"no %1 to patch"_s.arg(QString::fromLatin1(tag)));
     }
     return at;
 }
@@ -75,14 +84,12 @@ QByteArray scrambled(QByteArray bytes, quint32 seed, qsizetype from, qsizetype t
     return bytes;
 }
 
-// AVI keeps its frame rate in two places: the main header's microseconds
-// per frame (the first field of "avih") and the video stream header's rate
-// over scale (in the data of the "strh" chunk whose type is "vids", dwScale
-// at byte 20 and dwRate at 24). Both zero: the file declares 0 frames a
-// second (ffprobe: "scale/rate is 1/0 which is invalid").
+// AVI keeps its frame rate in the main header's microseconds per frame (the
+// first field of "avih") and in the video stream header's rate over scale
+// (dwRate at byte 24 of the data of the "strh" chunk of type "vids"). Both
+// zero: the file declares 0 frames a second.
 QByteArray zeroFrameRate(QByteArray avi) {
-    const qsizetype header = find(avi, "avih") + 8;
-    qToLittleEndian<quint32>(0, avi.data() + header);
+    qToLittleEndian<quint32>(0, avi.data() + find(avi, "avih") + 8);
     qsizetype stream = find(avi, "strh");
     while (avi.mid(stream + 8, 4) != "vids") {
         stream = find(avi, "strh", stream + 4);
@@ -91,11 +98,9 @@ QByteArray zeroFrameRate(QByteArray avi) {
     return avi;
 }
 
-// An MP4 track's frame rate is its time scale over its frames' durations,
-// which its time-to-sample table holds ("stts": version and flags, the
-// number of entries, then pairs of frame count and duration). Every duration
-// of the video track (the one whose handler is "vide") zero: all its frames
-// stand at time 0 and its rate is 1/0.
+// An MP4 track's time-to-sample table ("stts": version and flags, the number
+// of entries, then pairs of frame count and duration) with every duration of
+// the video track (handler "vide") zero: all its frames stand at time 0.
 QByteArray zeroFrameDurations(QByteArray mp4) {
     const qsizetype table = find(mp4, "stts", find(mp4, "vide"));
     const auto entries = qFromBigEndian<quint32>(mp4.constData() + table + 8);
@@ -105,16 +110,13 @@ QByteArray zeroFrameDurations(QByteArray mp4) {
     return mp4;
 }
 
-// A Matroska file's length is the Duration element (ID 44 89) of its
-// segment's Info, a float in the segment's timestamp scale (milliseconds as
-// ffmpeg writes it), here of 8 bytes (size byte 88). Made 1e15: 10^12
-// seconds, some 31,700 years, past any 32-bit count of seconds.
+// A Matroska file's Duration element (ID 44 89, an 8-byte float: size byte
+// 88) in milliseconds made 1e15: some 31,700 years, past any 32-bit count of seconds.
 QByteArray absurdDuration(QByteArray mkv) {
-    const qsizetype element = find(mkv, "\x44\x89\x88");
     const double duration = 1e15;
     quint64 bits = 0;
     std::memcpy(&bits, &duration, sizeof bits);
-    qToBigEndian<quint64>(bits, mkv.data() + element + 3);
+    qToBigEndian<quint64>(bits, mkv.data() + find(mkv, "\x44\x89\x88") + 3);
     return mkv;
 }
 
@@ -150,168 +152,109 @@ QByteArray farFirstTimestamp(QByteArray ts) {
         }
         return ts;
     }
-    fail(QStringLiteral("no video PES packet to patch"));
+    fail(u"no video PES packet to patch"_s);
 }
 
-QByteArray picturePng() {
-    QImage picture(96, 64, QImage::Format_RGB32);
-    for (int y = 0; y < picture.height(); ++y) {
-        for (int x = 0; x < picture.width(); ++x) {
-            picture.setPixel(x, y, qRgb(x * 255 / 95, y * 255 / 63, 96));
-        }
-    }
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    picture.save(&buffer, "PNG");
-    return png;
+QString goodName(const QString& container) {
+    return u"%1-good.%1"_s.arg(container);
 }
 
-class Maker {
-public:
-    explicit Maker(const QString& folder) : dir_(folder) {}
-
-    // ffmpeg makes `name` from lavfi sources; every one queued runs at once
-    // in encodeAll().
-    void encode(const QString& name, const QStringList& inputs, const QStringList& options) {
-        auto ffmpeg = std::make_unique<QProcess>();
+// Makes the corpus in `dir`; returns its files in order.
+QStringList make(const QDir& dir) {
+    // What ffmpeg makes, all at once. Same bytes every time: no encoder
+    // name, dates or random serials.
+    std::vector<std::unique_ptr<QProcess>> jobs;
+    auto encode = [&](const QString& name, QString arguments) {
+        const auto& ffmpeg = jobs.emplace_back(std::make_unique<QProcess>());
         ffmpeg->setProcessChannelMode(QProcess::MergedChannels);
-        QStringList arguments{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
-                              QStringLiteral("error"), QStringLiteral("-nostdin")};
-        for (const QString& input : inputs) {
-            arguments << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
-                      << input;
+        ffmpeg->start(u"ffmpeg"_s,
+                      words(u"-hide_banner -loglevel error -nostdin "_s +
+                            arguments.replace(u"PS "_s, kPicture + kSound) +
+                            QStringLiteral(" -threads 1 -fflags +bitexact -flags:v +bitexact "
+                                           "-flags:a +bitexact -map_metadata -1 -y"))
+                          << dir.filePath(name));
+    };
+    for (const Clip& clip : kClips) {
+        encode(goodName(QString::fromLatin1(clip.container)),
+               (clip.picture ? kPicture : QString()) + kSound + QString::fromLatin1(clip.codecs));
+    }
+    for (const auto& [name, arguments] : kOdd) {
+        encode(QString::fromLatin1(name), QString::fromLatin1(arguments));
+    }
+    for (const auto& ffmpeg : jobs) {
+        if (!ffmpeg->waitForFinished(120000) || ffmpeg->exitStatus() != QProcess::NormalExit ||
+            ffmpeg->exitCode() != 0) {
+            fail(u"ffmpeg %1: %2"_s.arg(ffmpeg->arguments().join(u' '),
+                                        QString::fromLocal8Bit(ffmpeg->readAll())));
         }
-        // Same bytes every time: no encoder name, dates or random serials.
-        arguments << options
-                  << words("-threads 1 -fflags +bitexact -flags:v +bitexact -flags:a +bitexact "
-                           "-map_metadata -1 -y")
-                  << dir_.filePath(name);
-        ffmpeg->start(QStringLiteral("ffmpeg"), arguments);
-        jobs_.push_back(std::move(ffmpeg));
     }
 
-    void encodeAll() {
-        for (const auto& ffmpeg : jobs_) {
-            if (!ffmpeg->waitForFinished(120000) || ffmpeg->exitStatus() != QProcess::NormalExit ||
-                ffmpeg->exitCode() != 0) {
-                fail(QStringLiteral("ffmpeg %1: %2")
-                         .arg(ffmpeg->arguments().join(u' '),
-                              QString::fromLocal8Bit(ffmpeg->readAll())));
-            }
-        }
-        jobs_.clear();
-    }
-
-    QByteArray read(const QString& name) const {
-        QFile file(dir_.filePath(name));
+    QStringList names;
+    auto read = [&](const QString& name) {
+        QFile file(dir.filePath(name));
         if (!file.open(QIODevice::ReadOnly)) {
-            fail(QStringLiteral("cannot read ") + name);
+            fail(u"cannot read "_s + name);
         }
         return file.readAll();
-    }
-
-    void write(const QString& name, const QByteArray& bytes) {
-        QFile file(dir_.filePath(name));
+    };
+    auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile file(dir.filePath(name));
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
-            fail(QStringLiteral("cannot write ") + name);
+            fail(u"cannot write "_s + name);
         }
-        keep(name);
-    }
-
-    // A file of the corpus, in order.
-    void keep(const QString& name) { names_ << name; }
-    QString path(const QString& name) const { return dir_.filePath(name); }
-    const QStringList& names() const { return names_; }
-
-private:
-    QDir dir_;
-    std::vector<std::unique_ptr<QProcess>> jobs_;
-    QStringList names_;
-};
-
-QString goodName(const char* container) {
-    return QStringLiteral("%1-good.%1").arg(QString::fromLatin1(container));
-}
-
-void make(Maker& maker) {
-    for (const Clip& clip : kClips) {
-        const QStringList inputs =
-            clip.picture ? QStringList{kPicture, kSound} : QStringList{kSound};
-        maker.encode(goodName(clip.container), inputs, words(clip.codecs));
-    }
-    const QStringList mpeg2 = words("-c:v mpeg2video -c:a mp2 -output_ts_offset");
-    // MPEG-TS timestamps count 90 kHz ticks in 33 bits: 10 hours in, and
-    // 95443 s in, 0.7 s before they wrap round to zero.
-    maker.encode(QStringLiteral("far-timestamps.ts"), {kPicture, kSound},
-                 mpeg2 + QStringList{QStringLiteral("36000")});
-    maker.encode(QStringLiteral("wrapping-timestamps.ts"), {kPicture, kSound},
-                 mpeg2 + QStringList{QStringLiteral("95443")});
-    maker.encode(QStringLiteral("one-pixel.mp4"),
-                 {QStringLiteral("testsrc2=s=16x16:r=25:d=1,scale=1:1")},
-                 words("-c:v libx264 -preset ultrafast -pix_fmt yuv444p"));
-    maker.encodeAll();
-
+        names << name;
+    };
+    // Each good clip, cut off after 1, 10, 50 and 90 % of its bytes, and with
+    // a run of bytes scrambled in its header and in its middle.
     quint32 seed = 20240601;
     for (const Clip& clip : kClips) {
         const QString container = QString::fromLatin1(clip.container);
-        const QByteArray good = maker.read(goodName(clip.container));
+        const QByteArray good = read(goodName(container));
         const qsizetype size = good.size();
-        maker.keep(goodName(clip.container));
+        names << goodName(container);
         for (int percent : {1, 10, 50, 90}) {
-            maker.write(
-                QStringLiteral("%1-cut-%2.%1").arg(container).arg(percent, 2, 10, QLatin1Char('0')),
-                good.left(size * percent / 100));
+            write(u"%1-cut-%2.%1"_s.arg(container).arg(percent, 2, 10, QLatin1Char('0')),
+                  good.left(size * percent / 100));
         }
-        maker.write(QStringLiteral("%1-flipped-header.%1").arg(container),
-                    scrambled(good, ++seed, 8, 256, 32));
-        maker.write(QStringLiteral("%1-flipped-middle.%1").arg(container),
-                    scrambled(good, ++seed, size / 2 - size / 16, size / 2 + size / 16, 256));
+        write(u"%1-flipped-header.%1"_s.arg(container), scrambled(good, ++seed, 8, 256, 32));
+        write(u"%1-flipped-middle.%1"_s.arg(container),
+              scrambled(good, ++seed, size / 2 - size / 16, size / 2 + size / 16, 256));
     }
-
-    for (const char* kept : {"one-pixel.mp4", "far-timestamps.ts", "wrapping-timestamps.ts"}) {
-        maker.keep(QString::fromLatin1(kept));
-    }
-    maker.write(QStringLiteral("zero-frame-rate.avi"), zeroFrameRate(maker.read(goodName("avi"))));
-    maker.write(QStringLiteral("zero-frame-durations.mp4"),
-                zeroFrameDurations(maker.read(goodName("mp4"))));
-    maker.write(QStringLiteral("absurd-duration.mkv"), absurdDuration(maker.read(goodName("mkv"))));
-    maker.write(QStringLiteral("far-first-timestamp.ts"),
-                farFirstTimestamp(maker.read(goodName("ts"))));
+    names << u"one-pixel.mp4"_s << u"far-timestamps.ts"_s << u"wrapping-timestamps.ts"_s;
+    write(u"zero-frame-rate.avi"_s, zeroFrameRate(read(goodName("avi"))));
+    write(u"zero-frame-durations.mp4"_s, zeroFrameDurations(read(goodName("mp4"))));
+    write(u"absurd-duration.mkv"_s, absurdDuration(read(goodName("mkv"))));
+    write(u"far-first-timestamp.ts"_s, farFirstTimestamp(read(goodName("ts"))));
     // 2 GB of zeros that take no disk: a file made that long without writing.
-    QFile zeros(maker.path(QStringLiteral("zeros-2GB.mp4")));
+    QFile zeros(dir.filePath(u"zeros-2GB.mp4"_s));
     if (!zeros.open(QIODevice::WriteOnly) || !zeros.resize(qint64(2) << 30)) {
-        fail(QStringLiteral("cannot make the file of zeros"));
+        fail(u"cannot make the file of zeros"_s);
     }
-    maker.keep(QStringLiteral("zeros-2GB.mp4"));
-    maker.write(QStringLiteral("picture.png"), picturePng());
-    maker.write(QStringLiteral("picture-named.mp4"), picturePng());
-    maker.write(QStringLiteral("text.mp4"), "These are notes, not a film.\n"
-                                            "Call the plumber on Tuesday.\n");
+    names << u"zeros-2GB.mp4"_s << u"picture.png"_s;
+    write(u"picture-named.mp4"_s, read(u"picture.png"_s));
+    write(u"text.mp4"_s, "These are notes, not a film.\nCall the plumber on Tuesday.\n");
+    return names;
 }
 
-// The corpus's folder, with its files made when they are not there yet:
-// in a folder of its own first, which then takes the corpus's name whole.
+// The corpus's folder, with its files made when they are not there yet: in a
+// folder of its own first, which then takes the corpus's name whole.
 QDir corpus() {
     const QDir media(QStringLiteral(QUARN_BINARY_DIR "/test-media"));
-    const QString folder = media.filePath(QStringLiteral("corpus"));
+    const QString folder = media.filePath(u"corpus"_s);
     if (QFile::exists(QDir(folder).filePath(QString::fromLatin1(kManifest)))) {
         return QDir(folder);
     }
-    const QString partial =
-        folder + QStringLiteral(".part-") + QUuid::createUuid().toString(QUuid::Id128);
+    const QString partial = folder + u".part-"_s + QUuid::createUuid().toString(QUuid::Id128);
     media.mkpath(partial);
-    Maker maker(partial);
-    make(maker);
+    const QStringList names = make(QDir(partial));
     QFile manifest(QDir(partial).filePath(QString::fromLatin1(kManifest)));
-    if (!manifest.open(QIODevice::WriteOnly) ||
-        manifest.write(maker.names().join(u'\n').toUtf8()) < 0) {
-        fail(QStringLiteral("cannot write the corpus's list"));
+    if (!manifest.open(QIODevice::WriteOnly) || manifest.write(names.join(u'\n').toUtf8()) < 0) {
+        fail(u"cannot write the corpus's list"_s);
     }
     manifest.close();
     QDir(folder).removeRecursively();
     if (!QDir().rename(partial, folder)) {
-        fail(QStringLiteral("cannot move the corpus into ") + folder);
+        fail(u"cannot move the corpus into "_s + folder);
     }
     return QDir(folder);
 }
@@ -330,7 +273,7 @@ QStringList Corpus() {
 }
 
 QString GoodClip(const QString& container) {
-    return corpus().filePath(goodName(container.toLatin1().constData()));
+    return corpus().filePath(goodName(container));
 }
 
 } // namespace quarn::test::damaged

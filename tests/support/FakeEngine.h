@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/MediaEngine.h"
+#include "platform/ScreenSaver.h"
 
 #include <QStringList>
 
@@ -102,5 +103,22 @@ public:
     int volume = 100;
     bool muted = false;
 };
+
+// The screen-saver switch, recording "on" and "off" instead of switching.
+class RecordingSaver : public platform::ScreenSaverSwitch {
+public:
+    void SetActive(bool active) override { record << (active ? "on" : "off"); }
+    QStringList record;
+};
+
+// The id of the track of this kind that plays, 0 when none does.
+inline int SelectedTrack(const std::vector<MediaTrack>& tracks, MediaTrack::Kind kind) {
+    for (const MediaTrack& track : tracks) {
+        if (track.kind == kind && track.selected) {
+            return track.id;
+        }
+    }
+    return 0;
+}
 
 } // namespace quarn::test

@@ -8,10 +8,11 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QUuid>
 #include <QtEndian>
 #include <stdexcept>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace quarn::test::media {
 
@@ -19,24 +20,27 @@ namespace {
 
 QDir folder() {
     QDir dir(QStringLiteral(QUARN_BINARY_DIR "/test-media"));
-    dir.mkpath(QStringLiteral("."));
+    dir.mkpath(u"."_s);
     return dir;
+}
+
+// Arguments written as one line; none of them holds a space.
+QStringList words(const QString& line) {
+    return line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
 // Runs ffmpeg into a temporary name and renames it into place, so that tests
 // running side by side never see half a file.
-QString generated(const QString& name, const QStringList& ffmpegArguments) {
+QString generated(const QString& name, const QStringList& arguments) {
     const QString path = folder().filePath(name);
     if (QFileInfo::exists(path)) {
         return path;
     }
-    const QString partial = path + QStringLiteral(".%1.part.") + QFileInfo(name).suffix();
-    const QString temporary = partial.arg(QUuid::createUuid().toString(QUuid::Id128));
+    const QString temporary = u"%1.%2.part.%3"_s.arg(
+        path, QUuid::createUuid().toString(QUuid::Id128), QFileInfo(name).suffix());
     QProcess ffmpeg;
-    QStringList arguments{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
-                          QStringLiteral("error"), QStringLiteral("-y")};
-    arguments << ffmpegArguments << temporary;
-    ffmpeg.start(QStringLiteral("ffmpeg"), arguments);
+    ffmpeg.start(u"ffmpeg"_s, words(u"-hide_banner -loglevel error -y"_s)
+                                  << arguments << temporary);
     if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitCode() != 0) {
         throw std::runtime_error("ffmpeg failed: " + ffmpeg.readAllStandardError().toStdString());
     }
@@ -45,7 +49,7 @@ QString generated(const QString& name, const QStringList& ffmpegArguments) {
     return path;
 }
 
-QString Written(const QString& name, const QByteArray& bytes) {
+QString written(const QString& name, const QByteArray& bytes) {
     const QString path = folder().filePath(name);
     if (!QFileInfo::exists(path)) {
         QSaveFile file(path);
@@ -56,112 +60,102 @@ QString Written(const QString& name, const QByteArray& bytes) {
     return path;
 }
 
+QByteArray videoClipBytes() {
+    QFile whole(VideoClip());
+    whole.open(QIODevice::ReadOnly);
+    return whole.readAll();
+}
+
+QString subRip(const char* name, const char* text) {
+    return written(QString::fromUtf8(name),
+                   QByteArray("1\n00:00:00,000 --> 00:00:03,000\n") + text + '\n');
+}
+
 } // namespace
 
+QString Made(const QString& name, const QString& ffmpegArguments) {
+    return generated(name, words(ffmpegArguments));
+}
+
 QString VideoClip() {
-    return generated(QStringLiteral("video-320x240-3s.mp4"),
-                     {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                      QStringLiteral("color=c=0xD02020:s=320x120:r=30:d=3[top];"
-                                     "color=c=0x2040D0:s=320x120:r=30:d=3[bottom];"
-                                     "[top][bottom]vstack"),
-                      QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                      QStringLiteral("sine=f=440:d=3"), QStringLiteral("-c:v"),
-                      QStringLiteral("libx264"), QStringLiteral("-pix_fmt"),
-                      QStringLiteral("yuv420p"), QStringLiteral("-c:a"), QStringLiteral("aac"),
-                      QStringLiteral("-shortest")});
+    return Made(u"video-320x240-3s.mp4"_s,
+                QStringLiteral("-f lavfi -i color=c=0xD02020:s=320x120:r=30:d=3[top];"
+                               "color=c=0x2040D0:s=320x120:r=30:d=3[bottom];[top][bottom]vstack "
+                               "-f lavfi -i sine=f=440:d=3 -c:v libx264 -pix_fmt yuv420p "
+                               "-c:a aac -shortest"));
 }
 
 QString ColourStepsClip() {
-    return generated(QStringLiteral("colour-steps-30s.mp4"),
-                     {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                      QStringLiteral("color=c=0xC02020:s=320x240:r=25:d=10[a];"
-                                     "color=c=0x20C020:s=320x240:r=25:d=10[b];"
-                                     "color=c=0x2020C0:s=320x240:r=25:d=10[c];"
-                                     "[a][b][c]concat=n=3:v=1:a=0"),
-                      QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                      QStringLiteral("sine=f=220:d=30"), QStringLiteral("-c:v"),
-                      QStringLiteral("libx264"), QStringLiteral("-g"), QStringLiteral("25"),
-                      QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), QStringLiteral("-c:a"),
-                      QStringLiteral("aac"), QStringLiteral("-shortest")});
+    return Made(
+        u"colour-steps-30s.mp4"_s,
+        QStringLiteral("-f lavfi -i color=c=0xC02020:s=320x240:r=25:d=10[a];"
+                       "color=c=0x20C020:s=320x240:r=25:d=10[b];"
+                       "color=c=0x2020C0:s=320x240:r=25:d=10[c];[a][b][c]concat=n=3:v=1:a=0 "
+                       "-f lavfi -i sine=f=220:d=30 -c:v libx264 -g 25 -pix_fmt yuv420p "
+                       "-c:a aac -shortest"));
 }
 
 QString Pattern(int width, int height, int fps, int seconds) {
-    const QString size = QStringLiteral("%1x%2").arg(width).arg(height);
-    return generated(QStringLiteral("pattern-%1-%2fps-%3s.mp4").arg(size).arg(fps).arg(seconds),
-                     {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                      QStringLiteral("testsrc2=s=%1:r=%2:d=%3").arg(size).arg(fps).arg(seconds),
-                      QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                      QStringLiteral("sine=f=330:d=%1").arg(seconds), QStringLiteral("-c:v"),
-                      QStringLiteral("libx264"), QStringLiteral("-preset"),
-                      QStringLiteral("ultrafast"), QStringLiteral("-pix_fmt"),
-                      QStringLiteral("yuv420p"), QStringLiteral("-c:a"), QStringLiteral("aac"),
-                      QStringLiteral("-shortest")});
+    const QString size = u"%1x%2"_s.arg(width).arg(height);
+    return Made(u"pattern-%1-%2fps-%3s.mp4"_s.arg(size).arg(fps).arg(seconds),
+                QStringLiteral("-f lavfi -i testsrc2=s=%1:r=%2:d=%3 -f lavfi -i sine=f=330:d=%3 "
+                               "-c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac -shortest")
+                    .arg(size)
+                    .arg(fps)
+                    .arg(seconds));
 }
 
 QString AudioClip() {
-    return generated(QStringLiteral("audio-3s.mp3"),
-                     {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                      QStringLiteral("sine=f=330:d=3"), QStringLiteral("-c:a"),
-                      QStringLiteral("libmp3lame")});
+    return Made(u"audio-3s.mp3"_s, u"-f lavfi -i sine=f=330:d=3 -c:a libmp3lame"_s);
 }
 
 QString TaggedSong() {
-    return generated(QStringLiteral("tagged-song.mp3"),
-                     {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                      QStringLiteral("sine=f=294:d=4"), QStringLiteral("-metadata"),
-                      QStringLiteral("title=Evening Tide"), QStringLiteral("-metadata"),
-                      QStringLiteral("artist=The Quarn Trio"), QStringLiteral("-metadata"),
-                      QStringLiteral("album=Night Songs"), QStringLiteral("-c:a"),
-                      QStringLiteral("libmp3lame")});
+    return generated(u"tagged-song.mp3"_s,
+                     words(u"-f lavfi -i sine=f=294:d=4 -c:a libmp3lame -metadata"_s)
+                         << u"title=Evening Tide"_s << u"-metadata"_s << u"artist=The Quarn Trio"_s
+                         << u"-metadata"_s << u"album=Night Songs"_s);
 }
 
 QString OneFrameClip() {
-    return generated(QStringLiteral("one-frame.mp4"),
-                     {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                      QStringLiteral("testsrc=s=160x120:r=25"), QStringLiteral("-frames:v"),
-                      QStringLiteral("1"), QStringLiteral("-c:v"), QStringLiteral("libx264"),
-                      QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p")});
+    return Made(u"one-frame.mp4"_s,
+                QStringLiteral("-f lavfi -i testsrc=s=160x120:r=25 -frames:v 1 -c:v libx264 "
+                               "-pix_fmt yuv420p"));
 }
 
 QString TruncatedClip() {
-    QFile whole(VideoClip());
-    whole.open(QIODevice::ReadOnly);
-    const QByteArray bytes = whole.readAll();
-    return Written(QStringLiteral("truncated.mp4"), bytes.left(bytes.size() / 2));
+    const QByteArray bytes = videoClipBytes();
+    return written(u"truncated.mp4"_s, bytes.left(bytes.size() / 2));
 }
 
 QString ZeroedMediaData() {
-    QFile whole(VideoClip());
-    whole.open(QIODevice::ReadOnly);
-    QByteArray bytes = whole.readAll();
+    QByteArray bytes = videoClipBytes();
     // The media-data box: its size, "mdat", then what it holds.
     const qsizetype box = bytes.indexOf("mdat") - 4;
     const auto size = qFromBigEndian<quint32>(bytes.constData() + box);
     bytes.replace(box + 8, size - 8, QByteArray(size - 8, '\0'));
-    return Written(QStringLiteral("zeroed-media-data.mp4"), bytes);
+    return written(u"zeroed-media-data.mp4"_s, bytes);
 }
 
 QString TextFile() {
-    return Written(QStringLiteral("notes.mp4"),
+    return written(u"notes.mp4"_s,
                    "These are notes, not a film.\nhttp://example.invalid/film.mp4\n");
 }
 
 QString EmptyFile() {
-    return Written(QStringLiteral("empty.mp4"), QByteArray());
+    return written(u"empty.mp4"_s, QByteArray());
 }
 
 QString Folder() {
-    const QDir dir = folder();
-    dir.mkpath(QStringLiteral("a-folder.mp4"));
-    return dir.filePath(QStringLiteral("a-folder.mp4"));
+    folder().mkpath(u"a-folder.mp4"_s);
+    return folder().filePath(u"a-folder.mp4"_s);
 }
 
 QString MissingFile() {
-    return folder().filePath(QStringLiteral("no-such-file.mp4"));
+    return folder().filePath(u"no-such-file.mp4"_s);
 }
 
 QString OddlyNamedCopy(const QString& name) {
-    const QString path = folder().filePath(QStringLiteral("odd/") + name);
+    const QString path = folder().filePath(u"odd/"_s + name);
     if (!QFileInfo::exists(path)) {
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile::copy(VideoClip(), path);
@@ -169,49 +163,35 @@ QString OddlyNamedCopy(const QString& name) {
     return path;
 }
 
-namespace {
-
-// Arguments written as one line; none of them holds a space.
-QStringList words(const char* line) {
-    return QString::fromLatin1(line).split(QLatin1Char(' '));
-}
-
-QString subRip(const char* name, const char* text) {
-    return Written(QString::fromUtf8(name),
-                   QByteArray("1\n00:00:00,000 --> 00:00:03,000\n") + text + '\n');
-}
-
-} // namespace
-
 std::vector<MediaTrack> FilmTracks() {
     using Kind = MediaTrack::Kind;
-    return {{Kind::Audio, 1, QStringLiteral("eng"), QStringLiteral("English"), true, false},
-            {Kind::Audio, 2, QStringLiteral("deu"), QStringLiteral("Deutsch (Kommentar)"), false,
-             false},
-            {Kind::Subtitle, 1, QStringLiteral("eng"), QStringLiteral("English"), true, false},
-            {Kind::Subtitle, 2, QStringLiteral("deu"), QStringLiteral("Deutsch"), false, false}};
+    return {{Kind::Audio, 1, u"eng"_s, u"English"_s, true, false},
+            {Kind::Audio, 2, u"deu"_s, u"Deutsch (Kommentar)"_s, false, false},
+            {Kind::Subtitle, 1, u"eng"_s, u"English"_s, true, false},
+            {Kind::Subtitle, 2, u"deu"_s, u"Deutsch"_s, false, false}};
 }
 
 QString FilmWithTracks() {
-    QStringList arguments = words("-f lavfi -i testsrc2=s=160x120:r=25:d=4 -f lavfi -i "
-                                  "sine=f=440:d=4 -f lavfi -i sine=f=660:d=4 -i");
-    arguments << subRip("film-eng.srt", "Good evening.") << QStringLiteral("-i")
+    QStringList arguments = words(QStringLiteral(
+        "-f lavfi -i testsrc2=s=160x120:r=25:d=4 -f lavfi -i sine=f=440:d=4 -f lavfi -i "
+        "sine=f=660:d=4 -i"));
+    arguments << subRip("film-eng.srt", "Good evening.") << u"-i"_s
               << subRip("film-deu.srt", "Guten Abend.")
-              << words("-map 0 -map 1 -map 2 -map 3 -map 4 -c:v libx264 -preset ultrafast "
-                       "-pix_fmt yuv420p -c:a aac -c:s srt");
+              << words(QStringLiteral("-map 0 -map 1 -map 2 -map 3 -map 4 -c:v libx264 -preset "
+                                      "ultrafast -pix_fmt yuv420p -c:a aac -c:s srt"));
     for (const MediaTrack& track : FilmTracks()) {
-        const bool audio = track.kind == MediaTrack::Kind::Audio;
-        const QString stream = QStringLiteral("-metadata:s:%1:%2")
-                                   .arg(QLatin1Char(audio ? 'a' : 's'))
-                                   .arg(track.id - 1);
-        arguments << stream << QStringLiteral("language=") + track.language << stream
-                  << QStringLiteral("title=") + track.title;
+        const QString stream =
+            u"-metadata:s:%1:%2"_s
+                .arg(QLatin1Char(track.kind == MediaTrack::Kind::Audio ? 'a' : 's'))
+                .arg(track.id - 1);
+        arguments << stream << u"language="_s + track.language << stream
+                  << u"title="_s + track.title;
     }
-    return generated(QStringLiteral("film-with-tracks.mkv"), arguments);
+    return generated(u"film-with-tracks.mkv"_s, arguments);
 }
 
 QString ClipWithSidecar() {
-    const QString clip = folder().filePath(QStringLiteral("evening film.mp4"));
+    const QString clip = folder().filePath(u"evening film.mp4"_s);
     if (!QFileInfo::exists(clip)) {
         QFile::copy(VideoClip(), clip);
     }
@@ -223,7 +203,7 @@ QString JunkSubtitles() {
     QRandomGenerator random(20240607); // the same bytes each time
     QByteArray bytes(4096, Qt::Uninitialized);
     random.fillRange(reinterpret_cast<quint32*>(bytes.data()), bytes.size() / 4);
-    return Written(QStringLiteral("junk.srt"), bytes);
+    return written(u"junk.srt"_s, bytes);
 }
 
 QString PictureAsSubtitles() {
@@ -232,20 +212,18 @@ QString PictureAsSubtitles() {
     QBuffer png;
     png.open(QIODevice::WriteOnly);
     picture.save(&png, "PNG");
-    return Written(QStringLiteral("picture.srt"), png.data());
+    return written(u"picture.srt"_s, png.data());
 }
 
 QString SlideShow() {
-    QStringList arguments = words("-f lavfi -i color=c=0x306090:s=64x48:r=1:d=4200 -i");
-    arguments << Written(QStringLiteral("slides.srt"),
-                         "1\n00:00:00,000 --> 00:20:00,000\nThe first slide.\n\n"
-                         "2\n00:35:00,000 --> 00:36:00,000\nHalf way.\n\n"
-                         "3\n01:09:00,000 --> 01:10:00,000\nThe last slide.\n")
-              << words("-map 0 -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:s srt");
-    for (int track = 0; track < 30; ++track) {
-        arguments << QStringLiteral("-map") << QStringLiteral("1");
-    }
-    return generated(QStringLiteral("slide-show-70min.mkv"), arguments);
+    QStringList arguments = words(u"-f lavfi -i color=c=0x306090:s=64x48:r=1:d=4200 -i"_s);
+    arguments << written(u"slides.srt"_s, "1\n00:00:00,000 --> 00:20:00,000\nThe first slide.\n\n"
+                                          "2\n00:35:00,000 --> 00:36:00,000\nHalf way.\n\n"
+                                          "3\n01:09:00,000 --> 01:10:00,000\nThe last slide.\n")
+              << words(QStringLiteral("-map 0 -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:s "
+                                      "srt") +
+                       u" -map 1"_s.repeated(30));
+    return generated(u"slide-show-70min.mkv"_s, arguments);
 }
 
 } // namespace quarn::test::media

@@ -1,20 +1,18 @@
 #include "support/PlayerDriver.h"
 
+#include <QDBusMetaType>
+#include <QDBusVariant>
+#include <QFile>
+
 #include <cstdio>
-#include <functional>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace quarn::e2e {
 
 namespace {
 
-// A step of the player's that throws, as a test failure.
-void step(const std::function<void()>& what) {
-    try {
-        what();
-    } catch (const std::exception& error) {
-        FAIL() << error.what();
-    }
-}
+const QString kService = u"org.mpris.MediaPlayer2.quarn_media_player"_s;
 
 } // namespace
 
@@ -23,36 +21,83 @@ void PlayerDriver::TearDown() {
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
         const QString name =
             QString::fromUtf8(test->test_suite_name()) + '.' + QString::fromUtf8(test->name());
-        std::printf("screenshot: %s\nplayer log: %s\n", qPrintable(session->saveScreenshot(name)),
-                    qPrintable(player ? session->logFile(player) : QString()));
+        try {
+            std::printf("screenshot: %s\n", qPrintable(session->saveScreenshot(name)));
+        } catch (const std::exception& error) { // the display may be what failed
+            std::printf("no screenshot: %s\n", error.what());
+        }
+        std::printf("player log: %s\n", qPrintable(player ? session->logFile(player) : QString()));
     }
 }
 
 void PlayerDriver::startSession(XSession::Options options) {
+    player = nullptr;
     session = std::make_unique<XSession>(options);
     desktop = session.get();
     screen = options.screen;
 }
 
-void PlayerDriver::launch(const QStringList& args, const QProcessEnvironment& env,
-                          const QString& program) {
-    step([&] { PlayerWindows::launch(args, env, program); });
+QDBusConnection PlayerDriver::bus() const {
+    return QDBusConnection::connectToBus(session->busAddress(), session->busAddress());
 }
 
-void PlayerDriver::waitForPlayerWindows(int timeoutMs) {
-    step([&] { PlayerWindows::waitForPlayerWindows(timeoutMs); });
+QDBusMessage PlayerDriver::mprisCall(const QString& interface, const QString& method,
+                                     const QVariantList& args) {
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(kService, u"/org/mpris/MediaPlayer2"_s, interface, method);
+    message.setArguments(args);
+    return bus().call(message, QDBus::Block, 3000);
 }
 
-void PlayerDriver::skipIntro(int timeoutMs) {
-    step([&] { PlayerWindows::skipIntro(timeoutMs); });
+QVariant PlayerDriver::mpris(const QString& property, const QString& interface) {
+    const QDBusMessage reply =
+        mprisCall(u"org.freedesktop.DBus.Properties"_s, u"Get"_s, {interface, property});
+    return reply.arguments().isEmpty() ? QVariant()
+                                       : reply.arguments().first().value<QDBusVariant>().variant();
 }
 
-void PlayerDriver::startPlayer(const QStringList& args, const QProcessEnvironment& env) {
-    step([&] { PlayerWindows::start(args, env); });
+QString PlayerDriver::title() {
+    return qdbus_cast<QVariantMap>(mpris(u"Metadata"_s)).value(u"xesam:title"_s).toString();
 }
 
-void PlayerDriver::open(const QString& path) {
-    step([&] { PlayerWindows::open(path); });
+void PlayerDriver::playFiles(const QStringList& entries) {
+    qDBusRegisterMetaType<QList<QByteArray>>();
+    QList<QByteArray> names;
+    for (const QString& entry : entries) {
+        names << QFile::encodeName(entry);
+    }
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        kService, u"/org/quarn/MediaPlayer"_s, u"org.quarn.MediaPlayer.Instance"_s, u"PlayFiles"_s);
+    message << QVariant::fromValue(names) << false;
+    bus().call(message, QDBus::Block, 3000);
+}
+
+QString PlayerDriver::playerctl(const QStringList& args, const QString& name) {
+    QProcess ctl;
+    ctl.setProcessEnvironment(session->environment());
+    ctl.start(u"playerctl"_s, (name.isEmpty() ? QStringList() : QStringList{u"-p"_s, name}) + args);
+    ctl.waitForFinished(5000);
+    return QString::fromUtf8(ctl.readAllStandardOutput()).trimmed();
+}
+
+qint64 PlayerDriver::helper(const char* name) const {
+    for (qint64 pid : session->processIds()) {
+        QFile comm(u"/proc/%1/comm"_s.arg(pid));
+        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == name) {
+            return pid;
+        }
+    }
+    return 0;
+}
+
+void PlayerDriver::expectEnded(int status, int timeoutMs) {
+    ASSERT_TRUE(waitFor([&] { return playerEnded(); }, timeoutMs)) << "still running";
+    EXPECT_EQ(howItEnded(), u"exit status %1"_s.arg(status));
+    const QString log = session->output(player);
+    for (const char* trouble : {"Segmentation", "XIO", "X Error", "X11 connection broke",
+                                "AddressSanitizer", "runtime error"}) {
+        EXPECT_FALSE(log.contains(QLatin1String(trouble))) << qPrintable(log);
+    }
 }
 
 } // namespace quarn::e2e

@@ -3,27 +3,53 @@
 #include "support/PlayerWindows.h"
 #include "support/XSession.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace quarn::e2e {
 
 // The end-to-end tests' fixture: a private desktop of the test's own and the
-// player on it (PlayerWindows), with the steps that can fail reported as test
-// failures. After a failure it saves a screenshot and names the player's log.
+// player on it (PlayerWindows, whose steps throw: gtest reports that as the
+// test's failure), with what several tests ask of the player through the
+// desktop's session bus. After a failure it saves a screenshot and names the
+// player's log.
 class PlayerDriver : public ::testing::Test, protected PlayerWindows {
 protected:
     void TearDown() override;
 
     void startSession(XSession::Options options = {});
-    void launch(const QStringList& args = {}, const QProcessEnvironment& env = {},
-                const QString& program = kProgram);
-    void waitForPlayerWindows(int timeoutMs = 10000);
-    void skipIntro(int timeoutMs = 10000);
-    void startPlayer(const QStringList& args = {}, const QProcessEnvironment& env = {});
-    void open(const QString& path);
     bool playerEnded() const { return !running(); }
+    static bool waitFor(const std::function<bool()>& condition, int timeoutMs = 3000) {
+        return XSession::waitUntil(condition, timeoutMs);
+    }
+    // Holds while `condition` stays true for the whole time.
+    static bool holdsFor(int ms, const std::function<bool()>& condition) {
+        return !XSession::waitUntil([&] { return !condition(); }, ms);
+    }
+
+    // The player's MPRIS object: a call, a property of the Player interface
+    // (or another), and the title of what it plays.
+    QDBusConnection bus() const;
+    QDBusMessage mprisCall(const QString& interface, const QString& method,
+                           const QVariantList& args = {});
+    QVariant mpris(const QString& property,
+                   const QString& interface = QStringLiteral("org.mpris.MediaPlayer2.Player"));
+    QString title();
+    // Hands files to the player as a second launch does.
+    void playFiles(const QStringList& entries);
+    // playerctl on the session's bus: a desktop's own media controls.
+    QString playerctl(const QStringList& args,
+                      const QString& player = QStringLiteral("quarn_media_player"));
+    // A process the session started, by its command name ("Xvfb", "trayer").
+    qint64 helper(const char* name) const;
+
+    // Expects the player to have ended by itself within `timeoutMs`, with
+    // this status, and to have told of no crash or X trouble.
+    void expectEnded(int status = 0, int timeoutMs = 3000);
 
     std::unique_ptr<XSession> session;
 };

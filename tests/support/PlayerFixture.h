@@ -2,6 +2,7 @@
 
 #include "app/Player.h"
 #include "support/FakeEngine.h"
+#include "widgets/ModalDriver.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -17,28 +18,6 @@ namespace quarn::test {
 // of shown or switched, and an Open dialog answered by the test.
 class PlayerFixture : public ::testing::Test {
 protected:
-    class Dialogs : public FileDialogBackend {
-    public:
-        explicit Dialogs(PlayerFixture& test) : test_(test) {}
-        std::optional<QString> ChooseFile(const Request& request) override {
-            test_.requests.push_back(request);
-            return test_.answer;
-        }
-        std::optional<QString> ChooseFolder(const QString&) override { return std::nullopt; }
-
-    private:
-        PlayerFixture& test_;
-    };
-
-    class ScreenSaver : public platform::ScreenSaverSwitch {
-    public:
-        explicit ScreenSaver(QStringList& record) : record_(record) {}
-        void SetActive(bool active) override { record_ << (active ? "on" : "off"); }
-
-    private:
-        QStringList& record_;
-    };
-
     void SetUp() override {
         PlayerServices services;
         services.makeEngine = [this](WId) -> std::unique_ptr<MediaEngine> {
@@ -50,7 +29,9 @@ protected:
         services.message = [this](const QString& text, const QString& title, const QString&) {
             messages << title + ": " + text;
         };
-        services.fileDialogs = std::make_unique<Dialogs>(*this);
+        auto scripted = std::make_unique<ScriptedDialogs>();
+        dialogs = scripted.get();
+        services.fileDialogs = std::move(scripted);
         services.programDirectory = folder.path();
         services.paths = {folder.filePath(QStringLiteral("settings.json")), folder.path(),
                           folder.filePath(QStringLiteral("pictures"))};
@@ -62,17 +43,15 @@ protected:
 
     // Clicks Open and answers the dialog with the path (nullopt: cancel).
     void open(std::optional<QString> path) {
-        answer = std::move(path);
+        dialogs->answers.push_back(std::move(path));
         emit player->Bar().OpenClicked();
     }
 
     QTemporaryDir folder;
     std::vector<FakeEngine*> engines;
     QStringList messages;
-    QStringList screenSaver;
-    ScreenSaver saver{screenSaver};
-    std::optional<QString> answer;
-    std::vector<FileDialogBackend::Request> requests;
+    RecordingSaver saver;
+    ScriptedDialogs* dialogs = nullptr;
     std::unique_ptr<Player> player;
 };
 

@@ -1,11 +1,11 @@
 #include "support/PlayerWindows.h"
 
-#include <QThread>
-
 #include <algorithm>
 
 #include <cmath>
 #include <stdexcept>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace quarn::e2e {
 
@@ -23,7 +23,7 @@ void PlayerWindows::launch(const QStringList& args, const QProcessEnvironment& e
     windows = {};
     const auto found = desktop->waitForWindow(kSplashCaption, 15000);
     if (!found) {
-        fail(QStringLiteral("no splash: ") + desktop->output(player));
+        fail(u"no splash: "_s + desktop->output(player));
     }
     splash = *found;
 }
@@ -54,7 +54,7 @@ void PlayerWindows::skipIntro(int timeoutMs) {
 
 void PlayerWindows::start(const QStringList& args, const QProcessEnvironment& env) {
     // Given files, the player comes up at once; otherwise after its splash.
-    const qsizetype optionsEnd = args.indexOf(QStringLiteral("--"));
+    const qsizetype optionsEnd = args.indexOf(u"--"_s);
     const bool files = optionsEnd >= 0
                            ? optionsEnd + 1 < args.size()
                            : std::any_of(args.begin(), args.end(), [](const QString& a) {
@@ -72,11 +72,11 @@ void PlayerWindows::start(const QStringList& args, const QProcessEnvironment& en
 
 QString PlayerWindows::howItEnded() const {
     if (running()) {
-        return QStringLiteral("running");
+        return u"running"_s;
     }
     return player->exitStatus() == QProcess::CrashExit
-               ? QStringLiteral("killed by signal %1").arg(player->exitCode())
-               : QStringLiteral("exit status %1").arg(player->exitCode());
+               ? u"killed by signal %1"_s.arg(player->exitCode())
+               : u"exit status %1"_s.arg(player->exitCode());
 }
 
 QString PlayerWindows::exit() {
@@ -85,7 +85,7 @@ QString PlayerWindows::exit() {
         if (!player->waitForFinished(5000)) {
             player->kill();
             player->waitForFinished(3000);
-            return QStringLiteral("did not end after Exit; killed");
+            return u"did not end after Exit; killed"_s;
         }
     }
     return howItEnded();
@@ -96,23 +96,34 @@ QPoint PlayerWindows::toolbarButton(QPoint button) const {
     return toolbar().topLeft() + button;
 }
 
-void PlayerWindows::open(const QString& path) const {
+quint64 PlayerWindows::showOpenDialog() const {
     clickToolbar(kOpen);
-    if (!desktop->waitForWindow(QStringLiteral("Open"), 10000)) {
+    const auto dialog = desktop->waitForWindow(u"Open"_s, 10000);
+    if (!dialog) {
         fail("no Open dialog; " + describeWindows());
     }
-    QThread::msleep(300);
+    // What is typed goes to the dialog once it has the focus.
+    XSession::waitUntil([&] { return desktop->activeWindow() == *dialog; }, 3000);
+    return *dialog;
+}
+
+void PlayerWindows::open(const QString& path) const {
+    showOpenDialog();
     desktop->type(path);
-    desktop->key(QStringLiteral("Return"));
+    desktop->key(u"Return"_s);
 }
 
 bool PlayerWindows::dismissBox(const QString& caption) const {
     const auto box = viewable(caption);
     if (box) {
-        desktop->key(QStringLiteral("Return"));
+        desktop->key(u"Return"_s);
         XSession::waitUntil([&] { return !desktop->isViewable(*box); }, 3000);
     }
     return box.has_value();
+}
+
+bool PlayerWindows::fits(QSize video, int timeoutMs) const {
+    return XSession::waitUntil([&] { return main().size() == fittedAround(video); }, timeoutMs);
 }
 
 bool PlayerWindows::pictureMoves(int withinMs) const {
@@ -133,27 +144,22 @@ std::optional<quint64> PlayerWindows::viewable(const QString& caption,
 QString PlayerWindows::describeWindows() const {
     auto place = [&](std::optional<quint64> window) {
         if (!window) {
-            return QStringLiteral("not shown");
+            return u"not shown"_s;
         }
         const QRect at = desktop->geometry(*window);
-        return QStringLiteral("at (%1, %2), %3 x %4")
-            .arg(at.x())
-            .arg(at.y())
-            .arg(at.width())
-            .arg(at.height());
+        return u"at (%1, %2), %3 x %4"_s.arg(at.x()).arg(at.y()).arg(at.width()).arg(at.height());
     };
-    QString text =
-        QStringLiteral("main window %1, title strip %2, toolbar %3")
-            .arg(place(viewable(kMainCaption)), place(viewable(kFormCaption, kTitleStripSize)),
-                 place(viewable(kFormCaption, kToolbarSize)));
+    QString text = u"main window %1, title strip %2, toolbar %3"_s.arg(
+        place(viewable(kMainCaption)), place(viewable(kFormCaption, kTitleStripSize)),
+        place(viewable(kFormCaption, kToolbarSize)));
     if (windows.main != 0) {
         const QPoint title = titleStripDock(main());
         const QPoint bar = toolbarDock(main());
-        text += QStringLiteral("; docked, the title strip is at (%1, %2), the toolbar at (%3, %4)")
-                    .arg(title.x())
-                    .arg(title.y())
-                    .arg(bar.x())
-                    .arg(bar.y());
+        text +=
+            u"; docked, the title strip is at (%1, %2), the toolbar at (%3, %4)"_s.arg(title.x())
+                .arg(title.y())
+                .arg(bar.x())
+                .arg(bar.y());
     }
     return text;
 }
@@ -182,6 +188,12 @@ bool PlayerWindows::docked() const {
 
 QSize PlayerWindows::fittedAround(QSize video) {
     return {pixels(twips(video.width()) + 200), pixels(twips(video.height()) + 500)};
+}
+
+bool PlayerWindows::near(QRgb a, QRgb b, int tolerance) {
+    return std::abs(qRed(a) - qRed(b)) <= tolerance &&
+           std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
 }
 
 } // namespace quarn::e2e

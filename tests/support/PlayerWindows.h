@@ -23,6 +23,7 @@ public:
     inline static const QString kSplashCaption = QStringLiteral("Intro");
     inline static const QString kMainCaption = QStringLiteral("QUARN Media Player");
     inline static const QString kFormCaption = QStringLiteral("Form1"); // both companions
+    inline static const QString kErrorCaption = QStringLiteral("Playback Error");
 
     static constexpr QSize kSplashSize{426, 416};
     static constexpr QSize kMainWithoutVideo{252, 214};
@@ -59,21 +60,25 @@ public:
     QRect main() const { return desktop->geometry(windows.main); }
     QRect titleStrip() const { return desktop->geometry(windows.titleStrip); }
     QRect toolbar() const { return desktop->geometry(windows.toolbar); }
+    QRect timeLabel() const { return kTimeLabel.translated(toolbar().topLeft()); }
     // Where a toolbar button is on the screen, once the toolbar has followed
     // the main window.
     QPoint toolbarButton(QPoint button) const;
     void clickToolbar(QPoint button) const { desktop->click(toolbarButton(button)); }
     QImage grab(const QRect& area) const { return desktop->screenshot().copy(area); }
-    // Chooses the file in the Open dialog that the toolbar's Open brings up.
+    // Brings up the Open dialog from the toolbar; then chooses the file in it.
+    quint64 showOpenDialog() const;
     void open(const QString& path) const;
     // When a window with this caption is up, presses Return in it.
-    bool dismissBox(const QString& caption) const;
+    bool dismissBox(const QString& caption = kErrorCaption) const;
     // The video area inside the main window (its margins left out).
     QRect videoArea() const { return main().adjusted(8, 8, -5, -25); }
     // Whether the video area's picture changes within a moment.
     bool pictureMoves(int withinMs = 2000) const;
     // The main window shows no video.
     bool atRest() const { return main().size() == kMainWithoutVideo; }
+    // Waits for the main window to fit itself around a video of this size.
+    bool fits(QSize video, int timeoutMs = 5000) const;
     // The viewable window with this caption (and size), if any.
     std::optional<quint64> viewable(const QString& caption, std::optional<QSize> size = {}) const;
     // Which of the player's windows are shown, and where: for failure messages.
@@ -92,6 +97,8 @@ public:
     bool docked() const;
     // The main window around a video: 200 twips of margin across, 500 down.
     static QSize fittedAround(QSize video);
+    // Colours within `tolerance` of each other in each channel.
+    static bool near(QRgb a, QRgb b, int tolerance = 40);
 
 protected:
     XSession* desktop = nullptr;

@@ -12,6 +12,8 @@
 
 #include <X11/keysym.h>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace quarn::e2e {
 
 namespace {
@@ -171,7 +173,7 @@ void addToKeymap(XConnection& x, const QString& text) {
     }
     XFree(keymap);
     if (!missing.empty()) {
-        Fail(QStringLiteral("no spare keycode left to type \"%1\"").arg(text));
+        Fail(u"no spare keycode left to type \"%1\""_s.arg(text));
     }
     // A new xdo on the same connection: it reads the keymap only when it starts.
     x.xdo->close_display_when_freed = 0;
@@ -204,6 +206,13 @@ void SessionInput::click(QPoint p, int button) {
     moveMouse(p);
     mouseDown(button);
     mouseUp(button);
+}
+
+void SessionInput::clicks(QPoint p, int count, int button) {
+    moveMouse(p);
+    XConnection& x = connection();
+    xdo_click_window_multiple(x.xdo, CURRENTWINDOW, button, count, 80000);
+    settle(x);
 }
 
 void SessionInput::drag(QPoint from, QPoint to, int button) {

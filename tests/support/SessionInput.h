@@ -20,6 +20,8 @@ public:
     void mouseUp(int button = 1);
     void click(QPoint p, int button = 1);
     void drag(QPoint from, QPoint to, int button = 1); // press, move in steps, release
+    // `count` clicks in quick succession, as a double click is made.
+    void clicks(QPoint p, int count, int button = 1);
     // True while someone holds the pointer: a window manager moving a window,
     // an open pop-up menu.
     bool pointerGrabbed();

@@ -14,6 +14,8 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace quarn::e2e {
 
 namespace {
@@ -30,8 +32,8 @@ QString readFile(const QString& path) {
 // logs of everything it started. An earlier run's logs go, once per process.
 QString makeLogDirectory() {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    const QString name = test ? QStringLiteral("%1.%2").arg(test->test_suite_name(), test->name())
-                              : QStringLiteral("pid%1").arg(QCoreApplication::applicationPid());
+    const QString name = test ? u"%1.%2"_s.arg(test->test_suite_name(), test->name())
+                              : u"pid%1"_s.arg(QCoreApplication::applicationPid());
     const QString path =
         QStringLiteral(QUARN_BINARY_DIR "/e2e-logs/") + QString(name).replace('/', '_');
     static std::set<QString> cleaned;
@@ -71,8 +73,7 @@ QProcess* SessionProcesses::launch(const QString& program, const QStringList& ar
                                    const QProcessEnvironment& env, bool talks) {
     static int launched = 0; // numbers the logs of all the process's sessions
     Child& child = children_.emplace_back();
-    child.log = QStringLiteral("%1/%2-%3.log")
-                    .arg(logDirectory_)
+    child.log = u"%1/%2-%3.log"_s.arg(logDirectory_)
                     .arg(++launched, 2, 10, QLatin1Char('0'))
                     .arg(QFileInfo(program).fileName());
     child.process = std::make_unique<QProcess>();
@@ -113,10 +114,10 @@ void SessionProcesses::awaitReady(QProcess* process, const QString& what,
     if (!waitUntil(readyOrEnded, kStartTimeoutMs, 10) || ended) {
         const QStringList log = output(process).split('\n');
         throw std::runtime_error(
-            QStringLiteral("XSession: %1 %2 %3 (log %4):\n%5")
+            u"XSession: %1 %2 %3 (log %4):\n%5"_s
                 .arg(QFileInfo(process->program()).fileName(),
-                     ended ? QStringLiteral("ended before it got to")
-                           : QStringLiteral("did not within %1 ms get to").arg(kStartTimeoutMs),
+                     ended ? u"ended before it got to"_s
+                           : u"did not within %1 ms get to"_s.arg(kStartTimeoutMs),
                      what, logFile(process),
                      log.mid(std::max<qsizetype>(0, log.size() - 15)).join('\n'))
                 .toStdString());
@@ -167,8 +168,8 @@ bool SessionProcesses::waitUntil(const std::function<bool()>& condition, int tim
 }
 
 bool SessionProcesses::processRunning(qint64 pid) {
-    const QString stat = readFile(QStringLiteral("/proc/%1/stat").arg(pid));
-    const qsizetype state = stat.lastIndexOf(QStringLiteral(") ")) + 2;
+    const QString stat = readFile(u"/proc/%1/stat"_s.arg(pid));
+    const qsizetype state = stat.lastIndexOf(u") "_s) + 2;
     return state >= 2 && state < stat.size() && stat[state] != 'Z' && stat[state] != 'X';
 }
 

@@ -11,6 +11,8 @@
 
 #include "support/SessionX.h"
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace quarn::e2e {
 
 void Fail(const QString& message) {
@@ -49,7 +51,7 @@ void XConnection::sync() {
     // notifications every client gets come as events; nobody reads them.
     XSync(display, True);
     if (xcb_connection_has_error(c)) {
-        Fail(QStringLiteral("lost the connection to the X server"));
+        Fail(u"lost the connection to the X server"_s);
     }
 }
 
@@ -74,7 +76,7 @@ void SessionWindows::connect(const QString& display, bool windowManager) {
 
 XConnection& SessionWindows::connection() {
     if (!x_ || xcb_connection_has_error(x_->c)) {
-        Fail(QStringLiteral("lost the connection to the X server"));
+        Fail(u"lost the connection to the X server"_s);
     }
     return *x_;
 }
@@ -212,6 +214,12 @@ void SessionWindows::minimize(quint64 window) {
     x.sync();
 }
 
+void SessionWindows::resize(quint64 window, QSize size) {
+    XConnection& x = connection();
+    xdo_set_window_size(x.xdo, window, size.width(), size.height(), 0);
+    x.sync();
+}
+
 void SessionWindows::closeWindow(quint64 window) {
     XConnection& x = connection();
     x.sendMessage(window, window, x.ewmh.WM_PROTOCOLS,
@@ -237,7 +245,7 @@ QImage SessionWindows::screenshot() {
     // significant byte first. The pad byte becomes an opaque alpha.
     if (!image || image->depth != 24 || image->bits_per_pixel != 32 ||
         image->byte_order != LSBFirst) {
-        Fail(QStringLiteral("cannot read the screen"));
+        Fail(u"cannot read the screen"_s);
     }
     const QImage shot = QImage(reinterpret_cast<const uchar*>(image->data), image->width,
                                image->height, image->bytes_per_line, QImage::Format_ARGB32)

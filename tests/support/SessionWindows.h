@@ -30,8 +30,9 @@ public:
     // The window's _NET_WM_STATE atoms by name ("_NET_WM_STATE_SKIP_TASKBAR", ...).
     QStringList states(quint64 window);
     void minimize(quint64 window);
-    void closeWindow(quint64 window); // as the window manager's close button does
-    quint64 activeWindow();           // _NET_ACTIVE_WINDOW, 0 when none
+    void resize(quint64 window, QSize size); // as another program may
+    void closeWindow(quint64 window);        // as the window manager's close button does
+    quint64 activeWindow();                  // _NET_ACTIVE_WINDOW, 0 when none
 
     QImage screenshot(); // the whole root window, QImage::Format_RGB32
     // Saves under <build>/e2e-screenshots/<name>.png and returns the path.

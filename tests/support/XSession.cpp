@@ -7,6 +7,8 @@
 
 #include "support/SessionX.h"
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace quarn::e2e {
 
 namespace {
@@ -17,10 +19,8 @@ QString desktopFile(const char* name) {
 
 // A file's words, leaving out comment lines.
 QStringList words(const QString& text) {
-    static const QRegularExpression comments(QStringLiteral("^#.*$"),
-                                             QRegularExpression::MultilineOption);
-    return QString(text).remove(comments).split(QRegularExpression(QStringLiteral("\\s+")),
-                                                Qt::SkipEmptyParts);
+    static const QRegularExpression comments(u"^#.*$"_s, QRegularExpression::MultilineOption);
+    return QString(text).remove(comments).split(QRegularExpression(u"\\s+"_s), Qt::SkipEmptyParts);
 }
 
 } // namespace
@@ -30,39 +30,37 @@ XSession::XSession(Options options) : options_(options) {
     // -noreset the server resets whenever its last client leaves, and forgets
     // the desktop background.
     const QProcessEnvironment host = QProcessEnvironment::systemEnvironment();
-    QProcess* xvfb = launch(QStringLiteral("Xvfb"),
+    QProcess* xvfb = launch(u"Xvfb"_s,
                             words(QStringLiteral("-displayfd 1 -screen 0 %1x%2x24 -nolisten tcp "
                                                  "-noreset -dpi 96")
                                       .arg(options.screen.width())
                                       .arg(options.screen.height())),
                             host, true);
-    QProcess* bus = launch(QStringLiteral("dbus-daemon"),
-                           {QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
+    QProcess* bus = launch(u"dbus-daemon"_s,
+                           {u"--nofork"_s, u"--print-address=1"_s,
                             "--config-file=" + desktopFile("session-bus.conf"),
-                            "--address=unix:path=" + folder(QStringLiteral("bus"))},
+                            "--address=unix:path=" + folder(u"bus"_s)},
                            host, true);
-    display_ = ':' + readLine(xvfb, QStringLiteral("announce its display"));
+    display_ = ':' + readLine(xvfb, u"announce its display"_s);
     connect(display_, options.windowManager);
-    busAddress_ = readLine(bus, QStringLiteral("announce its address"));
+    busAddress_ = readLine(bus, u"announce its address"_s);
 
     // The window manager and the tray host start side by side.
     QProcess* wm = nullptr;
     QProcess* tray = nullptr;
     if (options.windowManager) {
-        wm = launch(QStringLiteral("openbox"),
-                    {QStringLiteral("--sm-disable"), QStringLiteral("--config-file"),
-                     desktopFile("openbox-rc.xml")},
+        wm = launch(u"openbox"_s,
+                    {u"--sm-disable"_s, u"--config-file"_s, desktopFile("openbox-rc.xml")},
                     environment());
     }
     if (options.trayHost) {
         QFile args(desktopFile("trayer.args"));
         args.open(QIODevice::ReadOnly);
-        tray = launch(QStringLiteral("trayer"), words(QString::fromUtf8(args.readAll())),
-                      environment());
+        tray = launch(u"trayer"_s, words(QString::fromUtf8(args.readAll())), environment());
     }
     XConnection& x = connection();
     if (wm) {
-        awaitReady(wm, QStringLiteral("manage the display"), [&] {
+        awaitReady(wm, u"manage the display"_s, [&] {
             xcb_window_t check = 0;
             return xcb_ewmh_get_supporting_wm_check_reply(
                        &x.ewmh, xcb_ewmh_get_supporting_wm_check(&x.ewmh, x.root), &check,
@@ -72,7 +70,7 @@ XSession::XSession(Options options) : options_(options) {
     }
     if (tray) {
         const Atom selection = XInternAtom(x.display, "_NET_SYSTEM_TRAY_S0", False);
-        awaitReady(tray, QStringLiteral("own the system tray"),
+        awaitReady(tray, u"own the system tray"_s,
                    [&] { return XGetSelectionOwner(x.display, selection) != 0; });
     }
     // Out of the way of the windows under test, so that nothing shows hover.
@@ -92,10 +90,10 @@ QProcessEnvironment XSession::environment() const {
                               "GNOME_DESKTOP_SESSION_ID KDE_FULL_SESSION"))) {
         env.remove(name);
     }
-    env.insert(QStringLiteral("DISPLAY"), display_);
-    env.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("x11"));
-    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress_);
-    env.insert(QStringLiteral("NO_AT_BRIDGE"), QStringLiteral("1"));
+    env.insert(u"DISPLAY"_s, display_);
+    env.insert(u"XDG_SESSION_TYPE"_s, u"x11"_s);
+    env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, busAddress_);
+    env.insert(u"NO_AT_BRIDGE"_s, u"1"_s);
     for (const QString& setting :
          words(QStringLiteral("XDG_RUNTIME_DIR=runtime XDG_CONFIG_HOME=config XDG_DATA_HOME=data "
                               "XDG_CACHE_HOME=cache XDG_STATE_HOME=state"))) {

@@ -38,15 +38,6 @@ std::vector<QImage> readAll(const QByteArray& bytes, const char* format) {
     return images;
 }
 
-// Left half see-through, right half a few opaque colours.
-QImage halfCovered() {
-    QImage art(48, 48, QImage::Format_ARGB32);
-    for (int y = 0; y < 48; ++y)
-        for (int x = 0; x < 48; ++x)
-            art.setPixel(x, y, x < 24 ? qRgba(0, 0, 0, 0) : qRgb(10 * (y % 4), 90, 200));
-    return art;
-}
-
 } // namespace
 
 TEST(GifWriter, QtReadsBackEveryPixel) {
@@ -54,68 +45,49 @@ TEST(GifWriter, QtReadsBackEveryPixel) {
         const QImage source = allIndices(size.width(), size.height());
         const std::vector<QImage> read = readAll(GifFile(source), "gif");
         ASSERT_EQ(read.size(), 1u);
-        ASSERT_EQ(read[0].size(), size);
-        for (int y = 0; y < size.height(); ++y)
-            for (int x = 0; x < size.width(); ++x)
-                ASSERT_EQ(read[0].pixel(x, y), source.pixel(x, y)) << x << "," << y;
-    }
-}
-
-TEST(IcoWriter, EachDepthKeepsItsColours) {
-    const QImage art = halfCovered();
-    const std::vector<QImage> read = readAll(IcoFile({{art, 8}, {art, 24}, {art, 32}}), "ico");
-    ASSERT_EQ(read.size(), 3u);
-    for (const QImage& image : read) {
-        SCOPED_TRACE(image.text("_q_icoOrigDepth").toStdString() + "-bit image");
-        ASSERT_EQ(image.size(), QSize(48, 48));
-        EXPECT_EQ(image.pixel(30, 5), qRgb(10, 90, 200));
-        EXPECT_EQ(image.pixel(30, 7), qRgb(30, 90, 200));
+        EXPECT_EQ(read[0], source.convertToFormat(QImage::Format_ARGB32));
     }
 }
 
 // Qt takes a 24-bit icon image as opaque and ignores its mask, so only the
 // 8-bit image (through its mask) and the 32-bit one (through its alpha) can
 // show the desktop through.
-TEST(IcoWriter, EightAndThirtyTwoBitImagesLetTheDesktopThrough) {
-    const QImage art = halfCovered();
-    const std::vector<QImage> read = readAll(IcoFile({{art, 8}, {art, 32}}), "ico");
-    ASSERT_EQ(read.size(), 2u);
-    for (const QImage& image : read) {
-        EXPECT_EQ(qAlpha(image.pixel(3, 5)), 0);
-        EXPECT_EQ(qAlpha(image.pixel(30, 5)), 255);
-    }
-}
-
-TEST(Palette, FewColoursAreKeptExactly) {
-    const QImage art = halfCovered().convertToFormat(QImage::Format_RGB32);
-    const QImage eightBit = Indexed(art, PopularColours(art, 256));
+TEST(IcoWriter, EachDepthKeepsItsColoursAndEightAndThirtyTwoBitsLetTheDesktopThrough) {
+    QImage art(48, 48, QImage::Format_ARGB32); // left half see-through
     for (int y = 0; y < 48; ++y)
         for (int x = 0; x < 48; ++x)
-            ASSERT_EQ(eightBit.pixel(x, y), art.pixel(x, y));
+            art.setPixel(x, y, x < 24 ? qRgba(0, 0, 0, 0) : qRgb(10 * (y % 4), 90, 200));
+    const std::vector<QImage> read = readAll(IcoFile({{art, 8}, {art, 24}, {art, 32}}), "ico");
+    ASSERT_EQ(read.size(), 3u);
+    for (const QImage& image : read) {
+        const int depth = image.text("_q_icoOrigDepth").toInt();
+        SCOPED_TRACE(std::to_string(depth) + "-bit image");
+        ASSERT_EQ(image.size(), QSize(48, 48));
+        EXPECT_EQ(image.pixel(30, 5), qRgb(10, 90, 200));
+        EXPECT_EQ(image.pixel(30, 7), qRgb(30, 90, 200));
+        EXPECT_EQ(qAlpha(image.pixel(3, 5)), depth == 24 ? 255 : 0);
+    }
+    // Few colours come through the 8-bit palette exactly.
+    const QImage opaque = art.convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(Indexed(opaque, PopularColours(opaque, 256)).convertToFormat(QImage::Format_RGB32),
+              opaque);
 }
 
-TEST(KeyedOutline, LessThanHalfCoveredPixelsBecomeTheKey) {
-    QImage art(3, 1, QImage::Format_ARGB32_Premultiplied);
+TEST(KeyedOutline, LessThanHalfCoveredPixelsBecomeTheKeyAndEdgesLieOverTheBacking) {
+    QImage art(5, 1, QImage::Format_ARGB32_Premultiplied);
     art.setPixel(0, 0, qPremultiply(qRgba(200, 200, 200, 127)));
     art.setPixel(1, 0, qPremultiply(qRgba(200, 200, 200, 128)));
     art.setPixel(2, 0, qRgba(0, 0, 0, 0));
-    const QImage out = Keyed(art, qRgb(255, 0, 0), qRgb(0, 0, 0));
-    EXPECT_EQ(out.pixel(0, 0), qRgb(255, 0, 0));
-    EXPECT_NE(out.pixel(1, 0), qRgb(255, 0, 0));
-    EXPECT_EQ(out.pixel(2, 0), qRgb(255, 0, 0));
-}
-
-TEST(KeyedOutline, EdgePixelsAreLaidOverTheBackingNotTheKey) {
-    QImage art(1, 1, QImage::Format_ARGB32_Premultiplied);
-    art.setPixel(0, 0, qPremultiply(qRgba(255, 255, 255, 153)));
+    art.setPixel(3, 0, qPremultiply(qRgba(255, 255, 255, 153)));
+    art.setPixel(4, 0, qRgb(255, 255, 255));
+    const QRgb white = qRgb(255, 255, 255);
+    const QImage out = Keyed(art, white, qRgb(0, 0, 0));
+    EXPECT_EQ(out.pixel(0, 0), white);
+    EXPECT_NE(out.pixel(1, 0), white);
+    EXPECT_EQ(out.pixel(2, 0), white);
     // 60 % white over black: no trace of the white key around the outline.
-    EXPECT_EQ(Keyed(art, qRgb(255, 255, 255), qRgb(0, 0, 0)).pixel(0, 0), qRgb(153, 153, 153));
-}
-
-TEST(KeyedOutline, ArtInTheKeyColourStaysOpaque) {
-    QImage art(1, 1, QImage::Format_ARGB32_Premultiplied);
-    art.setPixel(0, 0, qRgb(255, 255, 255));
-    const QRgb kept = Keyed(art, qRgb(255, 255, 255), qRgb(0, 0, 0)).pixel(0, 0);
-    EXPECT_NE(kept, qRgb(255, 255, 255));
-    EXPECT_GE(qRed(kept), 250);
+    EXPECT_EQ(out.pixel(3, 0), qRgb(153, 153, 153));
+    // Art in the key colour stays opaque, a shade off the key.
+    EXPECT_NE(out.pixel(4, 0), white);
+    EXPECT_GE(qRed(out.pixel(4, 0)), 250);
 }

@@ -1,31 +1,22 @@
+// The file dialog component: over a scripted backend, what it asks for and
+// what it gives back; over Qt's own dialog, what the user sees and types.
 #include "widgets/Cmdlg.h"
 #include "ModalDriver.h"
 
+#include <QDir>
 #include <QFile>
-#include <QSize>
-#include <deque>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace quarn {
 namespace {
 
-// Answers file dialogs from a script and remembers what it was asked.
-class ScriptedDialogs : public FileDialogBackend {
-public:
-    std::deque<std::optional<QString>> answers; // a cancel once they run out
-    QList<Request> requests;
-
-    std::optional<QString> ChooseFile(const Request& request) override {
-        requests << request;
-        std::optional<QString> answer;
-        if (!answers.empty()) {
-            answer = answers.front();
-            answers.pop_front();
-        }
-        return answer;
-    }
-    std::optional<QString> ChooseFolder(const QString&) override { return std::nullopt; }
-};
+using Request = FileDialogBackend::Request;
+using namespace test;
 
 class CmdlgTest : public ::testing::Test {
 protected:
@@ -38,28 +29,19 @@ protected:
         dialogs_->answers.push_back(answer);
         CMDLG.ShowOpen();
     }
-    const FileDialogBackend::Request& LastRequest() const { return dialogs_->requests.last(); }
+    const Request& LastRequest() const { return dialogs_->requests.last(); }
 
     Cmdlg CMDLG;
     ScriptedDialogs* dialogs_ = nullptr;
 };
 
-TEST_F(CmdlgTest, FileNameGivesTheChosenPathOnceAndNothingBeforeOrAfter) {
+TEST_F(CmdlgTest, FileNameGivesTheLastChosenPathOnceAndACancelOrAFailedDialogWritesNothing) {
     EXPECT_EQ(CMDLG.FileName(), QString());
-    OpenChoosing(QStringLiteral("/home/ann/Videos/clip.mp4"));
-    EXPECT_EQ(CMDLG.FileName(), QStringLiteral("/home/ann/Videos/clip.mp4"));
-    EXPECT_EQ(CMDLG.FileName(), QString());
-}
-
-TEST_F(CmdlgTest, TwoDialogsWithoutAReadGiveTheSecondPathAlone) {
     OpenChoosing(QStringLiteral("/home/ann/Videos/a very long folder name/clip.mpeg"));
-    OpenChoosing(QStringLiteral("/tmp/a.mp3"));
-    EXPECT_EQ(CMDLG.FileName(), QStringLiteral("/tmp/a.mp3"));
-}
-
-TEST_F(CmdlgTest, CancelWritesNothing) {
-    OpenChoosing(QStringLiteral("/tmp/a.mp3"));
-    CMDLG.FileName();
+    OpenChoosing(QStringLiteral("/home/ann/Music/Song.mp3"));
+    EXPECT_EQ(CMDLG.FileTitle(), QStringLiteral("Song.mp3") + QString(248, QChar(u'\0')));
+    EXPECT_EQ(CMDLG.FileName(), QStringLiteral("/home/ann/Music/Song.mp3"));
+    EXPECT_EQ(CMDLG.FileName(), QString());
     OpenChoosing(std::nullopt);
     EXPECT_EQ(CMDLG.FileName(), QString());
 
@@ -68,67 +50,135 @@ TEST_F(CmdlgTest, CancelWritesNothing) {
     EXPECT_EQ(LastRequest().fileName, QStringLiteral("/tmp/b.mp3")); // unread: preselected
     OpenChoosing(u'/' + QString(1100, u'x'));                        // too long: a failed dialog
     EXPECT_EQ(CMDLG.FileName(), QStringLiteral("/tmp/b.mp3"));
-}
-
-TEST_F(CmdlgTest, FilterReadsBackWithoutATrailingBar) {
-    EXPECT_EQ(CMDLG.Filter(), QString());
-    CMDLG.SetFilter(QStringLiteral("Media Files |*.mp*;*.avi;*.asf;*.wmv|All Files (*.*)|*.*|"));
-    EXPECT_EQ(CMDLG.Filter(),
-              QStringLiteral("Media Files |*.mp*;*.avi;*.asf;*.wmv|All Files (*.*)|*.*"));
-    CMDLG.SetFilter(QStringLiteral("Text|*.txt"));
-    EXPECT_EQ(CMDLG.Filter(), QStringLiteral("Text|*.txt"));
-}
-
-TEST_F(CmdlgTest, TheToolbarsOpenAsksForTwoTypesTheFirstPreselected) {
-    CMDLG.SetDefaultExt(QStringLiteral("1"));
-    CMDLG.SetFilter(QStringLiteral("Media Files |*.mp*;*.avi;*.asf;*.wmv|All Files (*.*)|*.*|"));
-    OpenChoosing(std::nullopt);
-
-    FileDialogBackend::Request expected;
-    expected.filters = {{QStringLiteral("Media Files "),
-                         {QStringLiteral("*.mp*"), QStringLiteral("*.avi"), QStringLiteral("*.asf"),
-                          QStringLiteral("*.wmv")}},
-                        {QStringLiteral("All Files (*.*)"), {QStringLiteral("*.*")}}};
-    expected.selectedFilter = 0;
-    expected.defaultSuffix = QStringLiteral("1");
-    expected.overwritePrompt = true;
-    expected.anyName = true; // names of files that do not exist too
-    EXPECT_EQ(LastRequest(), expected);
-
-    CMDLG.ShowSave();
-    EXPECT_EQ(LastRequest().mode, FileDialogBackend::Request::Mode::Save);
-    EXPECT_TRUE(LastRequest().overwritePrompt);
-}
-
-TEST_F(CmdlgTest, DefaultExtIsTxtAtFirstAndLosesEveryDot) {
-    EXPECT_EQ(CMDLG.DefaultExt(), QStringLiteral("txt"));
-    CMDLG.SetDefaultExt(QStringLiteral(".mp3"));
-    EXPECT_EQ(CMDLG.DefaultExt(), QStringLiteral("mp3"));
-    CMDLG.SetDefaultExt(QStringLiteral("..."));
-    CMDLG.ShowOpen();
-    EXPECT_EQ(LastRequest().defaultSuffix, QString());
-}
-
-TEST_F(CmdlgTest, TitleAndStartFolderReachTheDialogUpToAnyNul) {
-    CMDLG.SetDialogTitle(QStringLiteral("Pick a clip") + QChar(u'\0') + QStringLiteral("x"));
-    CMDLG.SetInitDir(QStringLiteral("/srv/media"));
-    CMDLG.ShowOpen();
-    EXPECT_EQ(LastRequest().title, QStringLiteral("Pick a clip"));
-    EXPECT_EQ(LastRequest().startFolder, QStringLiteral("/srv/media"));
-    EXPECT_EQ(CMDLG.DialogTitle(), QStringLiteral("Pick a clipx"));
-    EXPECT_EQ(CMDLG.InitDir(), QStringLiteral("/srv/media"));
-}
-
-TEST_F(CmdlgTest, FileTitleIsTheBareNamePaddedWithNulsTo256) {
-    OpenChoosing(QStringLiteral("/home/ann/Music/Song.mp3"));
-    EXPECT_EQ(CMDLG.FileTitle(), QStringLiteral("Song.mp3") + QString(248, QChar(u'\0')));
-}
-
-TEST_F(CmdlgTest, PresetNamesAreCutToLeaveRoomForTheirNul) {
+    // Names set beforehand are cut to leave room for their NUL.
     CMDLG.SetFileTitle(QString(300, u'y'));
     EXPECT_EQ(CMDLG.FileTitle(), QString(255, u'y') + QChar(u'\0'));
     CMDLG.SetFileName(QString(2000, u'x'));
     EXPECT_EQ(CMDLG.FileName(), QString(1023, u'x'));
+}
+
+TEST_F(CmdlgTest, TheToolbarsOpenAsksForTwoTypesTheFirstPreselectedAndSaveAsksBeforeReplacing) {
+    EXPECT_EQ(CMDLG.Filter(), QString());
+    EXPECT_EQ(CMDLG.DefaultExt(), QStringLiteral("txt"));
+    CMDLG.SetDefaultExt(QStringLiteral(".1"));
+    CMDLG.SetFilter(QStringLiteral("Media Files |*.mp*;*.avi;*.asf;*.wmv|All Files (*.*)|*.*|"));
+    EXPECT_EQ(CMDLG.Filter(),
+              QStringLiteral("Media Files |*.mp*;*.avi;*.asf;*.wmv|All Files (*.*)|*.*"));
+    OpenChoosing(std::nullopt);
+    Request expected;
+    expected.filters = {{QStringLiteral("Media Files "),
+                         {QStringLiteral("*.mp*"), QStringLiteral("*.avi"), QStringLiteral("*.asf"),
+                          QStringLiteral("*.wmv")}},
+                        {QStringLiteral("All Files (*.*)"), {QStringLiteral("*.*")}}};
+    expected.defaultSuffix = QStringLiteral("1");
+    expected.anyName = true; // names of files that do not exist too
+    EXPECT_EQ(LastRequest(), expected);
+
+    // The title up to any NUL, the start folder, an extension of dots alone.
+    CMDLG.SetDialogTitle(QStringLiteral("Pick a clip") + QChar(u'\0') + QStringLiteral("x"));
+    CMDLG.SetInitDir(QStringLiteral("/srv/media"));
+    CMDLG.SetDefaultExt(QStringLiteral("..."));
+    CMDLG.ShowSave();
+    expected.mode = Request::Mode::Save;
+    expected.title = QStringLiteral("Pick a clip");
+    expected.startFolder = QStringLiteral("/srv/media");
+    expected.defaultSuffix.clear();
+    EXPECT_EQ(LastRequest(), expected);
+    EXPECT_EQ(CMDLG.DialogTitle(), QStringLiteral("Pick a clipx"));
+    EXPECT_EQ(CMDLG.InitDir(), QStringLiteral("/srv/media"));
+}
+
+using ::testing::UnorderedElementsAre;
+
+// The component over Qt's own file dialog, as the toolbar sets it up, in a
+// folder of files whose names differ in case.
+class CmdlgQtDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* name : {"MOVIE.AVI", "clip.mp4", "README", "notes.txt", "take.1"}) {
+            ASSERT_TRUE(QFile(Path(name)).open(QIODevice::WriteOnly));
+        }
+        CMDLG.SetDefaultExt(QStringLiteral("1"));
+        CMDLG.SetFilter(
+            QStringLiteral("Media Files |*.mp*;*.avi;*.asf;*.wmv|All Files (*.*)|*.*|"));
+        CMDLG.SetInitDir(folder_.path());
+    }
+    void TearDown() override { EXPECT_FALSE(driver_.TimedOut()); }
+
+    QString Path(const char* name) const { return folder_.filePath(QString::fromLatin1(name)); }
+    // Answers the next file dialog by typing the name and confirming.
+    void Choose(const QString& name) {
+        driver_.Answer<QFileDialog>([name](QFileDialog* dialog) {
+            TypeFileName(dialog, name);
+            Accept(dialog);
+        });
+    }
+
+    QTemporaryDir folder_;
+    ModalDriver driver_;
+    Cmdlg CMDLG;
+};
+
+TEST_F(CmdlgQtDialogTest, OpenListsMediaFilesWhateverTheirCaseIsModalToNothingAndTakesAnyName) {
+    QStringList media, all, types;
+    bool modal = true;
+    driver_.Answer<QFileDialog>([&](QFileDialog* dialog) {
+        modal = dialog->isModal() || dialog->windowModality() != Qt::NonModal;
+        types = FileTypes(dialog);
+        media = ListedNames(dialog, folder_.path(), {"MOVIE.AVI", "clip.mp4"});
+        dialog->selectNameFilter(dialog->nameFilters().at(1));
+        all = ListedNames(dialog, folder_.path(), {"MOVIE.AVI", "README", "notes.txt"});
+        dialog->reject();
+    });
+    CMDLG.ShowOpen();
+    EXPECT_FALSE(modal);
+    EXPECT_EQ(types, (QStringList{"Media Files", "All Files (*.*)"}));
+    EXPECT_THAT(media, UnorderedElementsAre("MOVIE.AVI", "clip.mp4"));
+    EXPECT_THAT(all,
+                UnorderedElementsAre("MOVIE.AVI", "clip.mp4", "README", "notes.txt", "take.1"));
+    EXPECT_EQ(CMDLG.FileName(), QString());
+    // A file without a dot despite the default extension, one that does not
+    // exist, and a typed name found with the default extension.
+    for (const auto& [typed, taken] :
+         {std::pair{"README", "README"}, std::pair{"missing.avi", "missing.avi"},
+          std::pair{"take", "take.1"}}) {
+        Choose(QString::fromLatin1(typed));
+        CMDLG.ShowOpen();
+        EXPECT_EQ(CMDLG.FileName(), Path(taken));
+    }
+}
+
+TEST_F(CmdlgQtDialogTest, SaveAppendsTheDefaultExtensionAndAsksBeforeReplacing) {
+    Choose(QStringLiteral("mix"));
+    CMDLG.ShowSave();
+    EXPECT_EQ(CMDLG.FileName(), Path("mix.1"));
+
+    bool asked = false;
+    Choose(QStringLiteral("clip.mp4"));
+    driver_.Answer<QMessageBox>([&](QMessageBox* box) {
+        asked = true;
+        box->button(QMessageBox::Yes)->click();
+    });
+    CMDLG.ShowSave();
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(CMDLG.FileName(), Path("clip.mp4"));
+}
+
+TEST_F(CmdlgQtDialogTest, GetFolderNameShowsItsTitleAndGivesTheChosenFolderOrNothingOnCancel) {
+    ASSERT_TRUE(QDir(folder_.path()).mkdir(QStringLiteral("Songs")));
+    QString title;
+    QString start;
+    driver_.Answer<QFileDialog>([&](QFileDialog* dialog) {
+        title = dialog->windowTitle();
+        start = dialog->directory().absolutePath();
+        TypeFileName(dialog, Path("Songs"));
+        Accept(dialog);
+    });
+    EXPECT_EQ(CMDLG.GetFolderName(QStringLiteral("Pick the songs")), Path("Songs"));
+    EXPECT_EQ(title, QStringLiteral("Pick the songs"));
+    EXPECT_EQ(start, QDir::rootPath()) << "the tree starts at its root";
+    driver_.Answer<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+    EXPECT_EQ(CMDLG.GetFolderName(QStringLiteral("Songs")), QString());
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/FileDialogBackend.h"
+
 #include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
@@ -46,6 +48,25 @@ private:
     int limitMs_;
     int answered_ = 0;
     bool timedOut_ = false;
+};
+
+// Answers file dialogs from a script (a cancel once it runs out) and keeps
+// what it was asked.
+class ScriptedDialogs : public FileDialogBackend {
+public:
+    std::optional<QString> ChooseFile(const Request& request) override {
+        requests << request;
+        std::optional<QString> answer;
+        if (!answers.empty()) {
+            answer = answers.front();
+            answers.pop_front();
+        }
+        return answer;
+    }
+    std::optional<QString> ChooseFolder(const QString&) override { return std::nullopt; }
+
+    std::deque<std::optional<QString>> answers;
+    QList<Request> requests;
 };
 
 // Confirms a dialog as its OK button would (QFileDialog hides accept()).

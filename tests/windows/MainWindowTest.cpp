@@ -1,10 +1,7 @@
 #include "windows/MainWindow.h"
 #include "widgets/Pictures.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <QSignalSpy>
-#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace quarn;
@@ -53,27 +50,4 @@ TEST(MainWindowTest, TheSeekBarFollowsThePositionButNotUnderTheUsersHand) {
     seekBar->setSliderPosition(40); // the user drags the thumb
     ASSERT_EQ(seeks.count(), 1);
     EXPECT_EQ(seeks.at(0).at(0).toInt(), 40);
-    seekBar->setSliderDown(false);
-    // A click on the track, three quarters along, jumps there.
-    main.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
-    QTest::mouseClick(seekBar, Qt::LeftButton, {}, QPoint(9 + (seekBar->width() - 18) * 3 / 4, 4));
-    ASSERT_EQ(seeks.count(), 2);
-    EXPECT_NEAR(seeks.at(1).at(0).toInt(), 45, 3);
-}
-
-TEST(MainWindowTest, APressOnTheMarginAsksToMoveTheWindowAndOneOnTheVideoDoesNot) {
-    MainWindow main;
-    main.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
-    QSignalSpy drags(&main, &MainWindow::DragRequested);
-    auto* video = main.findChild<QWidget*>(QStringLiteral("TheShow"));
-    QTest::mousePress(video, Qt::LeftButton, {}, QPoint(50, 50));
-    QTest::mouseRelease(video, Qt::LeftButton, {}, QPoint(50, 50));
-    EXPECT_EQ(drags.count(), 0);
-    QTest::mousePress(&main, Qt::RightButton, {}, QPoint(3, 3));
-    QTest::mouseRelease(&main, Qt::RightButton, {}, QPoint(3, 3));
-    ASSERT_EQ(drags.count(), 1);
-    EXPECT_EQ(drags.at(0).at(0).toPoint(), main.mapToGlobal(QPoint(3, 3)));
-    EXPECT_EQ(drags.at(0).at(1).value<Qt::MouseButton>(), Qt::RightButton);
 }
