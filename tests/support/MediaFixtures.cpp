@@ -49,29 +49,30 @@ QString generated(const QString& name, const QStringList& arguments) {
     return path;
 }
 
-QString written(const QString& name, const QByteArray& bytes) {
-    const QString path = folder().filePath(name);
-    if (!QFileInfo::exists(path)) {
-        QSaveFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
-        file.commit();
-    }
-    return path;
-}
-
-QByteArray videoClipBytes() {
-    QFile whole(VideoClip());
-    whole.open(QIODevice::ReadOnly);
-    return whole.readAll();
-}
-
 QString subRip(const char* name, const char* text) {
-    return written(QString::fromUtf8(name),
+    return Written(QString::fromUtf8(name),
                    QByteArray("1\n00:00:00,000 --> 00:00:03,000\n") + text + '\n');
 }
 
 } // namespace
+
+QString Written(const QString& name, const QByteArray& bytes) {
+    const QString path = folder().filePath(name);
+    QSaveFile file(path);
+    if (!QFileInfo::exists(path) &&
+        (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())) {
+        throw std::runtime_error("cannot write " + path.toStdString());
+    }
+    return path;
+}
+
+QByteArray Bytes(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw std::runtime_error("cannot read " + path.toStdString());
+    }
+    return file.readAll();
+}
 
 QString Made(const QString& name, const QString& ffmpegArguments) {
     return generated(name, words(ffmpegArguments));
@@ -123,26 +124,26 @@ QString OneFrameClip() {
 }
 
 QString TruncatedClip() {
-    const QByteArray bytes = videoClipBytes();
-    return written(u"truncated.mp4"_s, bytes.left(bytes.size() / 2));
+    const QByteArray bytes = Bytes(VideoClip());
+    return Written(u"truncated.mp4"_s, bytes.left(bytes.size() / 2));
 }
 
 QString ZeroedMediaData() {
-    QByteArray bytes = videoClipBytes();
+    QByteArray bytes = Bytes(VideoClip());
     // The media-data box: its size, "mdat", then what it holds.
     const qsizetype box = bytes.indexOf("mdat") - 4;
     const auto size = qFromBigEndian<quint32>(bytes.constData() + box);
     bytes.replace(box + 8, size - 8, QByteArray(size - 8, '\0'));
-    return written(u"zeroed-media-data.mp4"_s, bytes);
+    return Written(u"zeroed-media-data.mp4"_s, bytes);
 }
 
 QString TextFile() {
-    return written(u"notes.mp4"_s,
+    return Written(u"notes.mp4"_s,
                    "These are notes, not a film.\nhttp://example.invalid/film.mp4\n");
 }
 
 QString EmptyFile() {
-    return written(u"empty.mp4"_s, QByteArray());
+    return Written(u"empty.mp4"_s, QByteArray());
 }
 
 QString Folder() {
@@ -203,7 +204,7 @@ QString JunkSubtitles() {
     QRandomGenerator random(20240607); // the same bytes each time
     QByteArray bytes(4096, Qt::Uninitialized);
     random.fillRange(reinterpret_cast<quint32*>(bytes.data()), bytes.size() / 4);
-    return written(u"junk.srt"_s, bytes);
+    return Written(u"junk.srt"_s, bytes);
 }
 
 QString PictureAsSubtitles() {
@@ -212,12 +213,12 @@ QString PictureAsSubtitles() {
     QBuffer png;
     png.open(QIODevice::WriteOnly);
     picture.save(&png, "PNG");
-    return written(u"picture.srt"_s, png.data());
+    return Written(u"picture.srt"_s, png.data());
 }
 
 QString SlideShow() {
     QStringList arguments = words(u"-f lavfi -i color=c=0x306090:s=64x48:r=1:d=4200 -i"_s);
-    arguments << written(u"slides.srt"_s, "1\n00:00:00,000 --> 00:20:00,000\nThe first slide.\n\n"
+    arguments << Written(u"slides.srt"_s, "1\n00:00:00,000 --> 00:20:00,000\nThe first slide.\n\n"
                                           "2\n00:35:00,000 --> 00:36:00,000\nHalf way.\n\n"
                                           "3\n01:09:00,000 --> 01:10:00,000\nThe last slide.\n")
               << words(QStringLiteral("-map 0 -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:s "
