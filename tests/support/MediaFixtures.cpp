@@ -24,14 +24,16 @@ QDir folder() {
     return dir;
 }
 
-// Arguments written as one line; none of them holds a space.
-QStringList words(const QString& line) {
-    return line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+QString subRip(const char* name, const char* text) {
+    return Written(QString::fromUtf8(name),
+                   QByteArray("1\n00:00:00,000 --> 00:00:03,000\n") + text + '\n');
 }
+
+} // namespace
 
 // Runs ffmpeg into a temporary name and renames it into place, so that tests
 // running side by side never see half a file.
-QString generated(const QString& name, const QStringList& arguments) {
+QString Made(const QString& name, const QString& arguments) {
     const QString path = folder().filePath(name);
     if (QFileInfo::exists(path)) {
         return path;
@@ -39,8 +41,8 @@ QString generated(const QString& name, const QStringList& arguments) {
     const QString temporary = u"%1.%2.part.%3"_s.arg(
         path, QUuid::createUuid().toString(QUuid::Id128), QFileInfo(name).suffix());
     QProcess ffmpeg;
-    ffmpeg.start(u"ffmpeg"_s, words(u"-hide_banner -loglevel error -y"_s)
-                                  << arguments << temporary);
+    ffmpeg.start(u"ffmpeg"_s, QProcess::splitCommand(u"-hide_banner -loglevel error -y "_s +
+                                                     arguments + u" \"%1\""_s.arg(temporary)));
     if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitCode() != 0) {
         throw std::runtime_error("ffmpeg failed: " + ffmpeg.readAllStandardError().toStdString());
     }
@@ -48,13 +50,6 @@ QString generated(const QString& name, const QStringList& arguments) {
     QFile::remove(temporary);
     return path;
 }
-
-QString subRip(const char* name, const char* text) {
-    return Written(QString::fromUtf8(name),
-                   QByteArray("1\n00:00:00,000 --> 00:00:03,000\n") + text + '\n');
-}
-
-} // namespace
 
 QString Written(const QString& name, const QByteArray& bytes) {
     const QString path = folder().filePath(name);
@@ -72,10 +67,6 @@ QByteArray Bytes(const QString& path) {
         throw std::runtime_error("cannot read " + path.toStdString());
     }
     return file.readAll();
-}
-
-QString Made(const QString& name, const QString& ffmpegArguments) {
-    return generated(name, words(ffmpegArguments));
 }
 
 QString VideoClip() {
@@ -111,10 +102,9 @@ QString AudioClip() {
 }
 
 QString TaggedSong() {
-    return generated(u"tagged-song.mp3"_s,
-                     words(u"-f lavfi -i sine=f=294:d=4 -c:a libmp3lame -metadata"_s)
-                         << u"title=Evening Tide"_s << u"-metadata"_s << u"artist=The Quarn Trio"_s
-                         << u"-metadata"_s << u"album=Night Songs"_s);
+    return Made(u"tagged-song.mp3"_s,
+                u"-f lavfi -i sine=f=294:d=4 -c:a libmp3lame -metadata \"title=Evening Tide\" "
+                "-metadata \"artist=The Quarn Trio\" -metadata \"album=Night Songs\""_s);
 }
 
 QString OneFrameClip() {
@@ -173,22 +163,17 @@ std::vector<MediaTrack> FilmTracks() {
 }
 
 QString FilmWithTracks() {
-    QStringList arguments = words(QStringLiteral(
-        "-f lavfi -i testsrc2=s=160x120:r=25:d=4 -f lavfi -i sine=f=440:d=4 -f lavfi -i "
-        "sine=f=660:d=4 -i"));
-    arguments << subRip("film-eng.srt", "Good evening.") << u"-i"_s
-              << subRip("film-deu.srt", "Guten Abend.")
-              << words(QStringLiteral("-map 0 -map 1 -map 2 -map 3 -map 4 -c:v libx264 -preset "
-                                      "ultrafast -pix_fmt yuv420p -c:a aac -c:s srt"));
+    QString arguments =
+        u"-f lavfi -i testsrc2=s=160x120:r=25:d=4 -f lavfi -i sine=f=440:d=4 -f lavfi -i "
+        "sine=f=660:d=4 -i \"%1\" -i \"%2\" -map 0 -map 1 -map 2 -map 3 -map 4 -c:v libx264 "
+        "-preset ultrafast -pix_fmt yuv420p -c:a aac -c:s srt"_s.arg(
+            subRip("film-eng.srt", "Good evening."), subRip("film-deu.srt", "Guten Abend."));
     for (const MediaTrack& track : FilmTracks()) {
-        const QString stream =
-            u"-metadata:s:%1:%2"_s
-                .arg(QLatin1Char(track.kind == MediaTrack::Kind::Audio ? 'a' : 's'))
-                .arg(track.id - 1);
-        arguments << stream << u"language="_s + track.language << stream
-                  << u"title="_s + track.title;
+        arguments += u" -metadata:s:%1:%2 language=%3 -metadata:s:%1:%2 \"title=%4\""_s.arg(
+            track.kind == MediaTrack::Kind::Audio ? u"a"_s : u"s"_s, QString::number(track.id - 1),
+            track.language, track.title);
     }
-    return generated(u"film-with-tracks.mkv"_s, arguments);
+    return Made(u"film-with-tracks.mkv"_s, arguments);
 }
 
 QString ClipWithSidecar() {
@@ -217,14 +202,14 @@ QString PictureAsSubtitles() {
 }
 
 QString SlideShow() {
-    QStringList arguments = words(u"-f lavfi -i color=c=0x306090:s=64x48:r=1:d=4200 -i"_s);
-    arguments << Written(u"slides.srt"_s, "1\n00:00:00,000 --> 00:20:00,000\nThe first slide.\n\n"
-                                          "2\n00:35:00,000 --> 00:36:00,000\nHalf way.\n\n"
-                                          "3\n01:09:00,000 --> 01:10:00,000\nThe last slide.\n")
-              << words(QStringLiteral("-map 0 -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:s "
-                                      "srt") +
-                       u" -map 1"_s.repeated(30));
-    return generated(u"slide-show-70min.mkv"_s, arguments);
+    const QString slides =
+        Written(u"slides.srt"_s, "1\n00:00:00,000 --> 00:20:00,000\nThe first slide.\n\n"
+                                 "2\n00:35:00,000 --> 00:36:00,000\nHalf way.\n\n"
+                                 "3\n01:09:00,000 --> 01:10:00,000\nThe last slide.\n");
+    return Made(u"slide-show-70min.mkv"_s,
+                u"-f lavfi -i color=c=0x306090:s=64x48:r=1:d=4200 -i \"%1\" -map 0 -c:v libx264 "
+                "-preset ultrafast -pix_fmt yuv420p -c:s srt"_s.arg(slides) +
+                    u" -map 1"_s.repeated(30));
 }
 
 } // namespace quarn::test::media
