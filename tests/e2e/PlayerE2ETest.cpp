@@ -1,13 +1,16 @@
 // The player's main road on a private desktop, driven like a user: the skins'
 // outlines, dragging, tool tips, Open, the seek bar, Stop and Exit on the
 // toolbar, the Open dialog while the rest goes on, and the screen saver held
-// off while something plays.
+// off while something plays; then the screen-effects menu: the melt effect,
+// with the player playing on under it, and the About box with its animation.
 #include "support/MediaFixtures.h"
 #include "support/PlayerDriver.h"
 #include "support/PrivateBus.h"
 
 #include <QFileInfo>
 #include <QThread>
+
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -18,6 +21,46 @@ namespace {
 
 const QColor kDesktop(0x30, 0xD0, 0x60); // a green that appears nowhere in the skins
 const QRgb kSkinFrame = qRgb(88, 149, 193);
+
+const QString kAboutCaption = u"About..."_s;
+
+// The screen-effects menu's items, below the point where it was popped up,
+// and the About box's elements.
+const QPoint kFirstMenuItem(40, 11);
+const int kMenuItemHeight = 21;
+const QRect kPicture1(40, 40, 106, 144);
+const QPoint kOK(48 + 132, 336 + 12);
+
+constexpr int kMelter = 0;
+constexpr int kAbout = 1;
+
+// A desktop of large squares: a smear shows along their edges and grows as
+// the effect goes on.
+QImage checkerTile() {
+    QImage tile(128, 128, QImage::Format_RGB32);
+    for (int y = 0; y < 128; ++y) {
+        for (int x = 0; x < 128; ++x) {
+            tile.setPixel(
+                x, y, ((x / 64) + (y / 64)) % 2 ? qRgb(0xf0, 0xc0, 0x20) : qRgb(0x20, 0x60, 0xc0));
+        }
+    }
+    return tile;
+}
+
+// Pixels that differ between two screenshots, leaving out an area.
+int differingPixels(const QImage& a, const QImage& b, const QRegion& leaveOut = {}) {
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        const auto* rowA = reinterpret_cast<const QRgb*>(a.constScanLine(y));
+        const auto* rowB = reinterpret_cast<const QRgb*>(b.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x) {
+            if (rowA[x] != rowB[x] && !leaveOut.contains(QPoint(x, y))) {
+                ++count;
+            }
+        }
+    }
+    return count;
+}
 
 class PlayerE2ETest : public quarn::e2e::PlayerDriver {
 protected:
@@ -34,11 +77,70 @@ protected:
         waitFor([&] { return (tip = grab(below)) != without; });
         return tip == without ? QImage() : tip;
     }
+
+    // Pops the screen-effects menu up from the toolbar and clicks an item
+    // (none: closes the menu with Escape).
+    void choose(std::optional<int> item) {
+        const QPoint popup = toolbarButton(kScreenEffects);
+        // The menu opens with its corner at the pointer.
+        const QRect menuArea(popup + QPoint(10, 5), QSize(80, 30));
+        const QImage without = grab(menuArea);
+        session->click(popup);
+        if (!waitFor([&] { return grab(menuArea) != without; })) {
+            throw std::runtime_error("no screen-effects menu");
+        }
+        QThread::msleep(100);
+        if (item) {
+            session->click(popup + kFirstMenuItem + QPoint(0, *item * kMenuItemHeight));
+        } else {
+            session->key(u"Escape"_s);
+        }
+    }
+
+    // The effect's window: on the screen besides the player's own windows
+    // and, having no caption of its own, named after the program.
+    std::vector<QRect> effectWindows() {
+        std::vector<QRect> found;
+        for (quint64 window : session->windows(kMainCaption)) {
+            if (window != windows.main && session->isViewable(window)) {
+                found.push_back(session->frameGeometry(window));
+            }
+        }
+        return found;
+    }
+    bool waitForMelting(bool melting, int timeoutMs = 5000) {
+        return waitFor([&] { return effectWindows().empty() != melting; }, timeoutMs);
+    }
+
+    // The player's own windows (which go on changing: the time, the video),
+    // with a margin. Known by their identities: the effect's window, having no
+    // caption of its own, is named after the program.
+    QRegion playerWindows() {
+        QRegion area;
+        for (quint64 window : {windows.main, windows.titleStrip, windows.toolbar}) {
+            area += session->geometry(window).adjusted(-4, -4, 4, 4);
+        }
+        return area;
+    }
+
+    // Waits until at least this share of the screen differs from `reference`.
+    bool waitForSmear(const QImage& reference, double share) {
+        const int wanted = int(reference.width() * reference.height() * share);
+        return XSession::waitUntil(
+            [&] { return differingPixels(reference, session->screenshot()) >= wanted; }, 6000, 50);
+    }
+
+    // Waits until the desktop (all but the player's windows) is as it was.
+    bool waitForDesktopAsBefore(const QImage& before) {
+        return XSession::waitUntil(
+            [&] { return differingPixels(before, session->screenshot(), playerWindows()) == 0; },
+            3000, 50);
+    }
 };
 
 } // namespace
 
-TEST_F(PlayerE2ETest, TheWindowsTheToolbarTheSeekBarAndTheOpenDialogWorkAsTheUserExpects) {
+TEST_F(PlayerE2ETest, TheWindowsTheToolbarTheOpenDialogAndTheScreenEffectsWorkAsTheUserExpects) {
     startSession();
     session->setDesktopBackground(kDesktop);
     quarn::test::ScreenSaverStandIn standIn(session->busAddress());
@@ -182,13 +284,89 @@ TEST_F(PlayerE2ETest, TheWindowsTheToolbarTheSeekBarAndTheOpenDialogWorkAsTheUse
         return std::count_if(all.begin(), all.end(),
                              [&](quint64 w) { return session->isViewable(w); }) == 1;
     }));
-    // A name of a file that does not exist goes through, and the engine refuses it.
-    session->type(u"/no/such/film.mp4"_s);
-    session->key(u"Return"_s);
-    ASSERT_TRUE(session->waitForWindow(kErrorCaption, 5000)) << "no refusal";
-    ASSERT_TRUE(dismissBox());
     // Exit works while the dialog is up.
     showOpenDialog();
     clickToolbar(kExit);
     expectEnded(0);
+
+    // Started again: the screen-effects menu.
+    {
+        session->setDesktopBackground(checkerTile());
+        start();
+        ASSERT_TRUE(waitFor([&] { return docked(); })) << qPrintable(describeWindows());
+
+        // Closed without a choice, the menu does nothing.
+        const QImage before = session->screenshot();
+        choose(std::nullopt);
+        EXPECT_TRUE(waitForDesktopAsBefore(before));
+        EXPECT_TRUE(holdsFor(300, [&] {
+            return effectWindows().empty() && session->windows(kAboutCaption).empty();
+        }));
+
+        // The Melter smears the desktop around the player as much as the player:
+        // the effect's own window covers the whole screen.
+        choose(kMelter);
+        ASSERT_TRUE(waitForMelting(true)) << qPrintable(session->output(player));
+        ASSERT_TRUE(waitForSmear(before, 0.02));
+        EXPECT_GT(differingPixels(before, session->screenshot(), playerWindows()),
+                  0.01 * before.width() * before.height());
+        EXPECT_EQ(effectWindows(), std::vector<QRect>{QRect(0, 0, 1280, 1024)});
+        // Keys that type no character leave it running, Delete too (whose X
+        // event brings a DEL along); a letter ends it, and the screen is as before.
+        for (const char* key : {"Delete", "Left", "F5", "shift", "Home"}) {
+            session->key(QString::fromLatin1(key));
+        }
+        EXPECT_FALSE(waitForMelting(false, 600)) << "ended by a key that types nothing";
+        session->key(u"a"_s);
+        ASSERT_TRUE(waitForMelting(false));
+        EXPECT_TRUE(waitForDesktopAsBefore(before))
+            << differingPixels(before, session->screenshot(), playerWindows());
+
+        // A plain desktop now: the second run must melt it, not the first run's
+        // picture; a click ends it.
+        const QRgb plain = qRgb(0x30, 0xa0, 0x50);
+        session->setDesktopBackground(QColor(plain));
+        const QImage plainBefore = session->screenshot();
+        choose(kMelter);
+        ASSERT_TRUE(waitForMelting(true));
+        ASSERT_TRUE(waitForSmear(plainBefore, 0.001));
+        const QImage second = session->screenshot();
+        for (const QPoint corner : {QPoint(10, 10), QPoint(1270, 10), QPoint(10, 1014)}) {
+            EXPECT_EQ(second.pixel(corner), plain) << corner.x() << "," << corner.y();
+        }
+        session->click(QPoint(640, 100));
+        ASSERT_TRUE(waitForMelting(false));
+        EXPECT_TRUE(waitForDesktopAsBefore(plainBefore));
+
+        // The About box opens in the middle of the screen, over the toolbar: the
+        // player (the toolbar follows it) moves out of its way first.
+        session->drag(main().topLeft() + QPoint(3, 3), QPoint(40, 80));
+        ASSERT_TRUE(waitFor([&] { return toolbar().right() < 400 && docked(); }));
+        choose(kAbout);
+        const auto box = session->waitForWindow(kAboutCaption);
+        ASSERT_TRUE(box);
+        const QRect at = session->geometry(*box);
+        EXPECT_EQ(at.size(), QSize(358, 402));
+        // The animation runs: its picture changes, and changes again.
+        const QRect picture = kPicture1.translated(at.topLeft());
+        for (int change = 0; change < 2; ++change) {
+            const QImage shown = grab(picture);
+            EXPECT_TRUE(waitFor([&] { return grab(picture) != shown; }, 1000))
+                << "change " << change;
+        }
+        session->click(at.topLeft() + kOK);
+        EXPECT_TRUE(waitFor([&] { return !session->isViewable(*box); }));
+
+        // Playback goes on while the screen melts: the main window fits itself
+        // around the 320 x 240 video, and shrinks back when the 3-second clip
+        // has played to its end, the effect still running.
+        playFiles({media::VideoClip()});
+        ASSERT_TRUE(fits({320, 240}));
+        choose(kMelter);
+        ASSERT_TRUE(waitForMelting(true));
+        EXPECT_TRUE(waitFor([&] { return atRest(); }, 6000));
+        EXPECT_FALSE(effectWindows().empty()) << "still melting";
+        session->key(u"Escape"_s);
+        ASSERT_TRUE(waitForMelting(false));
+    }
 }

@@ -1,26 +1,20 @@
 #include "support/DamagedMedia.h"
 
+#include "support/MediaFixtures.h"
+
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QUuid>
 #include <QtEndian>
 
 #include <cstring>
-#include <memory>
 #include <random>
 #include <stdexcept>
-#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace quarn::test::damaged {
 
 namespace {
-
-// Lists the corpus's files in order; written last, so a corpus without it is
-// unfinished. A new name makes the corpus anew.
-constexpr const char* kManifest = ".corpus-4";
 
 const QString kPicture = u"-f lavfi -i testsrc2=s=160x120:r=25:d=1 "_s;
 const QString kSound = u"-f lavfi -i sine=f=440:d=1:sample_rate=22050 "_s;
@@ -54,19 +48,11 @@ const std::pair<const char*, const char*> kOdd[] = {
     {"picture.png", "-f lavfi -i testsrc2=s=96x64 -frames:v 1"},
 };
 
-QStringList words(const QString& text) {
-    return text.split(u' ', Qt::SkipEmptyParts);
-}
-
-[[noreturn]] void fail(const QString& what) {
-    throw std::runtime_error("damaged media: " + what.toStdString());
-}
-
 // The place of `tag` at or after `from`; it must be there.
 qsizetype find(const QByteArray& bytes, const char* tag, qsizetype from = 0) {
     const qsizetype at = bytes.indexOf(tag, from);
     if (at < 0) {
-        fail(u"no %1 to patch"_s.arg(QString::fromLatin1(tag)));
+        throw std::runtime_error(std::string("damaged media: no ") + tag + " to patch");
     }
     return at;
 }
@@ -86,15 +72,11 @@ QByteArray scrambled(QByteArray bytes, quint32 seed, qsizetype from, qsizetype t
 
 // AVI keeps its frame rate in the main header's microseconds per frame (the
 // first field of "avih") and in the video stream header's rate over scale
-// (dwRate at byte 24 of the data of the "strh" chunk of type "vids"). Both
-// zero: the file declares 0 frames a second.
+// (dwRate, 24 bytes into the "strh" chunk's data, which starts with its type
+// "vids"). Both zero: the file declares 0 frames a second.
 QByteArray zeroFrameRate(QByteArray avi) {
     qToLittleEndian<quint32>(0, avi.data() + find(avi, "avih") + 8);
-    qsizetype stream = find(avi, "strh");
-    while (avi.mid(stream + 8, 4) != "vids") {
-        stream = find(avi, "strh", stream + 4);
-    }
-    qToLittleEndian<quint32>(0, avi.data() + stream + 8 + 24);
+    qToLittleEndian<quint32>(0, avi.data() + find(avi, "vids", find(avi, "strh")) + 24);
     return avi;
 }
 
@@ -133,14 +115,13 @@ QByteArray farFirstTimestamp(QByteArray ts) {
     for (qsizetype at = 0; at + 188 <= ts.size(); at += 188) {
         auto* packet = reinterpret_cast<quint8*>(ts.data() + at);
         const qsizetype payload = (packet[3] & 0x20) != 0 ? 5 + packet[4] : 4;
-        const quint8* start = packet + payload;
-        if ((packet[1] & 0x40) == 0 || payload + 19 > 188 || start[0] != 0 || start[1] != 0 ||
-            start[2] != 1 || start[3] != 0xE0) {
+        quint8* b = packet + payload;
+        if ((packet[1] & 0x40) == 0 || payload + 19 > 188 || b[0] != 0 || b[1] != 0 || b[2] != 1 ||
+            b[3] != 0xE0) {
             continue;
         }
-        const int stamps = ((start[7] & 0x80) != 0) + ((start[7] & 0x40) != 0);
-        for (int i = 0; i < stamps; ++i) {
-            quint8* b = packet + payload + 9 + 5 * i;
+        const int stamps = ((b[7] & 0x80) != 0) + ((b[7] & 0x40) != 0);
+        for (b += 9; b < packet + payload + 9 + 5 * stamps; b += 5) {
             quint64 ticks = quint64(b[0] >> 1 & 7) << 30 | quint64(b[1]) << 22 |
                             quint64(b[2] >> 1) << 15 | quint64(b[3]) << 7 | quint64(b[4] >> 1);
             ticks = (ticks + kShift) & ((quint64(1) << 33) - 1);
@@ -152,128 +133,76 @@ QByteArray farFirstTimestamp(QByteArray ts) {
         }
         return ts;
     }
-    fail(u"no video PES packet to patch"_s);
+    throw std::runtime_error("damaged media: no video PES packet to patch");
 }
 
-QString goodName(const QString& container) {
-    return u"%1-good.%1"_s.arg(container);
+QDir folder() {
+    QDir dir(QStringLiteral(QUARN_BINARY_DIR "/test-media/corpus"));
+    dir.mkpath(u"."_s);
+    return dir;
 }
 
-// Makes the corpus in `dir`; returns its files in order.
-QStringList make(const QDir& dir) {
-    // What ffmpeg makes, all at once. Same bytes every time: no encoder
-    // name, dates or random serials.
-    std::vector<std::unique_ptr<QProcess>> jobs;
-    auto encode = [&](const QString& name, QString arguments) {
-        const auto& ffmpeg = jobs.emplace_back(std::make_unique<QProcess>());
-        ffmpeg->setProcessChannelMode(QProcess::MergedChannels);
-        ffmpeg->start(u"ffmpeg"_s,
-                      words(u"-hide_banner -loglevel error -nostdin "_s +
-                            arguments.replace(u"PS "_s, kPicture + kSound) +
-                            QStringLiteral(" -threads 1 -fflags +bitexact -flags:v +bitexact "
-                                           "-flags:a +bitexact -map_metadata -1 -y"))
-                          << dir.filePath(name));
-    };
-    for (const Clip& clip : kClips) {
-        encode(goodName(QString::fromLatin1(clip.container)),
-               (clip.picture ? kPicture : QString()) + kSound + QString::fromLatin1(clip.codecs));
-    }
-    for (const auto& [name, arguments] : kOdd) {
-        encode(QString::fromLatin1(name), QString::fromLatin1(arguments));
-    }
-    for (const auto& ffmpeg : jobs) {
-        if (!ffmpeg->waitForFinished(120000) || ffmpeg->exitStatus() != QProcess::NormalExit ||
-            ffmpeg->exitCode() != 0) {
-            fail(u"ffmpeg %1: %2"_s.arg(ffmpeg->arguments().join(u' '),
-                                        QString::fromLocal8Bit(ffmpeg->readAll())));
-        }
-    }
-
-    QStringList names;
-    auto read = [&](const QString& name) {
-        QFile file(dir.filePath(name));
-        if (!file.open(QIODevice::ReadOnly)) {
-            fail(u"cannot read "_s + name);
-        }
-        return file.readAll();
-    };
-    auto write = [&](const QString& name, const QByteArray& bytes) {
-        QFile file(dir.filePath(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
-            fail(u"cannot write "_s + name);
-        }
-        names << name;
-    };
-    // Each good clip, cut off after 1, 10, 50 and 90 % of its bytes, and with
-    // a run of bytes scrambled in its header and in its middle.
-    quint32 seed = 20240601;
-    for (const Clip& clip : kClips) {
-        const QString container = QString::fromLatin1(clip.container);
-        const QByteArray good = read(goodName(container));
-        const qsizetype size = good.size();
-        names << goodName(container);
-        for (int percent : {1, 10, 50, 90}) {
-            write(u"%1-cut-%2.%1"_s.arg(container).arg(percent, 2, 10, QLatin1Char('0')),
-                  good.left(size * percent / 100));
-        }
-        write(u"%1-flipped-header.%1"_s.arg(container), scrambled(good, ++seed, 8, 256, 32));
-        write(u"%1-flipped-middle.%1"_s.arg(container),
-              scrambled(good, ++seed, size / 2 - size / 16, size / 2 + size / 16, 256));
-    }
-    names << u"one-pixel.mp4"_s << u"far-timestamps.ts"_s << u"wrapping-timestamps.ts"_s;
-    write(u"zero-frame-rate.avi"_s, zeroFrameRate(read(goodName("avi"))));
-    write(u"zero-frame-durations.mp4"_s, zeroFrameDurations(read(goodName("mp4"))));
-    write(u"absurd-duration.mkv"_s, absurdDuration(read(goodName("mkv"))));
-    write(u"far-first-timestamp.ts"_s, farFirstTimestamp(read(goodName("ts"))));
-    // 2 GB of zeros that take no disk: a file made that long without writing.
-    QFile zeros(dir.filePath(u"zeros-2GB.mp4"_s));
-    if (!zeros.open(QIODevice::WriteOnly) || !zeros.resize(qint64(2) << 30)) {
-        fail(u"cannot make the file of zeros"_s);
-    }
-    names << u"zeros-2GB.mp4"_s << u"picture.png"_s;
-    write(u"picture-named.mp4"_s, read(u"picture.png"_s));
-    write(u"text.mp4"_s, "These are notes, not a film.\nCall the plumber on Tuesday.\n");
-    return names;
-}
-
-// The corpus's folder, with its files made when they are not there yet: in a
-// folder of its own first, which then takes the corpus's name whole.
-QDir corpus() {
-    const QDir media(QStringLiteral(QUARN_BINARY_DIR "/test-media"));
-    const QString folder = media.filePath(u"corpus"_s);
-    if (QFile::exists(QDir(folder).filePath(QString::fromLatin1(kManifest)))) {
-        return QDir(folder);
-    }
-    const QString partial = folder + u".part-"_s + QUuid::createUuid().toString(QUuid::Id128);
-    media.mkpath(partial);
-    const QStringList names = make(QDir(partial));
-    QFile manifest(QDir(partial).filePath(QString::fromLatin1(kManifest)));
-    if (!manifest.open(QIODevice::WriteOnly) || manifest.write(names.join(u'\n').toUtf8()) < 0) {
-        fail(u"cannot write the corpus's list"_s);
-    }
-    manifest.close();
-    QDir(folder).removeRecursively();
-    if (!QDir().rename(partial, folder)) {
-        fail(u"cannot move the corpus into "_s + folder);
-    }
-    return QDir(folder);
+// Made by ffmpeg once, the same bytes every time: no encoder name, dates or
+// random serials.
+QString encoded(const QString& name, QString arguments) {
+    folder();
+    return media::Made(u"corpus/"_s + name,
+                       arguments.replace(u"PS "_s, kPicture + kSound) +
+                           u" -threads 1 -fflags +bitexact -flags:v +bitexact -flags:a +bitexact "
+                           "-map_metadata -1"_s);
 }
 
 } // namespace
 
-QStringList Corpus() {
-    const QDir dir = corpus();
-    QFile manifest(dir.filePath(QString::fromLatin1(kManifest)));
-    manifest.open(QIODevice::ReadOnly);
-    QStringList files;
-    for (const QString& name : QString::fromUtf8(manifest.readAll()).split(u'\n')) {
-        files << dir.filePath(name);
-    }
-    return files;
+QString GoodClip(const QString& container) {
+    const auto clip = std::find_if(std::begin(kClips), std::end(kClips),
+                                   [&](const Clip& c) { return container == c.container; });
+    return encoded(u"%1-good.%1"_s.arg(container),
+                   (clip->picture ? kPicture : QString()) + kSound + clip->codecs);
 }
 
-QString GoodClip(const QString& container) {
-    return corpus().filePath(goodName(container));
+QStringList Corpus() {
+    // Each good clip, cut off after 1, 10, 50 and 90 % of its bytes, and with
+    // a run of bytes scrambled in its header and in its middle.
+    QStringList files;
+    quint32 seed = 20240601;
+    for (const Clip& clip : kClips) {
+        const QString container = QString::fromLatin1(clip.container);
+        const QByteArray good = media::Bytes(GoodClip(container));
+        const qsizetype size = good.size();
+        files << GoodClip(container);
+        for (int percent : {1, 10, 50, 90}) {
+            files << media::Written(
+                u"corpus/%1-cut-%2.%1"_s.arg(container).arg(percent, 2, 10, QLatin1Char('0')),
+                good.left(size * percent / 100));
+        }
+        files << media::Written(u"corpus/%1-flipped-header.%1"_s.arg(container),
+                                scrambled(good, ++seed, 8, 256, 32));
+        files << media::Written(
+            u"corpus/%1-flipped-middle.%1"_s.arg(container),
+            scrambled(good, ++seed, size / 2 - size / 16, size / 2 + size / 16, 256));
+    }
+    for (const auto& [name, arguments] : kOdd) {
+        files << encoded(QString::fromLatin1(name), QString::fromLatin1(arguments));
+    }
+    const QString picture = files.takeLast();
+    files << media::Written(u"corpus/zero-frame-rate.avi"_s,
+                            zeroFrameRate(media::Bytes(GoodClip(u"avi"_s))))
+          << media::Written(u"corpus/zero-frame-durations.mp4"_s,
+                            zeroFrameDurations(media::Bytes(GoodClip(u"mp4"_s))))
+          << media::Written(u"corpus/absurd-duration.mkv"_s,
+                            absurdDuration(media::Bytes(GoodClip(u"mkv"_s))))
+          << media::Written(u"corpus/far-first-timestamp.ts"_s,
+                            farFirstTimestamp(media::Bytes(GoodClip(u"ts"_s))));
+    // 2 GB of zeros that take no disk: a file made that long without writing.
+    QFile zeros(folder().filePath(u"zeros-2GB.mp4"_s));
+    if (!zeros.open(QIODevice::WriteOnly | QIODevice::Append) || !zeros.resize(qint64(2) << 30)) {
+        throw std::runtime_error("damaged media: cannot make the file of zeros");
+    }
+    return files << zeros.fileName() << picture
+                 << media::Written(u"corpus/picture-named.mp4"_s, media::Bytes(picture))
+                 << media::Written(u"corpus/text.mp4"_s,
+                                   "These are notes, not a film.\nCall the plumber on Tuesday.\n");
 }
 
 } // namespace quarn::test::damaged

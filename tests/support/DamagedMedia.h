@@ -5,7 +5,7 @@
 
 namespace quarn::test::damaged {
 
-// A corpus of good and damaged media files, made once into
+// A corpus of good and damaged media files, each made once into
 // <build>/test-media/corpus/ by ffmpeg's generated sources and by byte
 // surgery with fixed seeds: the same bytes every time it is made. It takes a
 // few MB of disk (its 2 GB file is sparse).

@@ -24,14 +24,16 @@ QDir folder() {
     return dir;
 }
 
-// Arguments written as one line; none of them holds a space.
-QStringList words(const QString& line) {
-    return line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+QString subRip(const char* name, const char* text) {
+    return Written(QString::fromUtf8(name),
+                   QByteArray("1\n00:00:00,000 --> 00:00:03,000\n") + text + '\n');
 }
+
+} // namespace
 
 // Runs ffmpeg into a temporary name and renames it into place, so that tests
 // running side by side never see half a file.
-QString generated(const QString& name, const QStringList& arguments) {
+QString Made(const QString& name, const QString& arguments) {
     const QString path = folder().filePath(name);
     if (QFileInfo::exists(path)) {
         return path;
@@ -39,8 +41,8 @@ QString generated(const QString& name, const QStringList& arguments) {
     const QString temporary = u"%1.%2.part.%3"_s.arg(
         path, QUuid::createUuid().toString(QUuid::Id128), QFileInfo(name).suffix());
     QProcess ffmpeg;
-    ffmpeg.start(u"ffmpeg"_s, words(u"-hide_banner -loglevel error -y"_s)
-                                  << arguments << temporary);
+    ffmpeg.start(u"ffmpeg"_s, QProcess::splitCommand(u"-hide_banner -loglevel error -y "_s +
+                                                     arguments + u" \"%1\""_s.arg(temporary)));
     if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitCode() != 0) {
         throw std::runtime_error("ffmpeg failed: " + ffmpeg.readAllStandardError().toStdString());
     }
@@ -49,32 +51,22 @@ QString generated(const QString& name, const QStringList& arguments) {
     return path;
 }
 
-QString written(const QString& name, const QByteArray& bytes) {
+QString Written(const QString& name, const QByteArray& bytes) {
     const QString path = folder().filePath(name);
-    if (!QFileInfo::exists(path)) {
-        QSaveFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
-        file.commit();
+    QSaveFile file(path);
+    if (!QFileInfo::exists(path) &&
+        (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())) {
+        throw std::runtime_error("cannot write " + path.toStdString());
     }
     return path;
 }
 
-QByteArray videoClipBytes() {
-    QFile whole(VideoClip());
-    whole.open(QIODevice::ReadOnly);
-    return whole.readAll();
-}
-
-QString subRip(const char* name, const char* text) {
-    return written(QString::fromUtf8(name),
-                   QByteArray("1\n00:00:00,000 --> 00:00:03,000\n") + text + '\n');
-}
-
-} // namespace
-
-QString Made(const QString& name, const QString& ffmpegArguments) {
-    return generated(name, words(ffmpegArguments));
+QByteArray Bytes(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw std::runtime_error("cannot read " + path.toStdString());
+    }
+    return file.readAll();
 }
 
 QString VideoClip() {
@@ -110,10 +102,9 @@ QString AudioClip() {
 }
 
 QString TaggedSong() {
-    return generated(u"tagged-song.mp3"_s,
-                     words(u"-f lavfi -i sine=f=294:d=4 -c:a libmp3lame -metadata"_s)
-                         << u"title=Evening Tide"_s << u"-metadata"_s << u"artist=The Quarn Trio"_s
-                         << u"-metadata"_s << u"album=Night Songs"_s);
+    return Made(u"tagged-song.mp3"_s,
+                u"-f lavfi -i sine=f=294:d=4 -c:a libmp3lame -metadata \"title=Evening Tide\" "
+                "-metadata \"artist=The Quarn Trio\" -metadata \"album=Night Songs\""_s);
 }
 
 QString OneFrameClip() {
@@ -123,26 +114,26 @@ QString OneFrameClip() {
 }
 
 QString TruncatedClip() {
-    const QByteArray bytes = videoClipBytes();
-    return written(u"truncated.mp4"_s, bytes.left(bytes.size() / 2));
+    const QByteArray bytes = Bytes(VideoClip());
+    return Written(u"truncated.mp4"_s, bytes.left(bytes.size() / 2));
 }
 
 QString ZeroedMediaData() {
-    QByteArray bytes = videoClipBytes();
+    QByteArray bytes = Bytes(VideoClip());
     // The media-data box: its size, "mdat", then what it holds.
     const qsizetype box = bytes.indexOf("mdat") - 4;
     const auto size = qFromBigEndian<quint32>(bytes.constData() + box);
     bytes.replace(box + 8, size - 8, QByteArray(size - 8, '\0'));
-    return written(u"zeroed-media-data.mp4"_s, bytes);
+    return Written(u"zeroed-media-data.mp4"_s, bytes);
 }
 
 QString TextFile() {
-    return written(u"notes.mp4"_s,
+    return Written(u"notes.mp4"_s,
                    "These are notes, not a film.\nhttp://example.invalid/film.mp4\n");
 }
 
 QString EmptyFile() {
-    return written(u"empty.mp4"_s, QByteArray());
+    return Written(u"empty.mp4"_s, QByteArray());
 }
 
 QString Folder() {
@@ -172,22 +163,17 @@ std::vector<MediaTrack> FilmTracks() {
 }
 
 QString FilmWithTracks() {
-    QStringList arguments = words(QStringLiteral(
-        "-f lavfi -i testsrc2=s=160x120:r=25:d=4 -f lavfi -i sine=f=440:d=4 -f lavfi -i "
-        "sine=f=660:d=4 -i"));
-    arguments << subRip("film-eng.srt", "Good evening.") << u"-i"_s
-              << subRip("film-deu.srt", "Guten Abend.")
-              << words(QStringLiteral("-map 0 -map 1 -map 2 -map 3 -map 4 -c:v libx264 -preset "
-                                      "ultrafast -pix_fmt yuv420p -c:a aac -c:s srt"));
+    QString arguments =
+        u"-f lavfi -i testsrc2=s=160x120:r=25:d=4 -f lavfi -i sine=f=440:d=4 -f lavfi -i "
+        "sine=f=660:d=4 -i \"%1\" -i \"%2\" -map 0 -map 1 -map 2 -map 3 -map 4 -c:v libx264 "
+        "-preset ultrafast -pix_fmt yuv420p -c:a aac -c:s srt"_s.arg(
+            subRip("film-eng.srt", "Good evening."), subRip("film-deu.srt", "Guten Abend."));
     for (const MediaTrack& track : FilmTracks()) {
-        const QString stream =
-            u"-metadata:s:%1:%2"_s
-                .arg(QLatin1Char(track.kind == MediaTrack::Kind::Audio ? 'a' : 's'))
-                .arg(track.id - 1);
-        arguments << stream << u"language="_s + track.language << stream
-                  << u"title="_s + track.title;
+        arguments += u" -metadata:s:%1:%2 language=%3 -metadata:s:%1:%2 \"title=%4\""_s.arg(
+            track.kind == MediaTrack::Kind::Audio ? u"a"_s : u"s"_s, QString::number(track.id - 1),
+            track.language, track.title);
     }
-    return generated(u"film-with-tracks.mkv"_s, arguments);
+    return Made(u"film-with-tracks.mkv"_s, arguments);
 }
 
 QString ClipWithSidecar() {
@@ -203,7 +189,7 @@ QString JunkSubtitles() {
     QRandomGenerator random(20240607); // the same bytes each time
     QByteArray bytes(4096, Qt::Uninitialized);
     random.fillRange(reinterpret_cast<quint32*>(bytes.data()), bytes.size() / 4);
-    return written(u"junk.srt"_s, bytes);
+    return Written(u"junk.srt"_s, bytes);
 }
 
 QString PictureAsSubtitles() {
@@ -212,18 +198,18 @@ QString PictureAsSubtitles() {
     QBuffer png;
     png.open(QIODevice::WriteOnly);
     picture.save(&png, "PNG");
-    return written(u"picture.srt"_s, png.data());
+    return Written(u"picture.srt"_s, png.data());
 }
 
 QString SlideShow() {
-    QStringList arguments = words(u"-f lavfi -i color=c=0x306090:s=64x48:r=1:d=4200 -i"_s);
-    arguments << written(u"slides.srt"_s, "1\n00:00:00,000 --> 00:20:00,000\nThe first slide.\n\n"
-                                          "2\n00:35:00,000 --> 00:36:00,000\nHalf way.\n\n"
-                                          "3\n01:09:00,000 --> 01:10:00,000\nThe last slide.\n")
-              << words(QStringLiteral("-map 0 -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:s "
-                                      "srt") +
-                       u" -map 1"_s.repeated(30));
-    return generated(u"slide-show-70min.mkv"_s, arguments);
+    const QString slides =
+        Written(u"slides.srt"_s, "1\n00:00:00,000 --> 00:20:00,000\nThe first slide.\n\n"
+                                 "2\n00:35:00,000 --> 00:36:00,000\nHalf way.\n\n"
+                                 "3\n01:09:00,000 --> 01:10:00,000\nThe last slide.\n");
+    return Made(u"slide-show-70min.mkv"_s,
+                u"-f lavfi -i color=c=0x306090:s=64x48:r=1:d=4200 -i \"%1\" -map 0 -c:v libx264 "
+                "-preset ultrafast -pix_fmt yuv420p -c:s srt"_s.arg(slides) +
+                    u" -map 1"_s.repeated(30));
 }
 
 } // namespace quarn::test::media

@@ -10,9 +10,12 @@ namespace quarn::test {
 // Media files made for the tests with ffmpeg's generated sources, kept in the
 // build folder and made once.
 namespace media {
-// A file made once by ffmpeg from these arguments (written as one line, none
-// of them holding a space): what the others are made by.
+// A file made once by ffmpeg from these arguments (written as one line, split
+// as a shell would, quotes and all): what the others are made by.
 QString Made(const QString& name, const QString& ffmpegArguments);
+// A file written once with these bytes, whole or not at all; and a file's bytes.
+QString Written(const QString& name, const QByteArray& bytes);
+QByteArray Bytes(const QString& path);
 // 320 x 240, 3 s, 30 frames a second, with sound. The top half of the picture
 // is kTopColour, the bottom half kBottomColour.
 QString VideoClip();

@@ -1,6 +1,7 @@
 #include "support/PlayerDriver.h"
 
 #include <QDBusMetaType>
+#include <QDBusPendingCall>
 #include <QDBusVariant>
 #include <QFile>
 
@@ -60,6 +61,12 @@ QString PlayerDriver::title() {
     return qdbus_cast<QVariantMap>(mpris(u"Metadata"_s)).value(u"xesam:title"_s).toString();
 }
 
+bool PlayerDriver::plays(const QString& expected, int timeoutMs) {
+    return waitFor(
+        [&] { return title() == expected && mpris(u"PlaybackStatus"_s).toString() == "Playing"; },
+        timeoutMs);
+}
+
 void PlayerDriver::playFiles(const QStringList& entries) {
     qDBusRegisterMetaType<QList<QByteArray>>();
     QList<QByteArray> names;
@@ -69,7 +76,7 @@ void PlayerDriver::playFiles(const QStringList& entries) {
     QDBusMessage message = QDBusMessage::createMethodCall(
         kService, u"/org/quarn/MediaPlayer"_s, u"org.quarn.MediaPlayer.Instance"_s, u"PlayFiles"_s);
     message << QVariant::fromValue(names) << false;
-    bus().call(message, QDBus::Block, 3000);
+    bus().asyncCall(message); // not waited for: the player's answer is what it shows
 }
 
 QString PlayerDriver::playerctl(const QStringList& args, const QString& name) {

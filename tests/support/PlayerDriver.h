@@ -39,7 +39,9 @@ protected:
     QVariant mpris(const QString& property,
                    const QString& interface = QStringLiteral("org.mpris.MediaPlayer2.Player"));
     QString title();
-    // Hands files to the player as a second launch does.
+    // Waits until the player plays the file or entry of this title.
+    bool plays(const QString& title, int timeoutMs = 8000);
+    // Hands files to the player as a second launch does, without waiting for an answer.
     void playFiles(const QStringList& entries);
     // playerctl on the session's bus: a desktop's own media controls.
     QString playerctl(const QStringList& args,

@@ -1,7 +1,5 @@
 #include "support/PlayerWindows.h"
 
-#include <algorithm>
-
 #include <cmath>
 #include <stdexcept>
 
@@ -54,13 +52,7 @@ void PlayerWindows::skipIntro(int timeoutMs) {
 
 void PlayerWindows::start(const QStringList& args, const QProcessEnvironment& env) {
     // Given files, the player comes up at once; otherwise after its splash.
-    const qsizetype optionsEnd = args.indexOf(u"--"_s);
-    const bool files = optionsEnd >= 0
-                           ? optionsEnd + 1 < args.size()
-                           : std::any_of(args.begin(), args.end(), [](const QString& a) {
-                                 return !a.startsWith(QLatin1Char('-'));
-                             });
-    if (files) {
+    if (!args.isEmpty()) {
         player = desktop->start(kProgram, args, env);
         windows = {};
         waitForPlayerWindows();
@@ -149,19 +141,9 @@ QString PlayerWindows::describeWindows() const {
         const QRect at = desktop->geometry(*window);
         return u"at (%1, %2), %3 x %4"_s.arg(at.x()).arg(at.y()).arg(at.width()).arg(at.height());
     };
-    QString text = u"main window %1, title strip %2, toolbar %3"_s.arg(
+    return u"main window %1, title strip %2, toolbar %3"_s.arg(
         place(viewable(kMainCaption)), place(viewable(kFormCaption, kTitleStripSize)),
         place(viewable(kFormCaption, kToolbarSize)));
-    if (windows.main != 0) {
-        const QPoint title = titleStripDock(main());
-        const QPoint bar = toolbarDock(main());
-        text +=
-            u"; docked, the title strip is at (%1, %2), the toolbar at (%3, %4)"_s.arg(title.x())
-                .arg(title.y())
-                .arg(bar.x())
-                .arg(bar.y());
-    }
-    return text;
 }
 
 int PlayerWindows::pixels(double twips) {

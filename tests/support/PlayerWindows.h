@@ -48,7 +48,7 @@ public:
     // Clicks the splash's picture, which skips the intro, and waits for the windows.
     void skipIntro(int timeoutMs = 10000);
     // Starts the program and waits for its windows: at once when given
-    // files, past the splash otherwise.
+    // files ("--" and their names), past the splash otherwise.
     void start(const QStringList& args = {}, const QProcessEnvironment& env = {});
     QProcess* process() const { return player; }
     bool running() const { return player != nullptr && player->state() != QProcess::NotRunning; }

@@ -1,7 +1,5 @@
 #include "support/PrivateBus.h"
 
-#include <csignal>
-
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusReply>
@@ -26,10 +24,8 @@ QString readLine(QProcess& process, int timeoutMs) {
 }
 
 void stop(QProcess* process) {
-    if (process != nullptr && process->state() != QProcess::NotRunning) {
-        process->kill();
-        process->waitForFinished(2000);
-    }
+    process->kill();
+    process->waitForFinished(2000);
 }
 
 } // namespace
@@ -47,10 +43,6 @@ PrivateBus::~PrivateBus() {
 
 void PrivateBus::becomeSessionBus() const {
     qputenv("DBUS_SESSION_BUS_ADDRESS", address_.toUtf8());
-}
-
-void PrivateBus::freeze(bool frozen) const {
-    ::kill(pid_t(daemon_->processId()), frozen ? SIGSTOP : SIGCONT);
 }
 
 ScreenSaverStandIn::ScreenSaverStandIn(const QString& busAddress, bool answers)

@@ -15,8 +15,6 @@ public:
     QString address() const { return address_; }
     // Makes this bus the process's session bus (before anything has used one).
     void becomeSessionBus() const;
-    // Stops the bus daemon where it is (it answers nothing), or lets it go on.
-    void freeze(bool frozen) const;
 
 private:
     std::unique_ptr<QProcess> daemon_;

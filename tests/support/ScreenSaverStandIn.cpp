@@ -25,12 +25,11 @@ public:
                     for (auto it = holders_.begin(); it != holders_.end();) {
                         it = it.value() == client ? holders_.erase(it) : std::next(it);
                     }
-                    report();
                 });
     }
 
 public slots:
-    uint Inhibit(const QString& application, const QString& reason) {
+    uint Inhibit(const QString& /*application*/, const QString& /*reason*/) {
         if (!answers_) {
             setDelayedReply(true);
             return 0;
@@ -39,23 +38,12 @@ public slots:
         const QString client = message().service();
         holders_.insert(cookie, client);
         watcher_.addWatchedService(client);
-        std::printf("Inhibit %s (%s) -> %u\n", qPrintable(application), qPrintable(reason), cookie);
-        report();
         return cookie;
     }
-    void UnInhibit(uint cookie) {
-        holders_.remove(cookie);
-        std::printf("UnInhibit %u\n", cookie);
-        report();
-    }
+    void UnInhibit(uint cookie) { holders_.remove(cookie); }
     uint Inhibitions() { return static_cast<uint>(holders_.size()); }
 
 private:
-    void report() {
-        std::printf("held %lld\n", static_cast<long long>(holders_.size()));
-        std::fflush(stdout);
-    }
-
     bool answers_;
     QMap<uint, QString> holders_;
     uint next_ = 1;
