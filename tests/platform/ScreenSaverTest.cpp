@@ -33,7 +33,6 @@ TEST_F(ScreenSaverTest, HoldingOffInhibitsOnceAndSwitchingOnReleases) {
     saver.SetActive(true);
     EXPECT_FALSE(saver.IsHeldOff());
     EXPECT_TRUE(holds(service, 0));
-    saver.SetActive(true);
     saver.SetActive(false);
     EXPECT_TRUE(holds(service, 1));
     // Switched on again before the service answered: the hold it gives is let go.

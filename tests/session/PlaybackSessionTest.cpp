@@ -79,10 +79,6 @@ TEST_F(PlaybackSessionTest, TheQueuePlaysInOrderAndMovesWithNextAndPreviousWithi
     EXPECT_EQ(session->LoopMode(), PlaybackSession::Loop::Off);
     session->SetLoop(PlaybackSession::Loop::File);
     EXPECT_EQ(engine->calls.last(), "Loop=1");
-    // Added entries go to the end; what plays goes on.
-    session->AddEntries({"/m/d.mp4"});
-    EXPECT_EQ(session->Queue().Size(), 4);
-    EXPECT_EQ(engine->FileName(), "/m/a.mp4");
 }
 
 TEST_F(PlaybackSessionTest, ARefusedEntryOfTheQueueIsReportedAndTheNextPlaysAtOnce) {
@@ -108,7 +104,7 @@ TEST_F(PlaybackSessionTest, ARefusedEntryOfTheQueueIsReportedAndTheNextPlaysAtOn
     EXPECT_EQ(problems.last(), "single " + folder.path() + ": No media files were found there.");
 }
 
-// Play, Pause and Stop without a file, and what the time shows: PlayerTest.
+// Play, Pause and Stop without a file: PlayerTest.
 TEST_F(PlaybackSessionTest, SeeksStayWithinTheFileAndStopShowsItsStart) {
     QSignalSpy readouts(session.get(), &PlaybackSession::ReadoutChanged);
     session->Open("/m/a.mp4", OpenOrigin::Single);

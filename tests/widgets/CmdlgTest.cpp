@@ -6,8 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -146,22 +144,6 @@ TEST_F(CmdlgQtDialogTest, OpenListsMediaFilesWhateverTheirCaseIsModalToNothingAn
         CMDLG.ShowOpen();
         EXPECT_EQ(CMDLG.FileName(), Path(taken));
     }
-}
-
-TEST_F(CmdlgQtDialogTest, SaveAppendsTheDefaultExtensionAndAsksBeforeReplacing) {
-    Choose(QStringLiteral("mix"));
-    CMDLG.ShowSave();
-    EXPECT_EQ(CMDLG.FileName(), Path("mix.1"));
-
-    bool asked = false;
-    Choose(QStringLiteral("clip.mp4"));
-    driver_.Answer<QMessageBox>([&](QMessageBox* box) {
-        asked = true;
-        box->button(QMessageBox::Yes)->click();
-    });
-    CMDLG.ShowSave();
-    EXPECT_TRUE(asked);
-    EXPECT_EQ(CMDLG.FileName(), Path("clip.mp4"));
 }
 
 TEST_F(CmdlgQtDialogTest, GetFolderNameShowsItsTitleAndGivesTheChosenFolderOrNothingOnCancel) {

@@ -173,31 +173,26 @@ TEST_F(DLGsTest, TheFileDialogsShowTheirTitlesAndTypesAndGiveThePathOrNothingWhe
     QTemporaryDir folder;
     const QString notes = folder.filePath(QStringLiteral("notes.txt"));
     ASSERT_TRUE(QFile(notes).open(QIODevice::WriteOnly));
-    QStringList titles, folders;
-    QList<QStringList> types;
     // Open takes the name of a file that does not exist too.
-    const QStringList names{notes, folder.filePath(QStringLiteral("letter.txt")),
-                            folder.filePath(QStringLiteral("draft.txt"))};
-    for (const QString& name : names) {
-        driver_.Answer<QFileDialog>([&, name](QFileDialog* dialog) {
-            EXPECT_EQ(dialog->parentWidget(), &parent_);
-            EXPECT_TRUE(dialog->isModal());
-            titles << dialog->windowTitle();
-            types << FileTypes(dialog);
-            folders << dialog->directory().absolutePath();
-            TypeFileName(dialog, name);
+    const struct {
+        bool save;
+        QString name;
+        const char* title;
+    } cases[] = {
+        {false, notes, "Open File - Pellam-Team 1998"},
+        {true, folder.filePath(QStringLiteral("letter.txt")), "Save File - Pellam-Team 1998"},
+        {false, folder.filePath(QStringLiteral("draft.txt")), "Open File - Pellam-Team 1998"}};
+    for (const auto& c : cases) {
+        driver_.Answer<QFileDialog>([&](QFileDialog* dialog) {
+            EXPECT_TRUE(dialog->parentWidget() == &parent_ && dialog->isModal());
+            EXPECT_EQ(dialog->windowTitle(), c.title);
+            EXPECT_EQ(FileTypes(dialog), (QStringList{"Text Files (*.txt)", "All Files (*.*)"}));
+            EXPECT_EQ(dialog->directory().absolutePath(), QDir::rootPath());
+            TypeFileName(dialog, c.name);
             Accept(dialog);
         });
+        EXPECT_EQ(c.save ? DLGs1.ShowFileSave(&parent_) : DLGs1.ShowFileOpen(&parent_), c.name);
     }
-    EXPECT_EQ(DLGs1.ShowFileOpen(&parent_), names[0]);
-    EXPECT_EQ(DLGs1.ShowFileSave(&parent_), names[1]);
-    EXPECT_EQ(DLGs1.ShowFileOpen(&parent_), names[2]);
-    EXPECT_EQ(titles.mid(0, 2),
-              (QStringList{"Open File - Pellam-Team 1998", "Save File - Pellam-Team 1998"}));
-    const QStringList textAndAll{"Text Files (*.txt)", "All Files (*.*)"};
-    EXPECT_EQ(types, (QList<QStringList>{textAndAll, textAndAll, textAndAll}));
-    EXPECT_EQ(folders, (QStringList{QDir::rootPath(), QDir::rootPath(), QDir::rootPath()}));
-
     for (int i = 0; i < 2; ++i) {
         driver_.Answer<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
     }

@@ -65,22 +65,6 @@ TEST(MeltStepTest, DrawsGiveTheCornerAcrossTheScreenAndTheRoundingHalvesToEvenEx
     }
 }
 
-// Over many draws the corners reach every end of the screen and no further,
-// and the shifts every value; their odds follow from the rounding above.
-TEST(MeltStepTest, OverManyDrawsTheCornersCoverTheScreenAndStayOnIt) {
-    RandomSource random(12345);
-    QRect reached(960, 540, 1, 1);
-    QRect shifts(0, 0, 1, 1);
-    for (int i = 0; i < 400000; ++i) {
-        const Step step =
-            MakeStep(1920, 1080, random.Next(), random.Next(), random.Next(), random.Next());
-        reached |= QRect(step.x, step.y, 1, 1);
-        shifts |= QRect(step.dx, step.dy, 1, 1);
-    }
-    EXPECT_EQ(reached, QRect(QPoint(0, 0), QPoint(1792, 952)));
-    EXPECT_EQ(shifts, QRect(QPoint(-1, -1), QPoint(1, 1)));
-}
-
 TEST(MeltBlockCopyTest, ACopyEqualsOneThroughATemporaryAndLosesWhatFallsOffThePicture) {
     struct Case {
         QSize size;
