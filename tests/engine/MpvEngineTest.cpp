@@ -95,14 +95,12 @@ TEST(VideoOutputChoice, TheGpuIsTriedOnlyWithHardwareAndTheFirstOutputThatWorksI
 
 TEST_F(MpvEngineTest, OpensPlaysPausesSeeksStopsAndClosesOnAnEmptyName) {
     QSignalSpy sizes(engine.get(), &MediaEngine::VideoSizeChanged);
-    QSignalSpy positions(engine.get(), &MediaEngine::PositionChanged);
     const QString clip = media::VideoClip();
     ASSERT_TRUE(open(clip));
     EXPECT_EQ(engine->FileName(), clip);
     EXPECT_TRUE(engine->Playing());
     EXPECT_TRUE(waitFor([&] { return std::abs(engine->Duration() - 3.0) < 0.1; }));
     ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() > 0.3; }));
-    EXPECT_GT(positions.count(), 3);
     ASSERT_EQ(sizes.count(), 1);
     EXPECT_EQ(sizes.at(0).at(0).toSize(), QSize(320, 240));
 
@@ -146,10 +144,6 @@ TEST_F(MpvEngineTest, RaisesEndOfStreamOnceAtTheNaturalEndAndPlaysAgainFromTheSt
     ASSERT_TRUE(waitFor([&] { return opened.count() == 2; }));
     ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() > 0.1; }));
     EXPECT_LT(engine->CurrentPosition(), 1.5);
-    // Stop is no end.
-    engine->Stop();
-    QTest::qWait(3300);
-    EXPECT_EQ(ends.count(), 1);
 }
 
 TEST_F(MpvEngineTest, RefusesWhatIsNotPlayableAndThePlayingFileGoesOn) {

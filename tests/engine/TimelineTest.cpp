@@ -19,17 +19,6 @@ TEST(Timeline, ALeapOfTheTimestampsNobodyAskedForDoesNotMoveTheTimeShown) {
     EXPECT_DOUBLE_EQ(line.Position(-2.0), 31.2);
 }
 
-TEST(Timeline, ASeekTakesTheTimesAsTheyComeUntilTheEngineHasSettled) {
-    Timeline line;
-    line.Start();
-    line.Position(10.0);
-    line.Seek(600.0);
-    EXPECT_DOUBLE_EQ(line.Position(10.1), 10.1); // a report from before the seek
-    EXPECT_DOUBLE_EQ(line.Position(600.0), 600.0);
-    line.Settled();
-    EXPECT_DOUBLE_EQ(line.Position(5'000.0), 600.0);
-}
-
 TEST(Timeline, ALengthIsShownUnlessItIsNoNumberAYearOrMoreOrMoreThanItsFileCouldFill) {
     Timeline line;
     line.Start();

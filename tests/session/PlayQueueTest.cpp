@@ -1,5 +1,6 @@
 #include "session/PlayQueue.h"
 #include "common/MediaTypes.h"
+#include "platform/UserFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -107,15 +108,13 @@ TEST(PlayQueueTest, AFolderStandsForItsMediaFilesByNameAndAPlaylistForItsEntries
                              "notes.txt", "clip.MKV", "readme"}) {
         QFile(dir.filePath(name)).open(QIODevice::WriteOnly);
     }
-    dir.mkpath("inner");
-    QFile(dir.filePath("inner/deep.mp3")).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(platform::WriteUserFile(dir.filePath("inner/deep.mp3"), {}).written);
     dir.mkpath("folder.mp4"); // a folder with a media name is no media file
-    QFile list(dir.filePath("inner/list.m3u"));
-    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
-    list.write("#EXTM3U\n#EXTINF:61,Deep One\ndeep.mp3\ngone.mp3\n");
-    list.close();
-    const Expansion expanded = ExpandEntries(
-        {"/media/first.avi", root.path(), "https://example.org/s.mp3", list.fileName()});
+    const QString list = dir.filePath("inner/list.m3u");
+    ASSERT_TRUE(platform::WriteUserFile(list, "#EXTM3U\n#EXTINF:61,Deep One\ndeep.mp3\ngone.mp3\n")
+                    .written);
+    const Expansion expanded =
+        ExpandEntries({"/media/first.avi", root.path(), "https://example.org/s.mp3", list});
     QStringList names;
     for (const PlaylistEntry& entry : expanded.entries) {
         names << entry.location;

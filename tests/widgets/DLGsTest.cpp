@@ -13,7 +13,6 @@
 #include <QListView>
 #include <QPageSetupDialog>
 #include <QPrinterInfo>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -31,25 +30,17 @@ protected:
     DLGs DLGs1;
 };
 
-void AddCustomColour(QColorDialog* dialog, const QColor& colour) {
-    dialog->setCurrentColor(colour);
-    for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
-        if (button->text().contains(QStringLiteral("Custom"))) {
-            button->click();
-        }
-    }
-}
-
 TEST_F(DLGsTest, CustomColoursLastFromOneConfirmedColourDialogToTheNextWhichStartsAtBlack) {
     driver_.Answer<QColorDialog>([](QColorDialog* dialog) {
-        AddCustomColour(dialog, QColor(10, 20, 30));
+        dialog->setCurrentColor(QColor(10, 20, 30));
+        QColorDialog::setCustomColor(0, QColor(10, 20, 30)); // as its Add button does
         Accept(dialog);
     });
     EXPECT_EQ(DLGs1.ShowColor(&parent_), 0x001E140A); // red in the low byte
 
     QColorDialog::setCustomColor(0, Qt::red); // Qt's table is shared by every colour dialog
     driver_.Answer<QColorDialog>([](QColorDialog* dialog) {
-        AddCustomColour(dialog, QColor(200, 100, 50));
+        QColorDialog::setCustomColor(1, QColor(200, 100, 50));
         dialog->reject();
     });
     EXPECT_EQ(DLGs1.ShowColor(&parent_), -1);

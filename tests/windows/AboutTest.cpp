@@ -1,4 +1,5 @@
 #include "platform/SystemVersion.h"
+#include "platform/UserFiles.h"
 #include "widgets/WindowShaping.h"
 #include "windows/AboutBox.h"
 #include "windows/AboutLogic.h"
@@ -87,10 +88,8 @@ TEST_F(AboutBoxTest, ShowsItsPicturesShapedAndTheNextFrameEachTickHiddenOrNotAnd
     }
     // A missing or unreadable frame keeps the picture; the count goes on.
     ASSERT_TRUE(QFile::remove(about::FramePath(folder.path(), 3)));
-    QFile broken(about::FramePath(folder.path(), 4));
-    ASSERT_TRUE(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    broken.write("BM not really a picture");
-    broken.close();
+    ASSERT_TRUE(
+        platform::WriteUserFile(about::FramePath(folder.path(), 4), "BM not a picture").written);
     box->NextFrame();
     box->NextFrame();
     EXPECT_EQ(box->AboutFrame(), 4);

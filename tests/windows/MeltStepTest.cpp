@@ -96,26 +96,6 @@ TEST(MeltBlockCopyTest, ACopyEqualsOneThroughATemporaryAndLosesWhatFallsOffThePi
     }
 }
 
-TEST(MeltDirtyTilesTest, CoversEverythingMarkedClippedToTheSurfaceAndLittleElse) {
-    DirtyTiles tiles(QSize(1000, 750)); // not a whole number of tiles
-    const QRect a(101, 37, 128, 128);
-    const QRect b(880, 630, 129, 129); // runs off the bottom right corner
-    tiles.Mark(a);
-    tiles.Mark(b);
-    tiles.Mark(QRect(-50, -50, 20, 20)); // wholly outside
-    const QRegion region = tiles.Take();
-    EXPECT_TRUE(region.contains(a));
-    EXPECT_TRUE(region.contains(b & QRect(0, 0, 1000, 750)));
-    EXPECT_EQ(region.boundingRect(), QRect(96, 32, 1000 - 96, 750 - 32));
-    EXPECT_FALSE(region.contains(QPoint(500, 400)));
-    EXPECT_FALSE(region.contains(QPoint(0, 0)));
-    EXPECT_TRUE(tiles.IsEmpty());
-    EXPECT_TRUE(tiles.Take().isEmpty());
-
-    tiles.Mark(QRect(0, 0, 1000, 750));
-    EXPECT_EQ(tiles.Take(), QRegion(0, 0, 1000, 750)) << "rows with the same runs merge";
-}
-
 TEST(MeltKeysTest, OnlyKeysThatTypeACharacterEndTheEffect) {
     // Escape however the platform spells it; Ctrl+A; Delete brings a DEL along.
     const std::tuple<int, const char*, bool> keys[] = {
