@@ -295,19 +295,6 @@ TEST_F(MpvEngineTest, TheSpeedIsSetWithinTheEnginesBoundsAndReported) {
     EXPECT_EQ(speeds.count(), 3);
 }
 
-TEST_F(MpvEngineTest, ALoopingClipPlaysRoundWithoutEndingUntilTheLoopIsOff) {
-    QSignalSpy ends(engine.get(), &MediaEngine::EndOfStream);
-    engine->SetLoopFile(true);
-    engine->SetSpeed(4);
-    ASSERT_TRUE(open(media::VideoClip()));
-    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() > 2.0; }));
-    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() < 1.0; }));
-    EXPECT_TRUE(engine->Playing());
-    EXPECT_EQ(ends.count(), 0);
-    engine->SetLoopFile(false);
-    EXPECT_TRUE(waitFor([&] { return ends.count() == 1; }));
-}
-
 TEST_F(MpvEngineTest, AFrameStepMovesThePositionByOneFrameAndStaysPaused) {
     ASSERT_TRUE(open(media::VideoClip())); // 30 frames a second
     ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() > 0.5; }));

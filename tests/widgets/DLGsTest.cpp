@@ -88,9 +88,9 @@ TEST_F(DLGsTest, TheFontDialogStartsFromTimesNewRomanRegular12WithSizes10To72And
         }
         dialog->setCurrentFont(QFont(QStringLiteral("DejaVu Sans"), 12)); // refills the list
         sizes << OfferedSizes(dialog);
-        dialog->reject();
+        Accept(dialog);
     });
-    EXPECT_EQ(DLGs1.ShowFont(&parent_), QString());
+    EXPECT_EQ(DLGs1.ShowFont(&parent_), QStringLiteral("DejaVu Sans"));
     const QString timesHere = QFontInfo(QFont(QStringLiteral("Times New Roman"))).family();
     EXPECT_EQ(QFontInfo(start).family(), timesHere);
     EXPECT_TRUE(QFontDatabase::families().contains(start.family()));
@@ -111,11 +111,8 @@ TEST_F(DLGsTest, TheFontDialogStartsFromTimesNewRomanRegular12WithSizes10To72And
     const QString face = DLGs1.ShowFont(&parent_);
     EXPECT_FALSE(face.isEmpty() || face.contains(u'[')) << face.toStdString();
     EXPECT_TRUE(timesHere.startsWith(face));
-    driver_.Answer<QFontDialog>([](QFontDialog* dialog) {
-        dialog->setCurrentFont(QFont(QStringLiteral("DejaVu Sans"), 20));
-        Accept(dialog);
-    });
-    EXPECT_EQ(DLGs1.ShowFont(&parent_), QStringLiteral("DejaVu Sans"));
+    driver_.Answer<QFontDialog>([](QFontDialog* dialog) { dialog->reject(); });
+    EXPECT_EQ(DLGs1.ShowFont(&parent_), QString());
 }
 
 TEST_F(DLGsTest, PageSetupGivesZeroOrMinusOneAndWithoutAPrinterThePrinterDialogChangesNothing) {
