@@ -231,14 +231,6 @@ TEST_F(MpvEngineTest, TracksAreListedWithLanguagesAndTitlesAndChoosingOneSelects
     engine->SelectTrack(kAudio, 2);
     ASSERT_TRUE(open(media::FilmWithTracks()));
     EXPECT_TRUE(waitFor([&] { return engine->Tracks() == media::FilmTracks(); }));
-
-    // Thirty subtitle tracks that name neither language nor title.
-    ASSERT_TRUE(open(media::SlideShow()));
-    ASSERT_TRUE(waitFor([&] { return engine->Tracks().size() == 30; }));
-    for (int id = 1; id <= 30; ++id) {
-        EXPECT_EQ(engine->Tracks()[id - 1],
-                  (MediaTrack{kSubtitle, id, QString(), QString(), id == 1, false}));
-    }
 }
 
 TEST_F(MpvEngineTest, SubtitlesBesideTheFilmShowOfThemselvesAndAFileChosenIsAddedAndShown) {

@@ -151,9 +151,8 @@ TEST_F(PlaybackSessionTest,
 
 TEST_F(PlaybackSessionTest, SpeedStaysWithinItsBoundsAndTracksGoRoundWithSubtitlesOff) {
     session->Open("/m/film.mkv", OpenOrigin::Single);
-    session->ChangeSpeed(0.1);
-    EXPECT_DOUBLE_EQ(engine->speed, 1.1);
-    EXPECT_EQ(lastNotice(), "Speed 1.1x");
+    session->ChangeSpeed(-0.1); // "[": the desktop tests
+    EXPECT_EQ(lastNotice(), "Speed 0.9x");
     for (const double asked : {100.0, std::nan("")}) {
         session->SetSpeed(asked);
         EXPECT_DOUBLE_EQ(engine->speed, PlaybackSession::kFastest);
