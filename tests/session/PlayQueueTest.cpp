@@ -75,10 +75,9 @@ TEST(PlayQueueTest, EditsKeepTheCurrentEntryAndTheLastRemovalCanBeUndone) {
 
 TEST(PlayQueueTest, ShuffledTheWholeQueuePlaysOnceInAnOrderThatStaysUntilChanged) {
     PlayQueue queue;
-    std::vector<PlaylistEntry> many;
+    std::vector<PlaylistEntry> many(20);
     for (int i = 0; i < 20; ++i) {
-        many.push_back(entries({"x"}).front());
-        many.back().location = QString::number(i);
+        many[i].location = QString::number(i);
     }
     queue.Replace(many, 5);
     queue.SetShuffle(true, 42);

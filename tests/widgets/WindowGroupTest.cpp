@@ -53,22 +53,6 @@ TEST_F(WindowGroupTest, CompanionsFollowTheMainWindowAndGoBackWhenMovedAway) {
     EXPECT_TRUE(above.isVisible());
 }
 
-TEST_F(WindowGroupTest, ADragOfAnyWindowWithAnyButtonMovesTheWholeGroupAsThePointerMoves) {
-    for (const auto& [grabbed, button] :
-         {std::pair<QWidget*, Qt::MouseButton>{&main, Qt::LeftButton},
-          {&above, Qt::RightButton},
-          {&below, Qt::MiddleButton}}) {
-        const QPoint start = main.pos();
-        QTest::mousePress(grabbed, button, {}, QPoint(5, 5));
-        group.Drag(grabbed->mapToGlobal(QPoint(5, 5)), button);
-        QTest::mouseMove(grabbed, QPoint(45, 25));
-        // Live: the group is where the pointer took it before the button is released.
-        EXPECT_EQ(main.pos(), start + QPoint(40, 20));
-        EXPECT_TRUE(docked());
-        QTest::mouseRelease(grabbed, button, {}, QPoint(45, 25));
-    }
-}
-
 TEST_F(WindowGroupTest, TheMainWindowKeepsItsSizeWhateverElseAsks) {
     main.resize(400, 300);
     EXPECT_TRUE(QTest::qWaitFor([&] { return main.size() == QSize(252, 214); }, 500));
