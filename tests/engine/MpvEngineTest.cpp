@@ -93,7 +93,7 @@ TEST(VideoOutputChoice, TheGpuIsTriedOnlyWithHardwareAndTheFirstOutputThatWorksI
     EXPECT_EQ(hardware.Outputs(), "gpu");
 }
 
-TEST_F(MpvEngineTest, OpensPlaysPausesSeeksStopsAndClosesOnAnEmptyName) {
+TEST_F(MpvEngineTest, OpensPlaysPausesAndClosesOnAnEmptyName) {
     QSignalSpy sizes(engine.get(), &MediaEngine::VideoSizeChanged);
     const QString clip = media::VideoClip();
     ASSERT_TRUE(open(clip));
@@ -104,19 +104,9 @@ TEST_F(MpvEngineTest, OpensPlaysPausesSeeksStopsAndClosesOnAnEmptyName) {
     ASSERT_EQ(sizes.count(), 1);
     EXPECT_EQ(sizes.at(0).at(0).toSize(), QSize(320, 240));
 
-    engine->Pause(); // held: the frame step below
+    // Pause held: the frame step below; seeks and Stop: the desktop tests.
+    engine->Pause();
     EXPECT_FALSE(engine->Playing());
-    engine->SetCurrentPosition(2.0);
-    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() >= 1.9; }));
-    EXPECT_LT(engine->CurrentPosition(), 2.5);
-
-    // Stop rewinds; the position reads 0 until it plays again.
-    engine->Stop();
-    QTest::qWait(300);
-    EXPECT_EQ(engine->CurrentPosition(), 0);
-    engine->Play();
-    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() > 0; }));
-    EXPECT_LT(engine->CurrentPosition(), 1.0);
 
     // An empty name closes the file.
     engine->SetFileName(QString());
@@ -162,19 +152,18 @@ TEST_F(MpvEngineTest, AFileThatOpensAndThenFailsOrIsDeletedWhilePlayingIsReporte
 }
 
 TEST_F(MpvEngineTest, OddNamesAlsoRelativeOnesThatLookLikeOptionsOrUrlsPlayAsFiles) {
-    for (const char* name : {"with spaces.mp4", "quote's \"double\".mp4", "a;b\"c.mp4", "--help",
-                             "-leading.mp4", "100%25 done.mp4", "av://lavfi:testsrc",
-                             "f\xC3\xBCr \xC3\xA9t\xC3\xA9 \xE2\x98\x83.mp4", "#hash?query.mp4"}) {
-        EXPECT_TRUE(open(media::OddlyNamedCopy(QString::fromUtf8(name)))) << name;
-        EXPECT_TRUE(waitFor([&] { return std::abs(engine->Duration() - 3.0) < 0.1; })) << name;
+    // Spaces, percent signs, "#", option-like names and names that are no
+    // UTF-8, given whole: the desktop tests.
+    const char* const names[] = {"quote's \"double\".mp4", "a;b\"c.mp4", "#hash?query.mp4",
+                                 "--help", "av://lavfi:testsrc"};
+    for (const char* name : names) {
+        media::OddlyNamedCopy(QString::fromUtf8(name));
     }
-    // Relative to the current folder, too.
-    const QString folder = QFileInfo(media::OddlyNamedCopy(QStringLiteral("--help"))).path();
-    media::OddlyNamedCopy(QStringLiteral("av://lavfi:testsrc"));
     const QString before = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(folder));
-    for (const char* name : {"--help", "av://lavfi:testsrc"}) {
-        EXPECT_TRUE(open(QString::fromLatin1(name))) << name;
+    ASSERT_TRUE(
+        QDir::setCurrent(QFileInfo(media::OddlyNamedCopy(QStringLiteral("--help"))).path()));
+    for (const char* name : names) {
+        EXPECT_TRUE(open(QString::fromUtf8(name))) << name;
         // mpv's own "--help" or its test picture would have no such length.
         EXPECT_TRUE(waitFor([&] { return std::abs(engine->Duration() - 3.0) < 0.1; })) << name;
     }

@@ -38,8 +38,6 @@ TEST(FileNamesTest, ANameQtReadWithReplacementCharactersLeadsBackToTheFileOnTheD
     const QString lossy = QString::fromLocal8Bit(folder + "/caf\xE9.mp4");
     EXPECT_EQ(LocateFile(lossy), kept);
     EXPECT_EQ(LocateFile(kept), kept);
-    EXPECT_TRUE(InspectFile(kept).regular);
-    EXPECT_FALSE(InspectFile(lossy).exists);
     // Two names Qt reads alike: neither is taken for the other.
     make(folder + "/caf\xEA.mp4", "y");
     EXPECT_EQ(LocateFile(lossy), lossy);

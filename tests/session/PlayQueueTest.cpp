@@ -1,5 +1,4 @@
 #include "session/PlayQueue.h"
-#include "common/MediaTypes.h"
 #include "platform/UserFiles.h"
 
 #include <QDir>
@@ -126,16 +125,4 @@ TEST(PlayQueueTest, AFolderStandsForItsMediaFilesByNameAndAPlaylistForItsEntries
     EXPECT_EQ(expanded.entries[6].title, "Deep One");
     EXPECT_EQ(expanded.entries[6].length, 61);
     EXPECT_TRUE(expanded.entries[7].missing);
-}
-
-TEST(MediaTypesTest, TheDesktopEntryNamesTheSameTypesThePlayerTellsTheBusOf) {
-    QFile entry(QStringLiteral(QUARN_SOURCE_DIR "/data/quarn-media-player.desktop"));
-    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
-    QStringList listed;
-    for (const QByteArray& line : entry.readAll().split('\n')) {
-        if (line.startsWith("MimeType=")) {
-            listed = QString::fromUtf8(line.mid(9)).split(u';', Qt::SkipEmptyParts);
-        }
-    }
-    EXPECT_EQ(listed, MediaMimeTypes());
 }

@@ -46,20 +46,14 @@ protected:
 
 } // namespace
 
-TEST_F(PlaybackSessionTest, TheQueuePlaysInOrderAndMovesWithNextAndPreviousWithinItsEnds) {
+TEST_F(PlaybackSessionTest, TheQueuePlaysInOrderToItsEndAgainOnPlayAndRoundWhenLooped) {
     QSignalSpy ended(session.get(), &PlaybackSession::PlaybackEnded);
     session->PlayEntries({"/m/a.mp4", "/m/b.mp4", "/m/c.mp4"});
     EXPECT_EQ(engine->FileName(), "/m/a.mp4");
     engine->End();
     EXPECT_EQ(engine->FileName(), "/m/b.mp4");
-    session->Next();
-    EXPECT_EQ(engine->FileName(), "/m/c.mp4");
-    session->Next(); // at the end: stays
-    session->Previous();
-    EXPECT_EQ(engine->FileName(), "/m/b.mp4");
-    EXPECT_EQ(ended.count(), 0);
     EXPECT_EQ(saver.record.filter("on").size(), 0) << "no reset between files";
-    session->Next();
+    session->Next(); // Next and Previous from the keys: the desktop tests
     engine->End();
     EXPECT_EQ(ended.count(), 1);
     EXPECT_EQ(saver.record.last(), "on");

@@ -124,10 +124,10 @@ TEST_F(DLGsTest, PageSetupGivesZeroOrMinusOneAndWithoutAPrinterThePrinterDialogC
         GTEST_SKIP() << "this machine has a printer";
     }
     const PrintSettings before = ReadPrintSettings(CurrentPrinter());
-    driver_.Answer<QDialog>([](QDialog* dialog) { Accept(dialog); });
+    // A printer dialog, unanswered, would be closed at the driver's time limit
+    // and fail the test.
     DLGs1.ShowPrinter(&parent_, 0);
     DLGs1.ShowPrinter(&parent_, DLGs::kPrintSelection | DLGs::kPrintCollate);
-    EXPECT_EQ(driver_.Answered(), 2) << "no printer dialog";
     EXPECT_EQ(ReadPrintSettings(CurrentPrinter()), before);
 }
 

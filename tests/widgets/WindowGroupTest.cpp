@@ -1,10 +1,8 @@
 // The window group's rules, on Qt's offscreen platform: docking, snapping
-// back, dragging the whole group live, keeping the main window's size and
-// the screen's edges (full screen: the desktop tests).
+// back and keeping the main window's size (dragging, full screen and the
+// screen's edges: the desktop tests).
 #include "widgets/WindowGroup.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -59,15 +57,4 @@ TEST_F(WindowGroupTest, TheMainWindowKeepsItsSizeWhateverElseAsks) {
     group.SetMainSize(QSize(333, 273));
     EXPECT_EQ(main.size(), QSize(333, 273));
     EXPECT_TRUE(docked());
-}
-
-TEST_F(WindowGroupTest, GrownNearTheScreensEdgeTheGroupMovesInsideIt) {
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    main.move(screen.right() - 300, screen.bottom() - 250);
-    group.SetMainSize(QSize(400, 300));
-    EXPECT_TRUE(screen.contains(group.Bounds())) << group.Bounds().x() << "," << group.Bounds().y();
-    // A companion set hidden takes no room and does not come back with the group.
-    group.SetCompanionShown(below, false);
-    EXPECT_FALSE(below.isVisible());
-    EXPECT_EQ(group.Bounds().bottom(), main.geometry().bottom());
 }
