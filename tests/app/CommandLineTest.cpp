@@ -23,11 +23,8 @@ QString here(const QString& name) {
 // --help, --version and an unknown option as the program answers them:
 // CommandLineE2ETest.
 TEST(CommandLineTest, HelpAndVersionWinWhereverTheyStandAndAToolkitOptionNeedsItsValue) {
-    EXPECT_EQ(parse({"-h"}).action, Action::Help);
+    EXPECT_EQ(parse({"clip.mp4", "-h"}).action, Action::Help);
     EXPECT_EQ(parse({"clip.mp4", "--version"}).action, Action::Version);
-    const CommandLine unknown = parse({"--loop", "clip.mp4"});
-    EXPECT_EQ(unknown.action, Action::Usage);
-    EXPECT_TRUE(unknown.problem.contains("--loop"));
     EXPECT_EQ(parse({"-platform"}).action, Action::Usage);
 }
 

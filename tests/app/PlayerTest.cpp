@@ -53,46 +53,6 @@ TEST_F(PlayerTest, PlayAndPauseNeedAnOpenFileAndStopAlwaysStops) {
     EXPECT_EQ(saver.record, QStringList{"off"});
 }
 
-TEST_F(PlayerTest, TheTimeAndTheSeekBarFollowThePlayingPosition) {
-    open(QStringLiteral("/media/song.mp3"));
-    EXPECT_EQ(player->Bar().Time(), "00:00/00:00");
-    engine().Report(0.4, 65.2);
-    EXPECT_EQ(player->Bar().Time(), "0:00/1:05");
-    engine().Report(30.6, 65.2);
-    EXPECT_EQ(player->Bar().Time(), "0:31/1:05");
-    EXPECT_EQ(player->Main().SeekBarMaximum(), 65);
-    EXPECT_EQ(player->Main().SeekBarValue(), 31);
-    // At 0 (the start, before playing) the display keeps what it showed.
-    engine().Report(0, 65.2);
-    EXPECT_EQ(player->Bar().Time(), "0:31/1:05");
-    // Stopped, it shows the start the engine is held at.
-    emit player->Bar().StopClicked();
-    EXPECT_EQ(player->Bar().Time(), "0:00/1:05");
-    EXPECT_EQ(player->Main().SeekBarValue(), 0);
-    // Dragging the thumb seeks.
-    emit player->Main().SeekRequested(50);
-    EXPECT_EQ(engine().calls.last(), "Seek=50");
-}
-
-TEST_F(PlayerTest, TheEndOfTheMediaOrAFailureResetsAndLetsTheScreenSaverBack) {
-    open(QStringLiteral("/media/clip.mp4"));
-    emit engine().VideoSizeChanged(QSize(320, 240));
-    EXPECT_EQ(player->Main().size(), QSize(333, 273));
-    engine().End();
-    EXPECT_EQ(saver.record, (QStringList{"off", "on"}));
-    EXPECT_EQ(player->Title().Title(), "");
-    EXPECT_FALSE(player->Title().Scrolling());
-    EXPECT_FALSE(player->Main().SeekBarEnabled());
-    EXPECT_EQ(player->Main().size(), QSize(252, 214));
-    EXPECT_TRUE(messages.isEmpty());
-
-    open(QStringLiteral("/media/clip.mp4"));
-    emit engine().Failed(QStringLiteral("no audio or video data played"));
-    EXPECT_EQ(messages, QStringList{"Playback Error: Movie is invalid or you need a codec"});
-    EXPECT_EQ(saver.record.last(), "on");
-    EXPECT_EQ(player->Title().Title(), "");
-}
-
 TEST_F(PlayerTest, AboutTwiceLeavesOneBoxAndOKHidesItWithoutStoppingTheAnimation) {
     emit player->Effects().AboutChosen();
     AboutBox* box = player->About();

@@ -4,15 +4,11 @@
 #include "support/MediaFixtures.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -97,46 +93,20 @@ TEST(VideoOutputChoice, TheGpuIsTriedOnlyWithHardwareAndTheFirstOutputThatWorksI
     EXPECT_EQ(hardware.Outputs(), "gpu");
 }
 
-TEST_F(MpvEngineTest, OpensPlaysPausesSeeksStopsAndClosesOnAnEmptyName) {
-    EXPECT_EQ(engine->FileName(), "");
-    EXPECT_FALSE(engine->Playing());
+TEST_F(MpvEngineTest, OpensPlaysPausesAndClosesOnAnEmptyName) {
     QSignalSpy sizes(engine.get(), &MediaEngine::VideoSizeChanged);
-    QSignalSpy positions(engine.get(), &MediaEngine::PositionChanged);
     const QString clip = media::VideoClip();
     ASSERT_TRUE(open(clip));
     EXPECT_EQ(engine->FileName(), clip);
     EXPECT_TRUE(engine->Playing());
     EXPECT_TRUE(waitFor([&] { return std::abs(engine->Duration() - 3.0) < 0.1; }));
     ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() > 0.3; }));
-    EXPECT_GT(positions.count(), 3);
     ASSERT_EQ(sizes.count(), 1);
     EXPECT_EQ(sizes.at(0).at(0).toSize(), QSize(320, 240));
 
+    // Pause held: the frame step below; seeks and Stop: the desktop tests.
     engine->Pause();
     EXPECT_FALSE(engine->Playing());
-    QTest::qWait(100);
-    const double held = engine->CurrentPosition();
-    QTest::qWait(300);
-    EXPECT_NEAR(engine->CurrentPosition(), held, 0.05);
-    engine->SetCurrentPosition(2.0);
-    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() >= 1.9; }));
-    EXPECT_LT(engine->CurrentPosition(), 2.5);
-
-    // Stop rewinds; the position reads 0 until it plays again.
-    engine->Stop();
-    QTest::qWait(300);
-    EXPECT_EQ(engine->CurrentPosition(), 0);
-    engine->Play();
-    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() > 0; }));
-    EXPECT_LT(engine->CurrentPosition(), 1.0);
-
-    // Twice as fast.
-    engine->SetSpeed(2.0);
-    const double from = engine->CurrentPosition();
-    QElapsedTimer timer;
-    timer.start();
-    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() > from + 1.0; }));
-    EXPECT_LT(timer.elapsed(), 900);
 
     // An empty name closes the file.
     engine->SetFileName(QString());
@@ -147,43 +117,15 @@ TEST_F(MpvEngineTest, OpensPlaysPausesSeeksStopsAndClosesOnAnEmptyName) {
     EXPECT_FALSE(engine->Playing());
 }
 
-TEST_F(MpvEngineTest, RaisesEndOfStreamOnceAtTheNaturalEndAndPlaysAgainFromTheStart) {
-    QSignalSpy ends(engine.get(), &MediaEngine::EndOfStream);
-    QSignalSpy opened(engine.get(), &MediaEngine::Opened);
-    engine->SetFileName(media::OneFrameClip());
-    engine->SetFileName(media::AudioClip()); // replaces the first before its end
-    ASSERT_TRUE(waitFor([&] { return ends.count() > 0; }, 6000));
-    QTest::qWait(300);
-    EXPECT_EQ(ends.count(), 1);
-    EXPECT_EQ(opened.count(), 1);
-    EXPECT_FALSE(engine->Playing());
-    EXPECT_EQ(engine->CurrentPosition(), 0);
-    EXPECT_EQ(engine->FileName(), media::AudioClip());
-    // Play after the end opens the file again, from its start.
-    engine->Play();
-    ASSERT_TRUE(waitFor([&] { return opened.count() == 2; }));
-    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() > 0.1; }));
-    EXPECT_LT(engine->CurrentPosition(), 1.5);
-    // Stop is no end.
-    engine->Stop();
-    QTest::qWait(3300);
-    EXPECT_EQ(ends.count(), 1);
-}
-
 TEST_F(MpvEngineTest, RefusesWhatIsNotPlayableAndThePlayingFileGoesOn) {
     for (const QString& path : {media::MissingFile(), media::EmptyFile(), media::TextFile(),
                                 media::TruncatedClip(), media::Folder()}) {
         expectRefused(path);
         EXPECT_EQ(engine->FileName(), "") << path.toStdString();
     }
+    // Refused while another file plays, that one goes on: the desktop tests.
     const QString clip = media::VideoClip();
     ASSERT_TRUE(open(clip));
-    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() > 0.5; }));
-    const double before = engine->CurrentPosition();
-    expectRefused(media::TextFile());
-    EXPECT_EQ(engine->FileName(), clip);
-    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() > before + 0.2; }));
-    EXPECT_LT(engine->CurrentPosition(), before + 1.5) << "taken up where it was";
     expectRefused(media::MissingFile());
     EXPECT_EQ(engine->FileName(), clip);
 }
@@ -209,47 +151,19 @@ TEST_F(MpvEngineTest, AFileThatOpensAndThenFailsOrIsDeletedWhilePlayingIsReporte
     EXPECT_FALSE(engine->Playing());
 }
 
-TEST_F(MpvEngineTest, AStreamThatIsSlowToAnswerIsWaitedForNotRefused) {
-    // One file served over HTTP on the loopback, each answer after six seconds.
-    QFile song(media::AudioClip());
-    ASSERT_TRUE(song.open(QIODevice::ReadOnly));
-    const QByteArray answer = "HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\nContent-Length: " +
-                              QByteArray::number(song.size()) + "\r\n\r\n" + song.readAll();
-    QTcpServer server;
-    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
-    QObject::connect(&server, &QTcpServer::newConnection, [&] {
-        while (QTcpSocket* socket = server.nextPendingConnection()) {
-            QTimer::singleShot(6000, socket, [socket, answer] {
-                socket->write(answer);
-                socket->disconnectFromHost();
-            });
-        }
-    });
-    QSignalSpy refused(engine.get(), &MediaEngine::Refused);
-    QSignalSpy opened(engine.get(), &MediaEngine::Opened);
-    QElapsedTimer timer;
-    timer.start();
-    engine->SetFileName(QStringLiteral("http://127.0.0.1:%1/slow.mp3").arg(server.serverPort()));
-    EXPECT_LT(timer.elapsed(), 200) << "the open does not wait";
-    ASSERT_TRUE(waitFor([&] { return opened.count() == 1 || refused.count() == 1; }, 15000));
-    EXPECT_EQ(refused.count(), 0);
-    EXPECT_GE(timer.elapsed(), 5500);
-}
-
 TEST_F(MpvEngineTest, OddNamesAlsoRelativeOnesThatLookLikeOptionsOrUrlsPlayAsFiles) {
-    for (const char* name : {"with spaces.mp4", "quote's \"double\".mp4", "a;b\"c.mp4", "--help",
-                             "-leading.mp4", "100%25 done.mp4", "av://lavfi:testsrc",
-                             "f\xC3\xBCr \xC3\xA9t\xC3\xA9 \xE2\x98\x83.mp4", "#hash?query.mp4"}) {
-        EXPECT_TRUE(open(media::OddlyNamedCopy(QString::fromUtf8(name)))) << name;
-        EXPECT_TRUE(waitFor([&] { return std::abs(engine->Duration() - 3.0) < 0.1; })) << name;
+    // Spaces, percent signs, "#", option-like names and names that are no
+    // UTF-8, given whole: the desktop tests.
+    const char* const names[] = {"quote's \"double\".mp4", "a;b\"c.mp4", "#hash?query.mp4",
+                                 "--help", "av://lavfi:testsrc"};
+    for (const char* name : names) {
+        media::OddlyNamedCopy(QString::fromUtf8(name));
     }
-    // Relative to the current folder, too.
-    const QString folder = QFileInfo(media::OddlyNamedCopy(QStringLiteral("--help"))).path();
-    media::OddlyNamedCopy(QStringLiteral("av://lavfi:testsrc"));
     const QString before = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(folder));
-    for (const char* name : {"--help", "av://lavfi:testsrc"}) {
-        EXPECT_TRUE(open(QString::fromLatin1(name))) << name;
+    ASSERT_TRUE(
+        QDir::setCurrent(QFileInfo(media::OddlyNamedCopy(QStringLiteral("--help"))).path()));
+    for (const char* name : names) {
+        EXPECT_TRUE(open(QString::fromUtf8(name))) << name;
         // mpv's own "--help" or its test picture would have no such length.
         EXPECT_TRUE(waitFor([&] { return std::abs(engine->Duration() - 3.0) < 0.1; })) << name;
     }
@@ -282,14 +196,6 @@ TEST_F(MpvEngineTest, TracksAreListedWithLanguagesAndTitlesAndChoosingOneSelects
     engine->SelectTrack(kAudio, 2);
     ASSERT_TRUE(open(media::FilmWithTracks()));
     EXPECT_TRUE(waitFor([&] { return engine->Tracks() == media::FilmTracks(); }));
-
-    // Thirty subtitle tracks that name neither language nor title.
-    ASSERT_TRUE(open(media::SlideShow()));
-    ASSERT_TRUE(waitFor([&] { return engine->Tracks().size() == 30; }));
-    for (int id = 1; id <= 30; ++id) {
-        EXPECT_EQ(engine->Tracks()[id - 1],
-                  (MediaTrack{kSubtitle, id, QString(), QString(), id == 1, false}));
-    }
 }
 
 TEST_F(MpvEngineTest, SubtitlesBesideTheFilmShowOfThemselvesAndAFileChosenIsAddedAndShown) {
@@ -344,19 +250,6 @@ TEST_F(MpvEngineTest, TheSpeedIsSetWithinTheEnginesBoundsAndReported) {
         })) << c.asked;
     }
     EXPECT_EQ(speeds.count(), 3);
-}
-
-TEST_F(MpvEngineTest, ALoopingClipPlaysRoundWithoutEndingUntilTheLoopIsOff) {
-    QSignalSpy ends(engine.get(), &MediaEngine::EndOfStream);
-    engine->SetLoopFile(true);
-    engine->SetSpeed(4);
-    ASSERT_TRUE(open(media::VideoClip()));
-    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() > 2.0; }));
-    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() < 1.0; }));
-    EXPECT_TRUE(engine->Playing());
-    EXPECT_EQ(ends.count(), 0);
-    engine->SetLoopFile(false);
-    EXPECT_TRUE(waitFor([&] { return ends.count() == 1; }));
 }
 
 TEST_F(MpvEngineTest, AFrameStepMovesThePositionByOneFrameAndStaysPaused) {

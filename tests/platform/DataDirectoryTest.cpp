@@ -2,22 +2,16 @@
 // build tree, in <prefix>/share/quarn-media-player when installed.
 
 #include "platform/Desktop.h"
+#include "platform/UserFiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
 
-void touch(const QString& path) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-}
-
 TEST(DataDirectory, BesideTheProgramThenTheInstalledDataFolderThenTheProgramFolder) {
     QTemporaryDir root;
-    ASSERT_TRUE(root.isValid());
     const QString bin = root.filePath("usr/bin");
     const QString data = root.filePath("usr/share/quarn-media-player");
     ASSERT_TRUE(QDir().mkpath(bin));
@@ -30,7 +24,7 @@ TEST(DataDirectory, BesideTheProgramThenTheInstalledDataFolderThenTheProgramFold
     EXPECT_EQ(quarn::platform::DataDirectoryFor(bin), QDir(data).canonicalPath());
 
     // Built: the files beside the program win over an installed copy.
-    touch(bin + "/intro.mp3");
+    ASSERT_TRUE(quarn::platform::WriteUserFile(bin + "/intro.mp3", {}).written);
     EXPECT_EQ(quarn::platform::DataDirectoryFor(bin), bin);
 }
 

@@ -21,25 +21,19 @@ protected:
     ScreenSaver saver;
 };
 
-TEST_F(ScreenSaverTest, HoldingOffInhibitsOnceAndSwitchingOnReleases) {
+TEST_F(ScreenSaverTest, HoldingOffInhibitsOnceAndASwitchBackBeforeTheAnswerLetsTheHoldGo) {
     test::ScreenSaverStandIn service(bus.address());
+    saver.SetActive(false);
     saver.SetActive(false);
     EXPECT_TRUE(saver.IsHeldOff());
     EXPECT_TRUE(holds(service, 1));
-    saver.SetActive(false);
-    saver.SetActive(false);
     QTest::qWait(200);
     EXPECT_EQ(service.inhibitions(), 1); // one hold, not a stack of them
-    saver.SetActive(true);
-    EXPECT_FALSE(saver.IsHeldOff());
-    EXPECT_TRUE(holds(service, 0));
-    saver.SetActive(true);
-    saver.SetActive(false);
-    EXPECT_TRUE(holds(service, 1));
     // Switched on again before the service answered: the hold it gives is let go.
     saver.SetActive(true);
     saver.SetActive(false);
     saver.SetActive(true);
+    EXPECT_FALSE(saver.IsHeldOff());
     EXPECT_TRUE(holds(service, 0));
     QTest::qWait(300);
     EXPECT_EQ(service.inhibitions(), 0);

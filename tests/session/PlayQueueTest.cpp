@@ -1,5 +1,5 @@
 #include "session/PlayQueue.h"
-#include "common/MediaTypes.h"
+#include "platform/UserFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -74,10 +74,9 @@ TEST(PlayQueueTest, EditsKeepTheCurrentEntryAndTheLastRemovalCanBeUndone) {
 
 TEST(PlayQueueTest, ShuffledTheWholeQueuePlaysOnceInAnOrderThatStaysUntilChanged) {
     PlayQueue queue;
-    std::vector<PlaylistEntry> many;
+    std::vector<PlaylistEntry> many(20);
     for (int i = 0; i < 20; ++i) {
-        many.push_back(entries({"x"}).front());
-        many.back().location = QString::number(i);
+        many[i].location = QString::number(i);
     }
     queue.Replace(many, 5);
     queue.SetShuffle(true, 42);
@@ -107,15 +106,13 @@ TEST(PlayQueueTest, AFolderStandsForItsMediaFilesByNameAndAPlaylistForItsEntries
                              "notes.txt", "clip.MKV", "readme"}) {
         QFile(dir.filePath(name)).open(QIODevice::WriteOnly);
     }
-    dir.mkpath("inner");
-    QFile(dir.filePath("inner/deep.mp3")).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(platform::WriteUserFile(dir.filePath("inner/deep.mp3"), {}).written);
     dir.mkpath("folder.mp4"); // a folder with a media name is no media file
-    QFile list(dir.filePath("inner/list.m3u"));
-    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
-    list.write("#EXTM3U\n#EXTINF:61,Deep One\ndeep.mp3\ngone.mp3\n");
-    list.close();
-    const Expansion expanded = ExpandEntries(
-        {"/media/first.avi", root.path(), "https://example.org/s.mp3", list.fileName()});
+    const QString list = dir.filePath("inner/list.m3u");
+    ASSERT_TRUE(platform::WriteUserFile(list, "#EXTM3U\n#EXTINF:61,Deep One\ndeep.mp3\ngone.mp3\n")
+                    .written);
+    const Expansion expanded =
+        ExpandEntries({"/media/first.avi", root.path(), "https://example.org/s.mp3", list});
     QStringList names;
     for (const PlaylistEntry& entry : expanded.entries) {
         names << entry.location;
@@ -128,29 +125,4 @@ TEST(PlayQueueTest, AFolderStandsForItsMediaFilesByNameAndAPlaylistForItsEntries
     EXPECT_EQ(expanded.entries[6].title, "Deep One");
     EXPECT_EQ(expanded.entries[6].length, 61);
     EXPECT_TRUE(expanded.entries[7].missing);
-}
-
-TEST(MediaTypesTest, TheOpenDialogOffersWhatTheEnginePlays) {
-    EXPECT_TRUE(MediaFilter().startsWith("Media Files |*.mp*;*.avi;*.asf;*.wmv;"));
-    EXPECT_TRUE(MediaFilter().endsWith("|All Files (*.*)|*.*|"));
-    for (const char* name : {"a.mkv",  "a.webm", "A.MOV", "a.m4v", "a.ogv", "a.ogg", "a.oga",
-                             "a.opus", "a.flac", "a.m4a", "a.wav", "a.3gp", "a.ts",  "a.flv",
-                             "a.mpeg", "a.mpg",  "a.mp3", "a.mp4", "a.avi", "a.wmv", "a.asf"}) {
-        EXPECT_TRUE(IsMediaFileName(name)) << name;
-    }
-    for (const char* name : {"a.txt", "a.jpg", "mkv", "a.mkv.part"}) {
-        EXPECT_FALSE(IsMediaFileName(name)) << name;
-    }
-}
-
-TEST(MediaTypesTest, TheDesktopEntryNamesTheSameTypesThePlayerTellsTheBusOf) {
-    QFile entry(QStringLiteral(QUARN_SOURCE_DIR "/data/quarn-media-player.desktop"));
-    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
-    QStringList listed;
-    for (const QByteArray& line : entry.readAll().split('\n')) {
-        if (line.startsWith("MimeType=")) {
-            listed = QString::fromUtf8(line.mid(9)).split(u';', Qt::SkipEmptyParts);
-        }
-    }
-    EXPECT_EQ(listed, MediaMimeTypes());
 }

@@ -43,7 +43,7 @@ public:
     }
     bool Playing() const override { return playing; }
     bool Stopped() const override { return stopped || fileName.isEmpty(); }
-    MediaTags Tags() const override { return tags; }
+    MediaTags Tags() const override { return {}; }
     double CurrentPosition() const override { return position; }
     void SetCurrentPosition(double seconds) override {
         calls << QStringLiteral("Seek=%1").arg(seconds);
@@ -93,7 +93,6 @@ public:
     QString fileName;
     bool playing = false;
     bool stopped = false;
-    MediaTags tags;
     std::vector<MediaTrack> tracks;
     bool refuse = false;
     int refuseCode = EngineError::kCannotPlay;

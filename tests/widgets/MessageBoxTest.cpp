@@ -1,7 +1,6 @@
 #include "widgets/MessageBox.h"
 
 #include <QPushButton>
-#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace quarn;
@@ -14,8 +13,6 @@ TEST(MessageWindowTest, HoldsNothingUpAndGathersMessagesThatComeWhileItIsUpInOne
              QStringLiteral("ep5.mp4: Unrecognized file format."));
     EXPECT_TRUE(box.isVisible());
     EXPECT_FALSE(box.isModal());
-    EXPECT_EQ(box.icon(), QMessageBox::NoIcon);
-    EXPECT_EQ(box.buttons().size(), 1);
     EXPECT_EQ(box.windowTitle(), "Playback Error");
     for (int i = 0; i < 5000; ++i) {
         box.Show(QStringLiteral("Movie is invalid or you need a codec"),

@@ -53,7 +53,6 @@ void ModalDriver::Poll() {
     if (!pending_.empty() && !modal->property("answered").toBool() && pending_.front()(modal)) {
         modal->setProperty("answered", true);
         pending_.pop_front();
-        ++answered_;
     }
 }
 

@@ -36,7 +36,6 @@ public:
         });
     }
 
-    int Answered() const { return answered_; }
     bool TimedOut() const { return timedOut_; }
 
 private:
@@ -46,7 +45,6 @@ private:
     QTimer poll_;
     QElapsedTimer clock_;
     int limitMs_;
-    int answered_ = 0;
     bool timedOut_ = false;
 };
 

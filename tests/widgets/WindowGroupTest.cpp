@@ -1,10 +1,8 @@
 // The window group's rules, on Qt's offscreen platform: docking, snapping
-// back, dragging the whole group live, keeping the main window's size, full
-// screen and the screen's edges.
+// back and keeping the main window's size (dragging, full screen and the
+// screen's edges: the desktop tests).
 #include "widgets/WindowGroup.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -53,49 +51,10 @@ TEST_F(WindowGroupTest, CompanionsFollowTheMainWindowAndGoBackWhenMovedAway) {
     EXPECT_TRUE(above.isVisible());
 }
 
-TEST_F(WindowGroupTest, ADragOfAnyWindowWithAnyButtonMovesTheWholeGroupAsThePointerMoves) {
-    for (const auto& [grabbed, button] :
-         {std::pair<QWidget*, Qt::MouseButton>{&main, Qt::LeftButton},
-          {&above, Qt::RightButton},
-          {&below, Qt::MiddleButton}}) {
-        const QPoint start = main.pos();
-        QTest::mousePress(grabbed, button, {}, QPoint(5, 5));
-        group.Drag(grabbed->mapToGlobal(QPoint(5, 5)), button);
-        QTest::mouseMove(grabbed, QPoint(45, 25));
-        // Live: the group is where the pointer took it before the button is released.
-        EXPECT_EQ(main.pos(), start + QPoint(40, 20));
-        EXPECT_TRUE(docked());
-        QTest::mouseRelease(grabbed, button, {}, QPoint(45, 25));
-    }
-}
-
 TEST_F(WindowGroupTest, TheMainWindowKeepsItsSizeWhateverElseAsks) {
     main.resize(400, 300);
     EXPECT_TRUE(QTest::qWaitFor([&] { return main.size() == QSize(252, 214); }, 500));
     group.SetMainSize(QSize(333, 273));
     EXPECT_EQ(main.size(), QSize(333, 273));
     EXPECT_TRUE(docked());
-}
-
-TEST_F(WindowGroupTest, FullScreenHidesTheCompanionsAndComesBackExactlyAsItWas) {
-    const QRect before = main.geometry();
-    group.SetFullScreen(true);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return main.isFullScreen(); }, 1000));
-    EXPECT_FALSE(above.isVisible());
-    EXPECT_FALSE(below.isVisible());
-    group.SetFullScreen(false);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return main.geometry() == before; }, 1000));
-    EXPECT_TRUE(above.isVisible() && below.isVisible());
-    EXPECT_TRUE(docked());
-}
-
-TEST_F(WindowGroupTest, GrownNearTheScreensEdgeTheGroupMovesInsideIt) {
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    main.move(screen.right() - 300, screen.bottom() - 250);
-    group.SetMainSize(QSize(400, 300));
-    EXPECT_TRUE(screen.contains(group.Bounds())) << group.Bounds().x() << "," << group.Bounds().y();
-    // A companion set hidden takes no room and does not come back with the group.
-    group.SetCompanionShown(below, false);
-    EXPECT_FALSE(below.isVisible());
-    EXPECT_EQ(group.Bounds().bottom(), main.geometry().bottom());
 }

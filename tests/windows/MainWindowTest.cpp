@@ -1,21 +1,10 @@
 #include "windows/MainWindow.h"
-#include "widgets/Pictures.h"
 
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
 using namespace quarn;
-
-TEST(MainWindowTest, PaintsTheBackgroundFromTheTile) {
-    MainWindow main;
-    main.resize(300, 330); // more than one tile in each direction
-    const QImage shot = main.grab().toImage();
-    const QImage tile = LoadPicture(QStringLiteral(":/skins/tile.png"));
-    ASSERT_EQ(tile.size(), QSize(256, 299));
-    EXPECT_EQ(shot.pixel(1, 1), tile.pixel(1, 1));
-    EXPECT_EQ(shot.pixel(256 + 3, 4), tile.pixel(3, 4));
-    EXPECT_EQ(shot.pixel(5, 299 + 6), tile.pixel(5, 6));
-}
 
 TEST(MainWindowTest, AsksForTheSizeAroundEachVideoAndForTheDesignSizeAtTheEnd) {
     MainWindow main;

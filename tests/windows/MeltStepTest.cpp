@@ -65,22 +65,6 @@ TEST(MeltStepTest, DrawsGiveTheCornerAcrossTheScreenAndTheRoundingHalvesToEvenEx
     }
 }
 
-// Over many draws the corners reach every end of the screen and no further,
-// and the shifts every value; their odds follow from the rounding above.
-TEST(MeltStepTest, OverManyDrawsTheCornersCoverTheScreenAndStayOnIt) {
-    RandomSource random(12345);
-    QRect reached(960, 540, 1, 1);
-    QRect shifts(0, 0, 1, 1);
-    for (int i = 0; i < 400000; ++i) {
-        const Step step =
-            MakeStep(1920, 1080, random.Next(), random.Next(), random.Next(), random.Next());
-        reached |= QRect(step.x, step.y, 1, 1);
-        shifts |= QRect(step.dx, step.dy, 1, 1);
-    }
-    EXPECT_EQ(reached, QRect(QPoint(0, 0), QPoint(1792, 952)));
-    EXPECT_EQ(shifts, QRect(QPoint(-1, -1), QPoint(1, 1)));
-}
-
 TEST(MeltBlockCopyTest, ACopyEqualsOneThroughATemporaryAndLosesWhatFallsOffThePicture) {
     struct Case {
         QSize size;
@@ -110,26 +94,6 @@ TEST(MeltBlockCopyTest, ACopyEqualsOneThroughATemporaryAndLosesWhatFallsOffThePi
         EXPECT_EQ(image, copiedThroughTemporary(before, c.x, c.y, c.dx, c.dy))
             << c.x << "," << c.y << " by " << c.dx << "," << c.dy;
     }
-}
-
-TEST(MeltDirtyTilesTest, CoversEverythingMarkedClippedToTheSurfaceAndLittleElse) {
-    DirtyTiles tiles(QSize(1000, 750)); // not a whole number of tiles
-    const QRect a(101, 37, 128, 128);
-    const QRect b(880, 630, 129, 129); // runs off the bottom right corner
-    tiles.Mark(a);
-    tiles.Mark(b);
-    tiles.Mark(QRect(-50, -50, 20, 20)); // wholly outside
-    const QRegion region = tiles.Take();
-    EXPECT_TRUE(region.contains(a));
-    EXPECT_TRUE(region.contains(b & QRect(0, 0, 1000, 750)));
-    EXPECT_EQ(region.boundingRect(), QRect(96, 32, 1000 - 96, 750 - 32));
-    EXPECT_FALSE(region.contains(QPoint(500, 400)));
-    EXPECT_FALSE(region.contains(QPoint(0, 0)));
-    EXPECT_TRUE(tiles.IsEmpty());
-    EXPECT_TRUE(tiles.Take().isEmpty());
-
-    tiles.Mark(QRect(0, 0, 1000, 750));
-    EXPECT_EQ(tiles.Take(), QRegion(0, 0, 1000, 750)) << "rows with the same runs merge";
 }
 
 TEST(MeltKeysTest, OnlyKeysThatTypeACharacterEndTheEffect) {
