@@ -1,6 +1,4 @@
 // The private desktop: Xvfb, openbox, trayer and the bus, and the connection to it.
-#include "support/XConnection.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,6 +16,9 @@
 #include <span>
 #include <sys/prctl.h>
 #include <unistd.h>
+
+// Last: Xlib's macros clash with names in Qt and gtest.
+#include "support/XConnection.h"
 
 using namespace Qt::Literals::StringLiterals;
 

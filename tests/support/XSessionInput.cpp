@@ -1,6 +1,4 @@
 // Input through XTEST: the pointer and the keys.
-#include "support/XConnection.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,6 +16,9 @@
 #include <span>
 #include <sys/prctl.h>
 #include <unistd.h>
+
+// Last: Xlib's macros clash with names in Qt and gtest.
+#include "support/XConnection.h"
 
 using namespace Qt::Literals::StringLiterals;
 

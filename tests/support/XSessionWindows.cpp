@@ -1,6 +1,4 @@
 // Looking at windows: finding them, their places and states, screenshots, the tray.
-#include "support/XConnection.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,6 +16,9 @@
 #include <span>
 #include <sys/prctl.h>
 #include <unistd.h>
+
+// Last: Xlib's macros clash with names in Qt and gtest.
+#include "support/XConnection.h"
 
 using namespace Qt::Literals::StringLiterals;
 
