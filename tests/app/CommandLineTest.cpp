@@ -10,7 +10,7 @@ using Action = CommandLine::Action;
 namespace {
 
 CommandLine parse(QStringList arguments) {
-    arguments.prepend(QStringLiteral("quarn-media-player"));
+    arguments.prepend("quarn-media-player");
     return ParseCommandLine(arguments);
 }
 

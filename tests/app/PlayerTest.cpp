@@ -10,7 +10,7 @@ using namespace quarn;
 using PlayerTest = test::PlayerFixture;
 
 TEST_F(PlayerTest, OpenPlaysTheChosenFileAndACancelOrARefusalChangesNothingButIsReported) {
-    open(QStringLiteral("/media/song.mp3"));
+    open("/media/song.mp3");
     ASSERT_EQ(dialogs->requests.size(), 1);
     EXPECT_EQ(dialogs->requests[0].filters.value(0).description, "Media Files ");
     EXPECT_EQ(engine().FileName(), "/media/song.mp3");
@@ -22,7 +22,7 @@ TEST_F(PlayerTest, OpenPlaysTheChosenFileAndACancelOrARefusalChangesNothingButIs
     EXPECT_TRUE(engine().calls.isEmpty());
     EXPECT_TRUE(messages.isEmpty());
     engine().refuse = true;
-    open(QStringLiteral("/media/broken.avi"));
+    open("/media/broken.avi");
     EXPECT_EQ(messages, QStringList{"Playback Error: Movie is invalid or you need a codec"});
     EXPECT_EQ(engine().FileName(), "/media/song.mp3");
     EXPECT_EQ(player->Title().Title(), "song    ");
@@ -30,7 +30,7 @@ TEST_F(PlayerTest, OpenPlaysTheChosenFileAndACancelOrARefusalChangesNothingButIs
     EXPECT_EQ(saver.record, QStringList{"off"});
     // Another failure shows its code under the program's title.
     engine().refuseCode = 7;
-    open(QStringLiteral("/media/song.mp3"));
+    open("/media/song.mp3");
     EXPECT_EQ(messages.last(), "QUARN Media Player: 7");
 }
 
@@ -43,7 +43,7 @@ TEST_F(PlayerTest, PlayAndPauseNeedAnOpenFileAndStopAlwaysStops) {
     EXPECT_EQ(engine().calls, QStringList{"Stop"});
     EXPECT_EQ(saver.record, QStringList{"on"});
 
-    open(QStringLiteral("/media/song.mp3"));
+    open("/media/song.mp3");
     saver.record.clear();
     engine().calls.clear();
     emit player->Bar().PauseClicked();
@@ -68,12 +68,11 @@ TEST_F(PlayerTest, AboutTwiceLeavesOneBoxAndOKHidesItWithoutStoppingTheAnimation
 }
 
 TEST_F(PlayerTest, FilesDroppedOnAnyOfThePlayersWindowsReplaceTheQueueAndPlay) {
-    player->Start({QStringLiteral("/media/a.mp4")});
+    player->Start({"/media/a.mp4"});
     QMimeData files;
-    files.setUrls({QUrl::fromLocalFile(QStringLiteral("/media/x.mkv")),
-                   QUrl::fromLocalFile(QStringLiteral("/media/y.ogg"))});
+    files.setUrls({QUrl::fromLocalFile("/media/x.mkv"), QUrl::fromLocalFile("/media/y.ogg")});
     QMimeData text; // that names no file: not taken
-    text.setText(QStringLiteral("hello"));
+    text.setText("hello");
     for (QWidget* window :
          std::initializer_list<QWidget*>{&player->Main(), &player->Title(), &player->Bar()}) {
         const std::string name = window->objectName().toStdString();

@@ -20,10 +20,6 @@ namespace media = quarn::test::media;
 
 namespace {
 
-bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000) {
-    return QTest::qWaitFor(condition, timeoutMs);
-}
-
 // The process's connections to local sockets, but the toolkit's own: in this
 // test (no session bus, no sound server) those are the engine's to the display.
 std::vector<int> engineSockets() {
@@ -31,7 +27,7 @@ std::vector<int> engineSockets() {
     const int toolkit = xcb_get_file_descriptor(x11->connection());
     std::vector<int> found;
     for (const QFileInfo& entry :
-         QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::System | QDir::NoDotAndDotDot)) {
+         QDir("/proc/self/fd").entryInfoList(QDir::System | QDir::NoDotAndDotDot)) {
         const int fd = entry.fileName().toInt();
         struct stat info {};
         if (fd != toolkit && ::fstat(fd, &info) == 0 && S_ISSOCK(info.st_mode)) {
@@ -50,24 +46,24 @@ TEST(EngineOnDisplay, AConnectionOfTheEngineThatBreaksIsReportedAndTheEngineStar
     display.setGeometry(8, 8, 320, 240);
     display.setAttribute(Qt::WA_NativeWindow);
     window.show();
-    MpvEngine engine(display.winId(), {{QStringLiteral("ao"), QStringLiteral("null")}});
+    MpvEngine engine(display.winId(), {{"ao", "null"}});
     platform::HandleBrokenXConnections([&] { engine.RestartAfterOutputLoss(); });
     QSignalSpy opened(&engine, &MediaEngine::Opened);
     QSignalSpy failed(&engine, &MediaEngine::Failed);
 
     engine.SetFileName(media::Pattern(320, 240, 25, 30));
-    ASSERT_TRUE(waitFor([&] { return engine.CurrentPosition() > 0.5; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.CurrentPosition() > 0.5; }));
     const std::vector<int> sockets = engineSockets();
     ASSERT_FALSE(sockets.empty());
     for (int fd : sockets) {
         ::shutdown(fd, SHUT_RDWR);
     }
-    ASSERT_TRUE(waitFor([&] { return failed.count() == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failed.count() == 1; }));
     EXPECT_FALSE(failed.at(0).at(0).toString().isEmpty());
     EXPECT_EQ(engine.FileName(), "");
 
     // The engine plays on afresh.
     engine.SetFileName(media::Pattern(320, 240, 25, 3));
-    ASSERT_TRUE(waitFor([&] { return opened.count() == 2; }));
-    ASSERT_TRUE(waitFor([&] { return engine.CurrentPosition() > 0.3; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return opened.count() == 2; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.CurrentPosition() > 0.3; }));
 }

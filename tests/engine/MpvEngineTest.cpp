@@ -23,21 +23,15 @@ class MpvEngineTest : public ::testing::Test {
 protected:
     void SetUp() override {
         display.resize(239, 181);
-        engine = std::make_unique<MpvEngine>(
-            display.winId(), MpvOptions{{QStringLiteral("ao"), QStringLiteral("null")},
-                                        {QStringLiteral("vo"), QStringLiteral("null")}});
-    }
-
-    // Processes events until the condition holds or the time is up.
-    static bool waitFor(const std::function<bool()>& condition, int timeoutMs = 3000) {
-        return QTest::qWaitFor(condition, timeoutMs);
+        engine = std::make_unique<MpvEngine>(display.winId(),
+                                             MpvOptions{{"ao", "null"}, {"vo", "null"}});
     }
 
     // Opens the file and waits until it plays.
     bool open(const QString& path) {
         QSignalSpy opened(engine.get(), &MediaEngine::Opened);
         engine->SetFileName(path);
-        return waitFor([&] { return opened.count() == 1; });
+        return QTest::qWaitFor([&] { return opened.count() == 1; });
     }
 
     // Expects the engine to refuse the path, at once or soon, with code 5 and
@@ -47,7 +41,8 @@ protected:
         QSignalSpy opened(engine.get(), &MediaEngine::Opened);
         try {
             engine->SetFileName(path);
-            ASSERT_TRUE(waitFor([&] { return refused.count() == 1; })) << path.toStdString();
+            ASSERT_TRUE(QTest::qWaitFor([&] { return refused.count() == 1; }))
+                << path.toStdString();
             EXPECT_EQ(refused.at(0).at(0).toInt(), 5);
             EXPECT_FALSE(refused.at(0).at(1).toString().isEmpty());
         } catch (const EngineError& error) {
@@ -55,10 +50,6 @@ protected:
             EXPECT_FALSE(error.Reason().isEmpty());
         }
         EXPECT_EQ(opened.count(), 0) << path.toStdString();
-    }
-
-    int selected(MediaTrack::Kind kind) const {
-        return test::SelectedTrack(engine->Tracks(), kind);
     }
 
     QWidget display;
@@ -99,8 +90,8 @@ TEST_F(MpvEngineTest, OpensPlaysPausesAndClosesOnAnEmptyName) {
     ASSERT_TRUE(open(clip));
     EXPECT_EQ(engine->FileName(), clip);
     EXPECT_TRUE(engine->Playing());
-    EXPECT_TRUE(waitFor([&] { return std::abs(engine->Duration() - 3.0) < 0.1; }));
-    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() > 0.3; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return std::abs(engine->Duration() - 3.0) < 0.1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine->CurrentPosition() > 0.3; }));
     ASSERT_EQ(sizes.count(), 1);
     EXPECT_EQ(sizes.at(0).at(0).toSize(), QSize(320, 240));
 
@@ -134,18 +125,18 @@ TEST_F(MpvEngineTest, AFileThatOpensAndThenFailsOrIsDeletedWhilePlayingIsReporte
     QSignalSpy failed(engine.get(), &MediaEngine::Failed);
     QSignalSpy ends(engine.get(), &MediaEngine::EndOfStream);
     engine->SetFileName(media::ZeroedMediaData());
-    ASSERT_TRUE(waitFor([&] { return failed.count() == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failed.count() == 1; }));
     EXPECT_FALSE(failed.at(0).at(0).toString().isEmpty());
     EXPECT_EQ(ends.count(), 0);
     EXPECT_EQ(engine->FileName(), "");
     EXPECT_FALSE(engine->Playing());
     // Deleted while it plays, it fails by the next refusal at the latest.
-    const QString copy = media::OddlyNamedCopy(QStringLiteral("soon gone.mp4"));
+    const QString copy = media::OddlyNamedCopy("soon gone.mp4");
     ASSERT_TRUE(open(copy));
-    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() > 0.2; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine->CurrentPosition() > 0.2; }));
     ASSERT_TRUE(QFile::remove(copy));
     expectRefused(media::TextFile());
-    ASSERT_TRUE(waitFor([&] { return failed.count() == 2; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failed.count() == 2; }));
     EXPECT_FALSE(failed.at(1).at(0).toString().isEmpty());
     EXPECT_EQ(engine->FileName(), "");
     EXPECT_FALSE(engine->Playing());
@@ -160,12 +151,12 @@ TEST_F(MpvEngineTest, OddNamesAlsoRelativeOnesThatLookLikeOptionsOrUrlsPlayAsFil
         media::OddlyNamedCopy(QString::fromUtf8(name));
     }
     const QString before = QDir::currentPath();
-    ASSERT_TRUE(
-        QDir::setCurrent(QFileInfo(media::OddlyNamedCopy(QStringLiteral("--help"))).path()));
+    ASSERT_TRUE(QDir::setCurrent(QFileInfo(media::OddlyNamedCopy("--help")).path()));
     for (const char* name : names) {
         EXPECT_TRUE(open(QString::fromUtf8(name))) << name;
         // mpv's own "--help" or its test picture would have no such length.
-        EXPECT_TRUE(waitFor([&] { return std::abs(engine->Duration() - 3.0) < 0.1; })) << name;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return std::abs(engine->Duration() - 3.0) < 0.1; }))
+            << name;
     }
     QDir::setCurrent(before);
 }
@@ -173,7 +164,7 @@ TEST_F(MpvEngineTest, OddNamesAlsoRelativeOnesThatLookLikeOptionsOrUrlsPlayAsFil
 TEST_F(MpvEngineTest, TracksAreListedWithLanguagesAndTitlesAndChoosingOneSelectsIt) {
     QSignalSpy changed(engine.get(), &MediaEngine::TracksChanged);
     ASSERT_TRUE(open(media::FilmWithTracks()));
-    ASSERT_TRUE(waitFor([&] { return engine->Tracks().size() == 4; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine->Tracks().size() == 4; }));
     EXPECT_EQ(engine->Tracks(), media::FilmTracks());
     EXPECT_GT(changed.count(), 0);
     // Each choice in turn; an id the file has not changes nothing.
@@ -188,30 +179,31 @@ TEST_F(MpvEngineTest, TracksAreListedWithLanguagesAndTitlesAndChoosingOneSelects
                    {kSubtitle, 1, 2, 1}};
     for (const auto& choice : choices) {
         engine->SelectTrack(choice.kind, choice.id);
-        EXPECT_TRUE(waitFor([&] {
-            return selected(kAudio) == choice.audio && selected(kSubtitle) == choice.subtitle;
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            return test::SelectedTrack(engine->Tracks(), kAudio) == choice.audio &&
+                   test::SelectedTrack(engine->Tracks(), kSubtitle) == choice.subtitle;
         })) << choice.id;
     }
     // The next file opens with its own default tracks.
     engine->SelectTrack(kAudio, 2);
     ASSERT_TRUE(open(media::FilmWithTracks()));
-    EXPECT_TRUE(waitFor([&] { return engine->Tracks() == media::FilmTracks(); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return engine->Tracks() == media::FilmTracks(); }));
 }
 
 TEST_F(MpvEngineTest, SubtitlesBesideTheFilmShowOfThemselvesAndAFileChosenIsAddedAndShown) {
     const QString clip = media::ClipWithSidecar();
     ASSERT_TRUE(open(clip));
     // Its sound, and the same-name subtitles beside it.
-    ASSERT_TRUE(waitFor([&] { return engine->Tracks().size() == 2; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine->Tracks().size() == 2; }));
     EXPECT_TRUE(engine->Tracks()[1].external);
     QTemporaryDir folder;
-    const QString other = folder.filePath(QStringLiteral("other words.srt"));
+    const QString other = folder.filePath("other words.srt");
     ASSERT_TRUE(QFile::copy(QFileInfo(clip).path() + QStringLiteral("/evening film.srt"), other));
     engine->AddSubtitleFile(other);
-    ASSERT_TRUE(waitFor([&] { return engine->Tracks().size() == 3; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine->Tracks().size() == 3; }));
     // Named as the user reads the file's name, and shown in place of the other.
     EXPECT_EQ(engine->Tracks()[2],
-              (MediaTrack{kSubtitle, 2, QString(), QStringLiteral("other words.srt"), true, true}));
+              (MediaTrack{kSubtitle, 2, QString(), "other words.srt", true, true}));
     EXPECT_FALSE(engine->Tracks()[1].selected);
 }
 
@@ -221,18 +213,19 @@ TEST_F(MpvEngineTest, BadSubtitleFilesAreRefusedWithAReasonAndTheFilmPlaysOn) {
     engine->AddSubtitleFile(media::JunkSubtitles()); // nothing is open
     EXPECT_EQ(refusals.count(), 1);
     ASSERT_TRUE(open(media::FilmWithTracks()));
-    ASSERT_TRUE(waitFor([&] { return engine->Tracks().size() == 4; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine->Tracks().size() == 4; }));
     for (const QString& path :
          {media::MissingFile(), media::EmptyFile(), media::Folder(), media::TextFile(),
           media::JunkSubtitles(), media::PictureAsSubtitles(),
           QStringLiteral("http://127.0.0.1:9/film.srt")}) {
         const qsizetype before = refusals.count();
         engine->AddSubtitleFile(path);
-        ASSERT_TRUE(waitFor([&] { return refusals.count() == before + 1; })) << path.toStdString();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return refusals.count() == before + 1; }))
+            << path.toStdString();
         EXPECT_FALSE(refusals.last().at(0).toString().isEmpty());
     }
     const double at = engine->CurrentPosition();
-    EXPECT_TRUE(waitFor([&] { return engine->CurrentPosition() > at + 0.3; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return engine->CurrentPosition() > at + 0.3; }));
     EXPECT_EQ(engine->Tracks().size(), 4u);
     EXPECT_EQ(failed.count(), 0);
 }
@@ -245,7 +238,7 @@ TEST_F(MpvEngineTest, TheSpeedIsSetWithinTheEnginesBoundsAndReported) {
     for (const auto& c : cases) {
         engine->SetSpeed(c.asked);
         EXPECT_EQ(engine->Speed(), c.set) << c.asked;
-        EXPECT_TRUE(waitFor([&] {
+        EXPECT_TRUE(QTest::qWaitFor([&] {
             return !speeds.isEmpty() && speeds.last().at(0).toDouble() == c.set;
         })) << c.asked;
     }
@@ -254,17 +247,18 @@ TEST_F(MpvEngineTest, TheSpeedIsSetWithinTheEnginesBoundsAndReported) {
 
 TEST_F(MpvEngineTest, AFrameStepMovesThePositionByOneFrameAndStaysPaused) {
     ASSERT_TRUE(open(media::VideoClip())); // 30 frames a second
-    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() > 0.5; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine->CurrentPosition() > 0.5; }));
     engine->Pause();
     QTest::qWait(200);
     const double from = engine->CurrentPosition();
     engine->StepFrame(true);
-    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() != from; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine->CurrentPosition() != from; }));
     QTest::qWait(200);
     EXPECT_NEAR(engine->CurrentPosition() - from, 1.0 / 30, 0.01);
     EXPECT_FALSE(engine->Playing());
     engine->StepFrame(false);
-    EXPECT_TRUE(waitFor([&] { return std::abs(engine->CurrentPosition() - from) < 0.005; }));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return std::abs(engine->CurrentPosition() - from) < 0.005; }));
 }
 
 TEST_F(MpvEngineTest, AScreenshotIsThePictureAtTheVideosOwnSizeOrAReasonWhyNotSuchAsSoundAlone) {
@@ -275,14 +269,14 @@ TEST_F(MpvEngineTest, AScreenshotIsThePictureAtTheVideosOwnSizeOrAReasonWhyNotSu
     EXPECT_EQ(failed.count(), 1);
     ASSERT_TRUE(open(media::AudioClip()));
     engine->TakeScreenshot();
-    EXPECT_TRUE(waitFor([&] { return failed.count() == 2; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return failed.count() == 2; }));
     EXPECT_FALSE(failed.last().at(0).toString().isEmpty());
     EXPECT_EQ(sizes.count(), 0) << "sound alone has no picture";
 
     ASSERT_TRUE(open(media::VideoClip()));
-    ASSERT_TRUE(waitFor([&] { return engine->CurrentPosition() > 0.2; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine->CurrentPosition() > 0.2; }));
     engine->TakeScreenshot();
-    ASSERT_TRUE(waitFor([&] { return taken.count() == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return taken.count() == 1; }));
     const auto frame = taken.at(0).at(0).value<QImage>();
     EXPECT_EQ(frame.size(), QSize(320, 240)); // not the display's 239 x 181
     EXPECT_TRUE(near(frame.pixel(160, 60), media::kTopColour)) << std::hex << frame.pixel(160, 60);

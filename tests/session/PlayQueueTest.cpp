@@ -14,16 +14,14 @@ namespace {
 std::vector<PlaylistEntry> entries(std::initializer_list<const char*> names) {
     std::vector<PlaylistEntry> list;
     for (const char* name : names) {
-        PlaylistEntry entry;
-        entry.location = QString::fromLatin1(name);
-        list.push_back(entry);
+        list.emplace_back().location = QString::fromLatin1(name);
     }
     return list;
 }
 
-QStringList locations(const PlayQueue& queue) {
+QStringList locations(const std::vector<PlaylistEntry>& list) {
     QStringList names;
-    for (const PlaylistEntry& entry : queue.Entries()) {
+    for (const PlaylistEntry& entry : list) {
         names << entry.location;
     }
     return names;
@@ -55,21 +53,21 @@ TEST(PlayQueueTest, EditsKeepTheCurrentEntryAndTheLastRemovalCanBeUndone) {
     queue.Replace(entries({"a", "b", "c", "d", "e"}), 2);
     const PlayQueue::Id playing = queue.IdAt(2);
     queue.Move({0, 4}, 2); // a and e before c
-    EXPECT_EQ(locations(queue), (QStringList{"b", "a", "e", "c", "d"}));
+    EXPECT_EQ(locations(queue.Entries()), (QStringList{"b", "a", "e", "c", "d"}));
     EXPECT_EQ(queue.Current(), "c");
     queue.Insert(1, entries({"n1", "n2"}));
-    EXPECT_EQ(locations(queue), (QStringList{"b", "n1", "n2", "a", "e", "c", "d"}));
+    EXPECT_EQ(locations(queue.Entries()), (QStringList{"b", "n1", "n2", "a", "e", "c", "d"}));
     queue.Remove({0, 3, 99});
-    EXPECT_EQ(locations(queue), (QStringList{"n1", "n2", "e", "c", "d"}));
+    EXPECT_EQ(locations(queue.Entries()), (QStringList{"n1", "n2", "e", "c", "d"}));
     EXPECT_EQ(queue.RowOf(playing), 3);
     EXPECT_TRUE(queue.UndoRemoval());
-    EXPECT_EQ(locations(queue), (QStringList{"b", "n1", "n2", "a", "e", "c", "d"}));
+    EXPECT_EQ(locations(queue.Entries()), (QStringList{"b", "n1", "n2", "a", "e", "c", "d"}));
     EXPECT_FALSE(queue.UndoRemoval());
     // The current entry removed: the one that took its row is current.
     queue.Remove({5});
     EXPECT_EQ(queue.Current(), "d");
     queue.Insert(-1, entries({"z"}));
-    EXPECT_EQ(locations(queue).last(), "z");
+    EXPECT_EQ(locations(queue.Entries()).last(), "z");
 }
 
 TEST(PlayQueueTest, ShuffledTheWholeQueuePlaysOnceInAnOrderThatStaysUntilChanged) {
@@ -93,7 +91,7 @@ TEST(PlayQueueTest, ShuffledTheWholeQueuePlaysOnceInAnOrderThatStaysUntilChanged
     EXPECT_EQ(order.first(), "5") << "the one playing stays first";
     EXPECT_EQ(order.size(), 20);
     EXPECT_EQ(QSet<QString>(order.begin(), order.end()).size(), 20);
-    EXPECT_NE(order, locations(queue).mid(5) + locations(queue).mid(0, 5));
+    EXPECT_NE(order, locations(queue.Entries()).mid(5) + locations(queue.Entries()).mid(0, 5));
     EXPECT_EQ(playOrder(), order) << "stable until shuffle is set again";
     queue.SetShuffle(false, 0);
     EXPECT_EQ(queue.NextRow(false), 6);
@@ -113,14 +111,11 @@ TEST(PlayQueueTest, AFolderStandsForItsMediaFilesByNameAndAPlaylistForItsEntries
                     .written);
     const Expansion expanded =
         ExpandEntries({"/media/first.avi", root.path(), "https://example.org/s.mp3", list});
-    QStringList names;
-    for (const PlaylistEntry& entry : expanded.entries) {
-        names << entry.location;
-    }
-    EXPECT_EQ(names, (QStringList{"/media/first.avi", dir.filePath("clip.MKV"),
-                                  dir.filePath("track 1.ogg"), dir.filePath("Track 2.flac"),
-                                  dir.filePath("track 10.mp3"), "https://example.org/s.mp3",
-                                  dir.filePath("inner/deep.mp3"), dir.filePath("inner/gone.mp3")}));
+    EXPECT_EQ(locations(expanded.entries),
+              (QStringList{"/media/first.avi", dir.filePath("clip.MKV"),
+                           dir.filePath("track 1.ogg"), dir.filePath("Track 2.flac"),
+                           dir.filePath("track 10.mp3"), "https://example.org/s.mp3",
+                           dir.filePath("inner/deep.mp3"), dir.filePath("inner/gone.mp3")}));
     EXPECT_TRUE(expanded.entries[5].stream);
     EXPECT_EQ(expanded.entries[6].title, "Deep One");
     EXPECT_EQ(expanded.entries[6].length, 61);

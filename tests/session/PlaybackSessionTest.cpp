@@ -18,7 +18,7 @@ namespace {
 
 class PlaybackSessionTest : public ::testing::Test {
 protected:
-    void SetUp() override { make(folder.filePath(QStringLiteral("pictures"))); }
+    void SetUp() override { make(folder.filePath("pictures")); }
     // A session (the one before it ended) over a new fake engine.
     void make(const QString& pictures) {
         session.reset();
@@ -26,7 +26,7 @@ protected:
         engine = fake.get();
         session = std::make_unique<PlaybackSession>(
             std::move(fake), saver,
-            SessionPaths{folder.filePath(QStringLiteral("s.json")), folder.path(), pictures});
+            SessionPaths{folder.filePath("s.json"), folder.path(), pictures});
         QObject::connect(session.get(), &PlaybackSession::ProblemFound,
                          [this](const PlaybackProblem& p) {
                              problems << (p.origin == OpenOrigin::Queue ? "queue " : "single ") +
@@ -82,7 +82,7 @@ TEST_F(PlaybackSessionTest, ARefusedEntryOfTheQueueIsReportedAndTheNextPlaysAtOn
     // A file that fails after it opened also moves the queue on.
     engine->refuse = false;
     session->PlayEntries({"/m/a.mp4", "/m/b.mp4"});
-    emit engine->Failed(QStringLiteral("broken"));
+    emit engine->Failed("broken");
     EXPECT_EQ(problems.last(), "queue /m/a.mp4: broken");
     EXPECT_EQ(engine->FileName(), "/m/b.mp4");
     // A file opened by itself that is refused leaves what plays alone.

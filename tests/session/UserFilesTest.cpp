@@ -126,10 +126,9 @@ TEST(ResumeStoreTest, RemembersOnlyLocalFilesLeftWellWithinAndForgetsTheRest) {
     }
     store.Finished(film);
     EXPECT_FALSE(store.PositionFor(film));
-    for (const QString& entry :
-         {QStringLiteral("https://example.org/live"), QStringLiteral("a.mkv")}) {
+    for (const char* entry : {"https://example.org/live", "a.mkv"}) {
         store.Left(entry, 30, 120);
-        EXPECT_FALSE(store.PositionFor(entry)) << entry.toStdString();
+        EXPECT_FALSE(store.PositionFor(entry)) << entry;
     }
 }
 

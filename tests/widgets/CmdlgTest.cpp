@@ -35,19 +35,19 @@ protected:
 
 TEST_F(CmdlgTest, FileNameGivesTheLastChosenPathOnceAndACancelOrAFailedDialogWritesNothing) {
     EXPECT_EQ(CMDLG.FileName(), QString());
-    OpenChoosing(QStringLiteral("/home/ann/Videos/a very long folder name/clip.mpeg"));
-    OpenChoosing(QStringLiteral("/home/ann/Music/Song.mp3"));
+    OpenChoosing("/home/ann/Videos/a very long folder name/clip.mpeg");
+    OpenChoosing("/home/ann/Music/Song.mp3");
     EXPECT_EQ(CMDLG.FileTitle(), QStringLiteral("Song.mp3") + QString(248, QChar(u'\0')));
-    EXPECT_EQ(CMDLG.FileName(), QStringLiteral("/home/ann/Music/Song.mp3"));
+    EXPECT_EQ(CMDLG.FileName(), "/home/ann/Music/Song.mp3");
     EXPECT_EQ(CMDLG.FileName(), QString());
     OpenChoosing(std::nullopt);
     EXPECT_EQ(CMDLG.FileName(), QString());
 
-    OpenChoosing(QStringLiteral("/tmp/b.mp3"));
+    OpenChoosing("/tmp/b.mp3");
     OpenChoosing(std::nullopt);
-    EXPECT_EQ(LastRequest().fileName, QStringLiteral("/tmp/b.mp3")); // unread: preselected
-    OpenChoosing(u'/' + QString(1100, u'x'));                        // too long: a failed dialog
-    EXPECT_EQ(CMDLG.FileName(), QStringLiteral("/tmp/b.mp3"));
+    EXPECT_EQ(LastRequest().fileName, "/tmp/b.mp3"); // unread: preselected
+    OpenChoosing(u'/' + QString(1100, u'x'));        // too long: a failed dialog
+    EXPECT_EQ(CMDLG.FileName(), "/tmp/b.mp3");
     // Names set beforehand are cut to leave room for their NUL.
     CMDLG.SetFileTitle(QString(300, u'y'));
     EXPECT_EQ(CMDLG.FileTitle(), QString(255, u'y') + QChar(u'\0'));
@@ -57,33 +57,30 @@ TEST_F(CmdlgTest, FileNameGivesTheLastChosenPathOnceAndACancelOrAFailedDialogWri
 
 TEST_F(CmdlgTest, TheToolbarsOpenAsksForTwoTypesTheFirstPreselectedAndSaveAsksBeforeReplacing) {
     EXPECT_EQ(CMDLG.Filter(), QString());
-    EXPECT_EQ(CMDLG.DefaultExt(), QStringLiteral("txt"));
-    CMDLG.SetDefaultExt(QStringLiteral(".1"));
-    CMDLG.SetFilter(QStringLiteral("Media Files |*.mp*;*.avi;*.asf;*.wmv|All Files (*.*)|*.*|"));
-    EXPECT_EQ(CMDLG.Filter(),
-              QStringLiteral("Media Files |*.mp*;*.avi;*.asf;*.wmv|All Files (*.*)|*.*"));
+    EXPECT_EQ(CMDLG.DefaultExt(), "txt");
+    CMDLG.SetDefaultExt(".1");
+    CMDLG.SetFilter("Media Files |*.mp*;*.avi;*.asf;*.wmv|All Files (*.*)|*.*|");
+    EXPECT_EQ(CMDLG.Filter(), "Media Files |*.mp*;*.avi;*.asf;*.wmv|All Files (*.*)|*.*");
     OpenChoosing(std::nullopt);
     Request expected;
-    expected.filters = {{QStringLiteral("Media Files "),
-                         {QStringLiteral("*.mp*"), QStringLiteral("*.avi"), QStringLiteral("*.asf"),
-                          QStringLiteral("*.wmv")}},
-                        {QStringLiteral("All Files (*.*)"), {QStringLiteral("*.*")}}};
-    expected.defaultSuffix = QStringLiteral("1");
+    expected.filters = {{"Media Files ", {"*.mp*", "*.avi", "*.asf", "*.wmv"}},
+                        {"All Files (*.*)", {"*.*"}}};
+    expected.defaultSuffix = "1";
     expected.anyName = true; // names of files that do not exist too
     EXPECT_EQ(LastRequest(), expected);
 
     // The title up to any NUL, the start folder, an extension of dots alone.
     CMDLG.SetDialogTitle(QStringLiteral("Pick a clip") + QChar(u'\0') + QStringLiteral("x"));
-    CMDLG.SetInitDir(QStringLiteral("/srv/media"));
-    CMDLG.SetDefaultExt(QStringLiteral("..."));
+    CMDLG.SetInitDir("/srv/media");
+    CMDLG.SetDefaultExt("...");
     CMDLG.ShowSave();
     expected.mode = Request::Mode::Save;
-    expected.title = QStringLiteral("Pick a clip");
-    expected.startFolder = QStringLiteral("/srv/media");
+    expected.title = "Pick a clip";
+    expected.startFolder = "/srv/media";
     expected.defaultSuffix.clear();
     EXPECT_EQ(LastRequest(), expected);
-    EXPECT_EQ(CMDLG.DialogTitle(), QStringLiteral("Pick a clipx"));
-    EXPECT_EQ(CMDLG.InitDir(), QStringLiteral("/srv/media"));
+    EXPECT_EQ(CMDLG.DialogTitle(), "Pick a clipx");
+    EXPECT_EQ(CMDLG.InitDir(), "/srv/media");
 }
 
 using ::testing::UnorderedElementsAre;
@@ -96,9 +93,8 @@ protected:
         for (const char* name : {"MOVIE.AVI", "clip.mp4", "README", "notes.txt", "take.1"}) {
             ASSERT_TRUE(QFile(Path(name)).open(QIODevice::WriteOnly));
         }
-        CMDLG.SetDefaultExt(QStringLiteral("1"));
-        CMDLG.SetFilter(
-            QStringLiteral("Media Files |*.mp*;*.avi;*.asf;*.wmv|All Files (*.*)|*.*|"));
+        CMDLG.SetDefaultExt("1");
+        CMDLG.SetFilter("Media Files |*.mp*;*.avi;*.asf;*.wmv|All Files (*.*)|*.*|");
         CMDLG.SetInitDir(folder_.path());
     }
     void TearDown() override { EXPECT_FALSE(driver_.TimedOut()); }
@@ -143,7 +139,7 @@ TEST_F(CmdlgQtDialogTest, OpenListsMediaFilesWhateverTheirCaseIsModalToNothingAn
 }
 
 TEST_F(CmdlgQtDialogTest, GetFolderNameShowsItsTitleAndGivesTheChosenFolderOrNothingOnCancel) {
-    ASSERT_TRUE(QDir(folder_.path()).mkdir(QStringLiteral("Songs")));
+    ASSERT_TRUE(QDir(folder_.path()).mkdir("Songs"));
     QString title;
     QString start;
     driver_.Answer<QFileDialog>([&](QFileDialog* dialog) {
@@ -152,11 +148,11 @@ TEST_F(CmdlgQtDialogTest, GetFolderNameShowsItsTitleAndGivesTheChosenFolderOrNot
         TypeFileName(dialog, Path("Songs"));
         Accept(dialog);
     });
-    EXPECT_EQ(CMDLG.GetFolderName(QStringLiteral("Pick the songs")), Path("Songs"));
-    EXPECT_EQ(title, QStringLiteral("Pick the songs"));
+    EXPECT_EQ(CMDLG.GetFolderName("Pick the songs"), Path("Songs"));
+    EXPECT_EQ(title, "Pick the songs");
     EXPECT_EQ(start, QDir::rootPath()) << "the tree starts at its root";
     driver_.Answer<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
-    EXPECT_EQ(CMDLG.GetFolderName(QStringLiteral("Songs")), QString());
+    EXPECT_EQ(CMDLG.GetFolderName("Songs"), QString());
 }
 
 } // namespace

@@ -86,12 +86,12 @@ TEST_F(DLGsTest, TheFontDialogStartsFromTimesNewRomanRegular12WithSizes10To72And
                 typedRange = {validator->bottom(), validator->top()};
             }
         }
-        dialog->setCurrentFont(QFont(QStringLiteral("DejaVu Sans"), 12)); // refills the list
+        dialog->setCurrentFont(QFont("DejaVu Sans", 12)); // refills the list
         sizes << OfferedSizes(dialog);
         Accept(dialog);
     });
-    EXPECT_EQ(DLGs1.ShowFont(&parent_), QStringLiteral("DejaVu Sans"));
-    const QString timesHere = QFontInfo(QFont(QStringLiteral("Times New Roman"))).family();
+    EXPECT_EQ(DLGs1.ShowFont(&parent_), "DejaVu Sans");
+    const QString timesHere = QFontInfo(QFont("Times New Roman")).family();
     EXPECT_EQ(QFontInfo(start).family(), timesHere);
     EXPECT_TRUE(QFontDatabase::families().contains(start.family()));
     EXPECT_EQ(start.pointSize(), 12);
@@ -159,17 +159,16 @@ TEST(PrintSettingsTest, SettingsThePrinterLacksStayAsTheyWereAndFlagsBecomeTheDi
 
 TEST_F(DLGsTest, TheFileDialogsShowTheirTitlesAndTypesAndGiveThePathOrNothingWhenCancelled) {
     QTemporaryDir folder;
-    const QString notes = folder.filePath(QStringLiteral("notes.txt"));
+    const QString notes = folder.filePath("notes.txt");
     ASSERT_TRUE(QFile(notes).open(QIODevice::WriteOnly));
     // Open takes the name of a file that does not exist too.
     const struct {
         bool save;
         QString name;
         const char* title;
-    } cases[] = {
-        {false, notes, "Open File - Pellam-Team 1998"},
-        {true, folder.filePath(QStringLiteral("letter.txt")), "Save File - Pellam-Team 1998"},
-        {false, folder.filePath(QStringLiteral("draft.txt")), "Open File - Pellam-Team 1998"}};
+    } cases[] = {{false, notes, "Open File - Pellam-Team 1998"},
+                 {true, folder.filePath("letter.txt"), "Save File - Pellam-Team 1998"},
+                 {false, folder.filePath("draft.txt"), "Open File - Pellam-Team 1998"}};
     for (const auto& c : cases) {
         driver_.Answer<QFileDialog>([&](QFileDialog* dialog) {
             EXPECT_TRUE(dialog->parentWidget() == &parent_ && dialog->isModal());

@@ -8,15 +8,14 @@ using namespace quarn;
 TEST(MessageWindowTest, HoldsNothingUpAndGathersMessagesThatComeWhileItIsUpInOneBox) {
     MessageWindow box;
     // Shown without a loop of its own: this returns at once with the box up.
-    box.Show(QStringLiteral("Movie is invalid or you need a codec"),
-             QStringLiteral("Playback Error"),
-             QStringLiteral("ep5.mp4: Unrecognized file format."));
+    box.Show("Movie is invalid or you need a codec", "Playback Error",
+             "ep5.mp4: Unrecognized file format.");
     EXPECT_TRUE(box.isVisible());
     EXPECT_FALSE(box.isModal());
     EXPECT_EQ(box.windowTitle(), "Playback Error");
     for (int i = 0; i < 5000; ++i) {
-        box.Show(QStringLiteral("Movie is invalid or you need a codec"),
-                 QStringLiteral("Playback Error"), QStringLiteral("missing%1.mp4: gone").arg(i));
+        box.Show("Movie is invalid or you need a codec", "Playback Error",
+                 QStringLiteral("missing%1.mp4: gone").arg(i));
     }
     EXPECT_EQ(box.Details().size(), 8);
     EXPECT_EQ(box.Details().last(), "missing4999.mp4: gone");
@@ -24,7 +23,7 @@ TEST(MessageWindowTest, HoldsNothingUpAndGathersMessagesThatComeWhileItIsUpInOne
     // OK puts it away; the next message starts afresh.
     box.button(QMessageBox::Ok)->click();
     EXPECT_FALSE(box.isVisible());
-    box.Show(QStringLiteral("7"), QStringLiteral("QUARN Media Player"), QString());
+    box.Show("7", "QUARN Media Player", QString());
     EXPECT_TRUE(box.Details().isEmpty());
     EXPECT_EQ(box.text(), "7");
 }

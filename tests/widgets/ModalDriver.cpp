@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QLineEdit>
+#include <QTest>
 #include <algorithm>
 
 namespace quarn::test {
@@ -61,14 +62,14 @@ void Accept(QDialog* dialog) {
 }
 
 void TypeFileName(QFileDialog* dialog, const QString& name) {
-    if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+    if (auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit")) {
         edit->setText(name);
     }
 }
 
 QStringList FileTypes(QFileDialog* dialog) {
     QStringList types;
-    if (auto* combo = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
+    if (auto* combo = dialog->findChild<QComboBox*>("fileTypeCombo")) {
         for (int i = 0; i < combo->count(); ++i) {
             types << combo->itemText(i);
         }
@@ -87,13 +88,11 @@ QStringList ListedNames(QFileDialog* dialog, const QString& folder, const QStrin
         return names;
     };
     // The model reads the folder in the background.
-    QElapsedTimer clock;
-    clock.start();
-    while (model != nullptr && !clock.hasExpired(5000) &&
-           !std::all_of(expected.begin(), expected.end(),
-                        [&](const QString& name) { return listed().contains(name); })) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
+    (void)QTest::qWaitFor([&] {
+        return model == nullptr || std::ranges::all_of(expected, [&](const QString& name) {
+                   return listed().contains(name);
+               });
+    });
     return model != nullptr ? listed() : QStringList();
 }
 

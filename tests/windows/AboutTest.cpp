@@ -32,7 +32,7 @@ TEST(AboutLogicTest, OnlyWindowsVersionFivePointOhOneWithAPointIsNamedXP) {
         EXPECT_EQ(about::WinVerCaption(QString::fromLatin1(other), true), QString()) << other;
     }
     // A Linux kernel 5.1 is no Windows XP.
-    EXPECT_EQ(about::WinVerCaption(QStringLiteral("5.01"), false), QString());
+    EXPECT_EQ(about::WinVerCaption("5.01", false), QString());
 }
 
 namespace {
@@ -99,14 +99,14 @@ TEST_F(AboutBoxTest, RightButtonAloneOverTheBackgroundReadsItsColourAndPlace) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(box.get()));
     const QPoint at(20, 250);
     ASSERT_EQ(box->childAt(at), nullptr);
-    box->MyWinVer().setText(QStringLiteral("unchanged"));
+    box->MyWinVer().setText("unchanged");
     moveWith(*box, at, Qt::LeftButton);
     moveWith(*box, at, Qt::LeftButton | Qt::RightButton);
     moveWith(box->Label1(), QPoint(10, 10), Qt::RightButton);
     moveWith(box->Picture2(), QPoint(50, 40), Qt::RightButton);
     EXPECT_EQ(box->MyWinVer().text(), "unchanged");
 
-    const QRgb background = LoadPicture(QStringLiteral(":/skins/about.png")).pixel(at);
+    const QRgb background = LoadPicture(":/skins/about.png").pixel(at);
     moveWith(*box, at, Qt::RightButton);
     EXPECT_EQ(box->MyWinVer().text(),
               about::ColourReadout(ColourWordFromRgb(background), 300, 3750));

@@ -15,7 +15,7 @@ TEST(MainWindowTest, AsksForTheSizeAroundEachVideoAndForTheDesignSizeAtTheEnd) {
     EXPECT_EQ(sizes.last().at(0).toSize(), QSize(333, 273));
     main.ShowVideo(QSize()); // sound only: as it was
     EXPECT_EQ(sizes.count(), 1);
-    auto* seekBar = main.findChild<QWidget*>(QStringLiteral("HScroll1"));
+    auto* seekBar = main.findChild<QWidget*>("HScroll1");
     EXPECT_EQ(seekBar->geometry(), QRect(8, 253, 320, 9));
     main.ShowOpened();
     EXPECT_TRUE(main.SeekBarEnabled());
@@ -29,11 +29,11 @@ TEST(MainWindowTest, AsksForTheSizeAroundEachVideoAndForTheDesignSizeAtTheEnd) {
 TEST(MainWindowTest, TheSeekBarFollowsThePositionButNotUnderTheUsersHand) {
     MainWindow main;
     main.ShowOpened();
-    main.ShowReadout({QStringLiteral("0:10/1:00"), 60, 10});
+    main.ShowReadout({"0:10/1:00", 60, 10});
     EXPECT_EQ(main.SeekBarValue(), 10);
-    auto* seekBar = main.findChild<QScrollBar*>(QStringLiteral("HScroll1"));
+    auto* seekBar = main.findChild<QScrollBar*>("HScroll1");
     seekBar->setSliderDown(true);
-    main.ShowReadout({QStringLiteral("0:11/1:00"), 60, 11});
+    main.ShowReadout({"0:11/1:00", 60, 11});
     EXPECT_EQ(main.SeekBarValue(), 10);
     QSignalSpy seeks(&main, &MainWindow::SeekRequested);
     seekBar->setSliderPosition(40); // the user drags the thumb

@@ -9,8 +9,6 @@ using namespace quarn::melt;
 
 namespace {
 
-const float kJustUnderOne = std::nextafter(1.0f, 0.0f);
-
 // Every pixel differs from its neighbours, so any misplaced pixel shows.
 QImage noise(QSize size) {
     QImage image(size, QImage::Format_RGB32);
@@ -45,7 +43,7 @@ QImage copiedThroughTemporary(const QImage& before, int x, int y, int dx, int dy
 // gives 2, 3.5 gives 4. On a screen smaller than the block the corner falls
 // outside. 32639 * r is 8620.50025..., in single precision 8620.5 -> 8620.
 TEST(MeltStepTest, DrawsGiveTheCornerAcrossTheScreenAndTheRoundingHalvesToEvenExactly) {
-    const float top = kJustUnderOne;
+    const float top = std::nextafter(1.0f, 0.0f);
     const float exact = std::bit_cast<float>(1049049673u);
     const struct {
         std::int16_t width, height;
