@@ -22,7 +22,6 @@
 
 #include <cmath>
 #include <csignal>
-#include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,8 +52,7 @@ protected:
         const auto box = session->waitForWindow(kErrorCaption, 8000);
         EXPECT_TRUE(box) << qPrintable(what) << " was not refused";
         dismissBox();
-        ASSERT_FALSE(playerEnded())
-            << qPrintable(what) << ": " << qPrintable(session->output(player));
+        ASSERT_FALSE(playerEnded()) << qPrintable(what);
     }
 
     // What the player tells of its playback on the bus (times in microseconds).
@@ -277,8 +275,7 @@ TEST_F(HardeningE2ETest, EveryEndingIsCleanWhateverIsOnTheScreenAndLetsTheScreen
         // Nothing of the player's process group is left running.
         EXPECT_TRUE(waitFor([&] { return ::kill(-group, 0) != 0; }));
     }
-    EXPECT_EQ(session->output(player).count(u"the connection to the display was lost"_s), 1)
-        << qPrintable(session->output(player));
+    EXPECT_EQ(session->output(player).count(u"the connection to the display was lost"_s), 1);
 }
 
 TEST_F(HardeningE2ETest, EveryDamagedFilePlaysOrIsRefusedInTimeAndThePlayerLivesOn) {
@@ -286,11 +283,9 @@ TEST_F(HardeningE2ETest, EveryDamagedFilePlaysOrIsRefusedInTimeAndThePlayerLives
     startSession();
     const QStringList first{u"--"_s, damaged::GoodClip("mp4")};
     start(first);
-    int counts[3] = {};
     for (const QString& file : corpus) {
         dismissBox(); // one that came once the last file had been left
         const Outcome outcome = hand(file);
-        ++counts[int(outcome)];
         if (playerEnded()) {
             fault(file, u"the player died (%1); its log ends:\n%2"_s.arg(
                             howItEnded(), session->output(player).right(1000)));
@@ -311,7 +306,4 @@ TEST_F(HardeningE2ETest, EveryDamagedFilePlaysOrIsRefusedInTimeAndThePlayerLives
     clickToolbar(kExit);
     expectEnded(0, 5000);
 
-    std::printf("damaged-media corpus: %lld files, %d played, %d refused, %d no answer\n",
-                static_cast<long long>(corpus.size()), counts[int(Outcome::Played)],
-                counts[int(Outcome::Refused)], counts[int(Outcome::NoAnswer)]);
 }

@@ -159,13 +159,11 @@ QPoint PlayerWindows::titleStripDock(const QRect& main) {
     return {pixels(twips(main.x()) + twips(main.width()) / 2 - 1850), main.y() - 40};
 }
 
-QPoint PlayerWindows::toolbarDock(const QRect& main) {
-    return {titleStripDock(main).x(), main.y() + main.height() + 2};
-}
-
 bool PlayerWindows::docked() const {
     const QRect at = main();
-    return titleStrip().topLeft() == titleStripDock(at) && toolbar().topLeft() == toolbarDock(at);
+    const QPoint strip = titleStripDock(at);
+    return titleStrip().topLeft() == strip &&
+           toolbar().topLeft() == QPoint(strip.x(), at.bottom() + 3);
 }
 
 QSize PlayerWindows::fittedAround(QSize video) {

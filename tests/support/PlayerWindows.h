@@ -93,7 +93,6 @@ public:
     // The companions stand 1850 twips left of the main window's middle, the
     // title strip 40 pixels above it, the toolbar 2 pixels below it.
     static QPoint titleStripDock(const QRect& main);
-    static QPoint toolbarDock(const QRect& main);
     bool docked() const;
     // The main window around a video: 200 twips of margin across, 500 down.
     static QSize fittedAround(QSize video);

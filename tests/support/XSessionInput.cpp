@@ -1,23 +1,10 @@
 // Input through XTEST: the pointer and the keys.
 #include "support/XConnection.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
-#include <QRegularExpression>
-#include <QThread>
-#include <gtest/gtest.h>
 
-#include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <poll.h>
-#include <set>
-#include <span>
-#include <sys/prctl.h>
-#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -144,10 +131,7 @@ void settle(XConnection& x) {
 // The keysym of a character: the Latin-1 ones are the code points, all
 // others have the Unicode form.
 KeySym keysymOf(char32_t c) {
-    if (c == '\n' || c == '\t') {
-        return c == '\n' ? XK_Return : XK_Tab;
-    }
-    return c < 0x100 ? KeySym(c) : KeySym(0x01000000 | c);
+    return c == '\n' ? XK_Return : c == '\t' ? XK_Tab : c < 0x100 ? KeySym(c) : 0x01000000 | c;
 }
 
 // Characters off the keymap get a spare keycode each, kept for the session.

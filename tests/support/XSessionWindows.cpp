@@ -1,23 +1,8 @@
 // Looking at windows: finding them, their places and states, screenshots, the tray.
 #include "support/XConnection.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
-#include <QThread>
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <csignal>
-#include <cstdio>
-#include <poll.h>
-#include <set>
-#include <span>
-#include <sys/prctl.h>
-#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
