@@ -97,7 +97,7 @@ qint64 PlayerDriver::helper(const char* name) const {
 }
 
 void PlayerDriver::expectEnded(int status, int timeoutMs) {
-    ASSERT_TRUE(waitFor([&] { return playerEnded(); }, timeoutMs)) << "still running";
+    ASSERT_TRUE(waitFor([&] { return !running(); }, timeoutMs)) << "still running";
     EXPECT_EQ(howItEnded(), u"exit status %1"_s.arg(status));
     const QString log = session->output(player);
     for (const char* trouble : {"Segmentation", "XIO", "X Error", "X11 connection broke",

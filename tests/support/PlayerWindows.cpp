@@ -63,10 +63,8 @@ void PlayerWindows::start(const QStringList& args, const QProcessEnvironment& en
 }
 
 QString PlayerWindows::howItEnded() const {
-    if (running()) {
-        return u"running"_s;
-    }
-    return player->exitStatus() == QProcess::CrashExit
+    return running() ? u"running"_s
+           : player->exitStatus() == QProcess::CrashExit
                ? u"killed by signal %1"_s.arg(player->exitCode())
                : u"exit status %1"_s.arg(player->exitCode());
 }

@@ -2,12 +2,6 @@
 
 #include "support/XSession.h"
 
-#include <QImage>
-#include <QProcess>
-#include <QProcessEnvironment>
-
-#include <optional>
-
 namespace quarn::e2e {
 
 // The real player on a private desktop, driven as a user drives it: start it,

@@ -178,21 +178,18 @@ void addToKeymap(XConnection& x, const QString& text) {
 } // namespace
 
 void XSession::moveMouse(QPoint p) {
-    XConnection& x = connection();
-    xdo_move_mouse(x.xdo, p.x(), p.y(), 0);
-    x.sync();
+    xdo_move_mouse(connection().xdo, p.x(), p.y(), 0);
+    connection().sync();
 }
 
 void XSession::mouseDown(int button) {
-    XConnection& x = connection();
-    xdo_mouse_down(x.xdo, CURRENTWINDOW, button);
-    settle(x);
+    xdo_mouse_down(connection().xdo, CURRENTWINDOW, button);
+    settle(connection());
 }
 
 void XSession::mouseUp(int button) {
-    XConnection& x = connection();
-    xdo_mouse_up(x.xdo, CURRENTWINDOW, button);
-    settle(x);
+    xdo_mouse_up(connection().xdo, CURRENTWINDOW, button);
+    settle(connection());
 }
 
 void XSession::click(QPoint p, int button) {
@@ -203,9 +200,8 @@ void XSession::click(QPoint p, int button) {
 
 void XSession::clicks(QPoint p, int count, int button) {
     moveMouse(p);
-    XConnection& x = connection();
-    xdo_click_window_multiple(x.xdo, CURRENTWINDOW, button, count, 80000);
-    settle(x);
+    xdo_click_window_multiple(connection().xdo, CURRENTWINDOW, button, count, 80000);
+    settle(connection());
 }
 
 void XSession::drag(QPoint from, QPoint to, int button) {
@@ -230,9 +226,8 @@ bool XSession::pointerGrabbed() {
 }
 
 void XSession::key(const QString& keysym) {
-    XConnection& x = connection();
-    xdo_send_keysequence_window(x.xdo, CURRENTWINDOW, qPrintable(keysym), kKeyDelayUs);
-    x.sync();
+    xdo_send_keysequence_window(connection().xdo, CURRENTWINDOW, qPrintable(keysym), kKeyDelayUs);
+    connection().sync();
 }
 
 void XSession::type(const QString& text) {

@@ -135,15 +135,13 @@ QStringList XSession::states(quint64 window) {
 }
 
 void XSession::minimize(quint64 window) {
-    XConnection& x = connection();
-    xdo_minimize_window(x.xdo, window);
-    x.sync();
+    xdo_minimize_window(connection().xdo, window);
+    connection().sync();
 }
 
 void XSession::resize(quint64 window, QSize size) {
-    XConnection& x = connection();
-    xdo_set_window_size(x.xdo, window, size.width(), size.height(), 0);
-    x.sync();
+    xdo_set_window_size(connection().xdo, window, size.width(), size.height(), 0);
+    connection().sync();
 }
 
 void XSession::closeWindow(quint64 window) {
