@@ -22,7 +22,6 @@
 
 #include <cmath>
 #include <csignal>
-#include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,15 +47,6 @@ enum class Outcome { NoAnswer, Played, Refused };
 
 class HardeningE2ETest : public quarn::e2e::PlayerDriver {
 protected:
-    // Expects the file refused with the message box, and the player alive.
-    void expectRefused(const QString& what) {
-        const auto box = session->waitForWindow(kErrorCaption, 8000);
-        EXPECT_TRUE(box) << qPrintable(what) << " was not refused";
-        dismissBox();
-        ASSERT_FALSE(playerEnded())
-            << qPrintable(what) << ": " << qPrintable(session->output(player));
-    }
-
     // What the player tells of its playback on the bus (times in microseconds).
     struct Playback {
         QString status, track, file;
@@ -101,7 +91,7 @@ protected:
         Outcome outcome = Outcome::NoAnswer;
         XSession::waitUntil(
             [&] {
-                if (playerEnded()) {
+                if (!running()) {
                     return true;
                 }
                 const bool box = viewable(kErrorCaption).has_value();
@@ -173,7 +163,9 @@ TEST_F(HardeningE2ETest, OddNamesThingsThatAreNoFilesAndAStalledBusNeverHoldTheP
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
     for (const QString& special : {fifo, u"/dev/zero"_s, u"/dev/urandom"_s, u"/proc/self/mem"_s}) {
         playFiles({special});
-        ASSERT_NO_FATAL_FAILURE(expectRefused(special));
+        EXPECT_TRUE(session->waitForWindow(kErrorCaption, 8000)) << qPrintable(special);
+        dismissBox();
+        ASSERT_TRUE(running()) << qPrintable(special);
     }
 
     // The odd name chosen in the Open dialog, where Qt shows it with U+FFFD.
@@ -205,7 +197,7 @@ TEST_F(HardeningE2ETest, OddNamesThingsThatAreNoFilesAndAStalledBusNeverHoldTheP
     QElapsedTimer exiting;
     exiting.start();
     clickToolbar(kExit);
-    EXPECT_TRUE(waitFor([&] { return playerEnded(); }, 2500));
+    EXPECT_TRUE(waitFor([&] { return !running(); }, 2500));
     EXPECT_LT(exiting.elapsed(), 2500);
     ::kill(pid_t(daemon), SIGCONT);
     expectEnded(0);
@@ -277,8 +269,7 @@ TEST_F(HardeningE2ETest, EveryEndingIsCleanWhateverIsOnTheScreenAndLetsTheScreen
         // Nothing of the player's process group is left running.
         EXPECT_TRUE(waitFor([&] { return ::kill(-group, 0) != 0; }));
     }
-    EXPECT_EQ(session->output(player).count(u"the connection to the display was lost"_s), 1)
-        << qPrintable(session->output(player));
+    EXPECT_EQ(session->output(player).count(u"the connection to the display was lost"_s), 1);
 }
 
 TEST_F(HardeningE2ETest, EveryDamagedFilePlaysOrIsRefusedInTimeAndThePlayerLivesOn) {
@@ -286,12 +277,10 @@ TEST_F(HardeningE2ETest, EveryDamagedFilePlaysOrIsRefusedInTimeAndThePlayerLives
     startSession();
     const QStringList first{u"--"_s, damaged::GoodClip("mp4")};
     start(first);
-    int counts[3] = {};
     for (const QString& file : corpus) {
         dismissBox(); // one that came once the last file had been left
         const Outcome outcome = hand(file);
-        ++counts[int(outcome)];
-        if (playerEnded()) {
+        if (!running()) {
             fault(file, u"the player died (%1); its log ends:\n%2"_s.arg(
                             howItEnded(), session->output(player).right(1000)));
             start(first);
@@ -310,8 +299,4 @@ TEST_F(HardeningE2ETest, EveryDamagedFilePlaysOrIsRefusedInTimeAndThePlayerLives
     EXPECT_TRUE(fits({320, 240})) << qPrintable(describeWindows());
     clickToolbar(kExit);
     expectEnded(0, 5000);
-
-    std::printf("damaged-media corpus: %lld files, %d played, %d refused, %d no answer\n",
-                static_cast<long long>(corpus.size()), counts[int(Outcome::Played)],
-                counts[int(Outcome::Refused)], counts[int(Outcome::NoAnswer)]);
 }

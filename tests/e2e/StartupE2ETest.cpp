@@ -25,18 +25,17 @@ namespace {
 // went to, "(x, y)", in order.
 class RootWatch {
 public:
-    explicit RootWatch(const QString& display) : x_(xcb_connect(qPrintable(display), nullptr)) {
+    explicit RootWatch(const QString& display)
+        : x_(xcb_connect(qPrintable(display), nullptr), xcb_disconnect) {
         const uint32_t events = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-        xcb_change_window_attributes(x_, xcb_setup_roots_iterator(xcb_get_setup(x_)).data->root,
+        xcb_change_window_attributes(x_.get(),
+                                     xcb_setup_roots_iterator(xcb_get_setup(x_.get())).data->root,
                                      XCB_CW_EVENT_MASK, &events);
-        std::free(xcb_get_input_focus_reply(x_, xcb_get_input_focus(x_), nullptr));
+        std::free(xcb_get_input_focus_reply(x_.get(), xcb_get_input_focus(x_.get()), nullptr));
     }
-    ~RootWatch() { xcb_disconnect(x_); }
-    RootWatch(const RootWatch&) = delete;
-    RootWatch& operator=(const RootWatch&) = delete;
 
     const std::vector<std::pair<quint64, QString>>& log() {
-        while (xcb_generic_event_t* event = xcb_poll_for_event(x_)) {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(x_.get())) {
             const auto type = event->response_type & 0x7f;
             if (type == XCB_MAP_NOTIFY || type == XCB_UNMAP_NOTIFY) {
                 // Both events name the window at the same offset.
@@ -52,7 +51,7 @@ public:
     }
 
 private:
-    xcb_connection_t* x_;
+    std::unique_ptr<xcb_connection_t, void (*)(xcb_connection_t*)> x_;
     std::vector<std::pair<quint64, QString>> log_;
 };
 
@@ -83,15 +82,11 @@ protected:
     void expectPlayerUp() {
         EXPECT_FALSE(viewable(kSplashCaption)) << "the splash is hidden";
         const QRect at = main();
-        EXPECT_LE(std::abs(2 * at.x() + at.width() - screen.width()), 4)
-            << "across the middle: " << qPrintable(describeWindows());
-        EXPECT_LE(std::abs(2 * at.y() + at.height() - screen.height()), 4)
-            << "down the middle: " << qPrintable(describeWindows());
-        EXPECT_TRUE(XSession::waitUntil([&] { return docked(); }, 3000, 10))
-            << qPrintable(describeWindows());
+        EXPECT_LE(std::abs(2 * at.x() + at.width() - screen.width()), 4) << "across the middle";
+        EXPECT_LE(std::abs(2 * at.y() + at.height() - screen.height()), 4) << "down the middle";
+        EXPECT_TRUE(XSession::waitUntil([&] { return docked(); }, 3000, 10));
         EXPECT_TRUE(waitFor([&] { return atRest(); })) << qPrintable(describeWindows());
-        EXPECT_TRUE(waitFor([&] { return session->activeWindow() == windows.main; }))
-            << "active: " << session->activeWindow() << ", main: " << windows.main;
+        EXPECT_TRUE(waitFor([&] { return session->activeWindow() == windows.main; }));
     }
 
     std::vector<std::unique_ptr<QTemporaryDir>> folders;

@@ -107,12 +107,6 @@ QString TaggedSong() {
                 "-metadata \"artist=The Quarn Trio\" -metadata \"album=Night Songs\""_s);
 }
 
-QString OneFrameClip() {
-    return Made(u"one-frame.mp4"_s,
-                QStringLiteral("-f lavfi -i testsrc=s=160x120:r=25 -frames:v 1 -c:v libx264 "
-                               "-pix_fmt yuv420p"));
-}
-
 QString TruncatedClip() {
     const QByteArray bytes = Bytes(VideoClip());
     return Written(u"truncated.mp4"_s, bytes.left(bytes.size() / 2));

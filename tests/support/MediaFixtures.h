@@ -30,8 +30,6 @@ QString AudioClip();
 // 4 s of sound with its tags: title "Evening Tide", artist "The Quarn Trio",
 // album "Night Songs".
 QString TaggedSong();
-// One picture frame and nothing else.
-QString OneFrameClip();
 // VideoClip with the bytes of its pictures and sound all zero: it opens, then
 // nothing of it plays.
 QString ZeroedMediaData();

@@ -4,6 +4,7 @@
 #include <QDBusPendingCall>
 #include <QDBusVariant>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstdio>
 
@@ -19,10 +20,8 @@ const QString kService = u"org.mpris.MediaPlayer2.quarn_media_player"_s;
 
 void PlayerDriver::TearDown() {
     if (HasFailure() && session) {
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        const QString name =
-            QString::fromUtf8(test->test_suite_name()) + '.' + QString::fromUtf8(test->name());
-        try {
+        try { // named as the test's logs are
+            const QString name = QFileInfo(session->logDirectory()).fileName();
             std::printf("screenshot: %s\n", qPrintable(session->saveScreenshot(name)));
         } catch (const std::exception& error) { // the display may be what failed
             std::printf("no screenshot: %s\n", error.what());
@@ -98,7 +97,7 @@ qint64 PlayerDriver::helper(const char* name) const {
 }
 
 void PlayerDriver::expectEnded(int status, int timeoutMs) {
-    ASSERT_TRUE(waitFor([&] { return playerEnded(); }, timeoutMs)) << "still running";
+    ASSERT_TRUE(waitFor([&] { return !running(); }, timeoutMs)) << "still running";
     EXPECT_EQ(howItEnded(), u"exit status %1"_s.arg(status));
     const QString log = session->output(player);
     for (const char* trouble : {"Segmentation", "XIO", "X Error", "X11 connection broke",

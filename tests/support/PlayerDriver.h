@@ -1,7 +1,6 @@
 #pragma once
 
 #include "support/PlayerWindows.h"
-#include "support/XSession.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -22,7 +21,6 @@ protected:
     void TearDown() override;
 
     void startSession(XSession::Options options = {});
-    bool playerEnded() const { return !running(); }
     static bool waitFor(const std::function<bool()>& condition, int timeoutMs = 3000) {
         return XSession::waitUntil(condition, timeoutMs);
     }

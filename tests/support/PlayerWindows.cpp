@@ -63,10 +63,8 @@ void PlayerWindows::start(const QStringList& args, const QProcessEnvironment& en
 }
 
 QString PlayerWindows::howItEnded() const {
-    if (running()) {
-        return u"running"_s;
-    }
-    return player->exitStatus() == QProcess::CrashExit
+    return running() ? u"running"_s
+           : player->exitStatus() == QProcess::CrashExit
                ? u"killed by signal %1"_s.arg(player->exitCode())
                : u"exit status %1"_s.arg(player->exitCode());
 }
@@ -159,13 +157,11 @@ QPoint PlayerWindows::titleStripDock(const QRect& main) {
     return {pixels(twips(main.x()) + twips(main.width()) / 2 - 1850), main.y() - 40};
 }
 
-QPoint PlayerWindows::toolbarDock(const QRect& main) {
-    return {titleStripDock(main).x(), main.y() + main.height() + 2};
-}
-
 bool PlayerWindows::docked() const {
     const QRect at = main();
-    return titleStrip().topLeft() == titleStripDock(at) && toolbar().topLeft() == toolbarDock(at);
+    const QPoint strip = titleStripDock(at);
+    return titleStrip().topLeft() == strip &&
+           toolbar().topLeft() == QPoint(strip.x(), at.bottom() + 3);
 }
 
 QSize PlayerWindows::fittedAround(QSize video) {

@@ -2,12 +2,6 @@
 
 #include "support/XSession.h"
 
-#include <QImage>
-#include <QProcess>
-#include <QProcessEnvironment>
-
-#include <optional>
-
 namespace quarn::e2e {
 
 // The real player on a private desktop, driven as a user drives it: start it,
@@ -93,7 +87,6 @@ public:
     // The companions stand 1850 twips left of the main window's middle, the
     // title strip 40 pixels above it, the toolbar 2 pixels below it.
     static QPoint titleStripDock(const QRect& main);
-    static QPoint toolbarDock(const QRect& main);
     bool docked() const;
     // The main window around a video: 200 twips of margin across, 500 down.
     static QSize fittedAround(QSize video);

@@ -3,6 +3,7 @@
 
 #include "support/XSession.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <stdexcept>
 

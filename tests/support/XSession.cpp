@@ -1,21 +1,11 @@
 // The private desktop: Xvfb, openbox, trayer and the bus, and the connection to it.
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
-#include <QThread>
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <csignal>
-#include <cstdio>
-#include <poll.h>
 #include <set>
-#include <span>
-#include <sys/prctl.h>
-#include <unistd.h>
 
 // Last: Xlib's macros clash with names in Qt and gtest.
 #include "support/XConnection.h"

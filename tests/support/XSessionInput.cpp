@@ -1,21 +1,8 @@
 // Input through XTEST: the pointer and the keys.
-#include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
-#include <QRegularExpression>
-#include <QThread>
-#include <gtest/gtest.h>
 
-#include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <poll.h>
-#include <set>
-#include <span>
-#include <sys/prctl.h>
-#include <unistd.h>
 
 // Last: Xlib's macros clash with names in Qt and gtest.
 #include "support/XConnection.h"
@@ -145,10 +132,7 @@ void settle(XConnection& x) {
 // The keysym of a character: the Latin-1 ones are the code points, all
 // others have the Unicode form.
 KeySym keysymOf(char32_t c) {
-    if (c == '\n' || c == '\t') {
-        return c == '\n' ? XK_Return : XK_Tab;
-    }
-    return c < 0x100 ? KeySym(c) : KeySym(0x01000000 | c);
+    return c == '\n' ? XK_Return : c == '\t' ? XK_Tab : c < 0x100 ? KeySym(c) : 0x01000000 | c;
 }
 
 // Characters off the keymap get a spare keycode each, kept for the session.
@@ -195,21 +179,18 @@ void addToKeymap(XConnection& x, const QString& text) {
 } // namespace
 
 void XSession::moveMouse(QPoint p) {
-    XConnection& x = connection();
-    xdo_move_mouse(x.xdo, p.x(), p.y(), 0);
-    x.sync();
+    xdo_move_mouse(connection().xdo, p.x(), p.y(), 0);
+    connection().sync();
 }
 
 void XSession::mouseDown(int button) {
-    XConnection& x = connection();
-    xdo_mouse_down(x.xdo, CURRENTWINDOW, button);
-    settle(x);
+    xdo_mouse_down(connection().xdo, CURRENTWINDOW, button);
+    settle(connection());
 }
 
 void XSession::mouseUp(int button) {
-    XConnection& x = connection();
-    xdo_mouse_up(x.xdo, CURRENTWINDOW, button);
-    settle(x);
+    xdo_mouse_up(connection().xdo, CURRENTWINDOW, button);
+    settle(connection());
 }
 
 void XSession::click(QPoint p, int button) {
@@ -220,9 +201,8 @@ void XSession::click(QPoint p, int button) {
 
 void XSession::clicks(QPoint p, int count, int button) {
     moveMouse(p);
-    XConnection& x = connection();
-    xdo_click_window_multiple(x.xdo, CURRENTWINDOW, button, count, 80000);
-    settle(x);
+    xdo_click_window_multiple(connection().xdo, CURRENTWINDOW, button, count, 80000);
+    settle(connection());
 }
 
 void XSession::drag(QPoint from, QPoint to, int button) {
@@ -247,9 +227,8 @@ bool XSession::pointerGrabbed() {
 }
 
 void XSession::key(const QString& keysym) {
-    XConnection& x = connection();
-    xdo_send_keysequence_window(x.xdo, CURRENTWINDOW, qPrintable(keysym), kKeyDelayUs);
-    x.sync();
+    xdo_send_keysequence_window(connection().xdo, CURRENTWINDOW, qPrintable(keysym), kKeyDelayUs);
+    connection().sync();
 }
 
 void XSession::type(const QString& text) {

@@ -1,18 +1,11 @@
 // The processes a session starts, their logs and their ends.
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QThread>
-#include <gtest/gtest.h>
 
-#include <algorithm>
 #include <csignal>
-#include <cstdio>
-#include <poll.h>
-#include <set>
 #include <span>
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -97,12 +90,10 @@ void XSession::awaitReady(QProcess* process, const QString& what,
         return ready() || (ended = process->state() == QProcess::NotRunning);
     };
     if (!waitUntil(readyOrEnded, kStartTimeoutMs, 10) || ended) {
-        const QStringList log = output(process).split('\n');
-        Fail(u"%1 %2 %3 (log %4):\n%5"_s.arg(
-            QFileInfo(process->program()).fileName(),
-            ended ? u"ended before it got to"_s
-                  : u"did not within %1 ms get to"_s.arg(kStartTimeoutMs),
-            what, logFile(process), log.mid(std::max<qsizetype>(0, log.size() - 15)).join('\n')));
+        Fail(u"%1 %2 %3 (log %4):\n%5"_s.arg(QFileInfo(process->program()).fileName(),
+                                             ended ? u"ended before it got to"_s
+                                                   : u"did not in time get to"_s,
+                                             what, logFile(process), output(process).right(2000)));
     }
 }
 

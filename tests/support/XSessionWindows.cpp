@@ -1,21 +1,6 @@
 // Looking at windows: finding them, their places and states, screenshots, the tray.
-#include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
-#include <QThread>
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <csignal>
-#include <cstdio>
-#include <poll.h>
-#include <set>
-#include <span>
-#include <sys/prctl.h>
-#include <unistd.h>
 
 // Last: Xlib's macros clash with names in Qt and gtest.
 #include "support/XConnection.h"
@@ -151,15 +136,13 @@ QStringList XSession::states(quint64 window) {
 }
 
 void XSession::minimize(quint64 window) {
-    XConnection& x = connection();
-    xdo_minimize_window(x.xdo, window);
-    x.sync();
+    xdo_minimize_window(connection().xdo, window);
+    connection().sync();
 }
 
 void XSession::resize(quint64 window, QSize size) {
-    XConnection& x = connection();
-    xdo_set_window_size(x.xdo, window, size.width(), size.height(), 0);
-    x.sync();
+    xdo_set_window_size(connection().xdo, window, size.width(), size.height(), 0);
+    connection().sync();
 }
 
 void XSession::closeWindow(quint64 window) {
