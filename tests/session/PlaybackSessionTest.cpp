@@ -1,13 +1,17 @@
 // The playback session's decisions, with a fake engine: what plays next, what
 // a refusal means, the end of the queue, the sound and the screen saver.
 #include "session/PlaybackSession.h"
+#include "common/QueueRoles.h"
 #include "platform/UserFiles.h"
+#include "session/QueueModel.h"
 #include "support/FakeEngine.h"
 
 #include <QDir>
 #include <QImage>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -194,4 +198,39 @@ TEST_F(PlaybackSessionTest, AScreenshotIsSavedUnderTheFilesNameAndPlaceNeverOver
     session->Open("/m/x.mkv", OpenOrigin::Single);
     emit engine->ScreenshotTaken(frame);
     EXPECT_TRUE(lastNotice().startsWith("Could not save")) << lastNotice().toStdString();
+}
+
+// A playlist opened by itself (the Open dialog) is its entries; the list model
+// shows the queue, moves rows dropped within it and adds files and streams
+// dropped on it where they fall (anything else dropped is left out).
+TEST_F(PlaybackSessionTest,
+       AListOpenedAloneIsTheQueueWhichTheListShowsAndEditsWhereThingsAreDropped) {
+    for (const char* name : {"a.mp4", "b.mp4", "c.mp4", "d e.mp4"}) {
+        platform::WriteUserFile(folder.filePath(name), "");
+    }
+    const QString list = folder.filePath("evening.m3u");
+    ASSERT_TRUE(platform::WriteUserFile(list, "a.mp4\nb.mp4\nc.mp4\n").written);
+    session->Open(list, OpenOrigin::Single);
+    EXPECT_EQ(engine->FileName(), folder.filePath("a.mp4"));
+    QueueModel model(*session);
+    auto column = [&](int role) {
+        QStringList values;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            values << model.index(row).data(role).toString();
+        }
+        return values.join(' ');
+    };
+    EXPECT_EQ(column(Qt::DisplayRole), "a.mp4 b.mp4 c.mp4");
+    EXPECT_EQ(column(kCurrentRole), "true false false");
+    std::unique_ptr<QMimeData> rows(model.mimeData({model.index(2)}));
+    EXPECT_FALSE(model.dropMimeData(rows.get(), Qt::MoveAction, 0, 0, {}));
+    EXPECT_EQ(column(Qt::DisplayRole), "c.mp4 a.mp4 b.mp4");
+    EXPECT_EQ(column(kNumberRole), "1 2 3");
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(folder.filePath("d e.mp4")),
+                     QUrl("http://127.0.0.1:9/live"), QUrl("ftp://example.org/x.mp4")});
+    EXPECT_TRUE(model.dropMimeData(&dropped, Qt::CopyAction, -1, 0, model.index(1)));
+    EXPECT_EQ(column(Qt::DisplayRole), "c.mp4 d e.mp4 http://127.0.0.1:9/live a.mp4 b.mp4");
+    EXPECT_EQ(column(kStreamRole), "false false true false false");
+    EXPECT_EQ(column(kCurrentRole), "false false false true false");
 }
