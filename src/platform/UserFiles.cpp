@@ -39,8 +39,8 @@ public:
     }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
+    int Get() const { return fd_; }
+    int Release() { return std::exchange(fd_, -1); }
 
 private:
     int fd_;
@@ -118,12 +118,12 @@ WriteOutcome WriteUserFile(const QString& path, const QByteArray& bytes) {
     // Everything below is done relative to the folder as opened, so that the
     // file checked, the temporary file and the rename are all in one place.
     const Descriptor dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() < 0) {
+    if (dir.Get() < 0) {
         return notWritten(path, reason(errno));
     }
     mode_t mode = 0600;
     struct stat old {};
-    if (::fstatat(dir.get(), name.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (::fstatat(dir.Get(), name.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0) {
         if (const QString why = refusal(old); !why.isEmpty()) {
             return notWritten(path, why);
         }
@@ -137,7 +137,7 @@ WriteOutcome WriteUserFile(const QString& path, const QByteArray& bytes) {
     for (int attempt = 0; attempt < 8 && fd < 0; ++attempt) {
         temporary = '.' + name.left(200) + ".tmp-" +
                     QByteArray::number(QRandomGenerator::system()->generate64(), 36);
-        fd = ::openat(dir.get(), temporary.constData(),
+        fd = ::openat(dir.Get(), temporary.constData(),
                       O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd < 0 && errno != EEXIST) {
             break;
@@ -148,27 +148,27 @@ WriteOutcome WriteUserFile(const QString& path, const QByteArray& bytes) {
     }
     Descriptor file(fd);
     // The umask must not narrow the mode an existing file had.
-    (void)::fchmod(file.get(), mode);
-    int error = writeAll(file.get(), bytes);
-    if (::close(file.release()) != 0 && error == 0) {
+    (void)::fchmod(file.Get(), mode);
+    int error = writeAll(file.Get(), bytes);
+    if (::close(file.Release()) != 0 && error == 0) {
         error = errno;
     }
     // Looked at again just before the rename: the write and the flush can
     // take a while, and something else may have been put at the path since.
     QString why = error != 0 ? reason(error) : QString();
-    if (why.isEmpty() && ::fstatat(dir.get(), name.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (why.isEmpty() && ::fstatat(dir.Get(), name.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0) {
         why = refusal(old);
     }
     if (why.isEmpty() &&
-        ::renameat(dir.get(), temporary.constData(), dir.get(), name.constData()) != 0) {
+        ::renameat(dir.Get(), temporary.constData(), dir.Get(), name.constData()) != 0) {
         why = reason(errno);
     }
     if (!why.isEmpty()) {
-        ::unlinkat(dir.get(), temporary.constData(), 0);
+        ::unlinkat(dir.Get(), temporary.constData(), 0);
         return notWritten(path, why);
     }
     // The rename itself lasts through a power cut only once the folder is flushed.
-    (void)::fsync(dir.get());
+    (void)::fsync(dir.Get());
     return {true, {}};
 #else
     const QFileInfo info(path);
@@ -197,7 +197,7 @@ std::optional<QByteArray> ReadUserFile(const QString& path, qint64 maxBytes) {
         return std::nullopt;
     }
     const Descriptor file(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (file.Get() < 0 || ::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
         return std::nullopt;
     }
     // Read to the end rather than to the size it had: a file can grow, and
@@ -205,7 +205,7 @@ std::optional<QByteArray> ReadUserFile(const QString& path, qint64 maxBytes) {
     QByteArray bytes;
     char chunk[64 * 1024];
     for (;;) {
-        const ssize_t n = ::read(file.get(), chunk, sizeof chunk);
+        const ssize_t n = ::read(file.Get(), chunk, sizeof chunk);
         if (n == 0) {
             return bytes;
         }

@@ -39,17 +39,17 @@ QVariant QueueModel::data(const QModelIndex& index, int role) const {
                             : GetFileName(platform::ReadableFileName(entry.location));
     case Qt::ToolTipRole:
         return platform::ReadableFileName(entry.location);
-    case kNumberRole:
+    case NumberRole:
         return index.row() + 1;
-    case kLengthRole:
+    case LengthRole:
         return entry.length;
-    case kCurrentRole:
+    case CurrentRole:
         return session_.Queue().CurrentRow() == index.row();
-    case kMissingRole:
+    case MissingRole:
         return entry.missing;
-    case kStreamRole:
+    case StreamRole:
         return entry.stream;
-    case kIdRole:
+    case IdRole:
         return QVariant::fromValue(quint64(session_.Queue().IdAt(index.row())));
     default:
         return {};

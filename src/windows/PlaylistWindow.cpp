@@ -50,19 +50,19 @@ public:
         if (option.state & QStyle::State_Selected) {
             painter->fillRect(option.rect, QColor(0x1d, 0x35, 0x50));
         }
-        const bool current = index.data(kCurrentRole).toBool();
-        const bool missing = index.data(kMissingRole).toBool();
-        const double length = index.data(kLengthRole).toDouble();
-        const QString right = index.data(kStreamRole).toBool() ? QStringLiteral("stream")
-                              : length >= 0                    ? TimeString(RoundLength(length))
-                                                               : QString();
+        const bool current = index.data(CurrentRole).toBool();
+        const bool missing = index.data(MissingRole).toBool();
+        const double length = index.data(LengthRole).toDouble();
+        const QString right = index.data(StreamRole).toBool() ? QStringLiteral("stream")
+                              : length >= 0                   ? TimeString(RoundLength(length))
+                                                              : QString();
         QFont font = option.font;
         font.setBold(current);
         painter->setFont(font);
         painter->setPen(missing ? kMissing : current ? kPlaying : kText);
         const QFontMetrics metrics(font);
         const QRect r = option.rect.adjusted(4, 0, -4, 0);
-        const QString number = QStringLiteral("%1.").arg(index.data(kNumberRole).toInt());
+        const QString number = QStringLiteral("%1.").arg(index.data(NumberRole).toInt());
         const int numberWidth = metrics.horizontalAdvance(QStringLiteral("0000."));
         painter->drawText(QRect(r.left(), r.top(), numberWidth, r.height()),
                           Qt::AlignRight | Qt::AlignVCenter, number);
@@ -109,7 +109,7 @@ PlaylistWindow::PlaylistWindow(QAbstractItemModel& queue)
     connect(&queue, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
         selectedIds_.clear();
         for (const QModelIndex& index : list_->selectionModel()->selectedRows()) {
-            selectedIds_ << index.data(kIdRole).toULongLong();
+            selectedIds_ << index.data(IdRole).toULongLong();
         }
         currentRow_ = list_->currentIndex().row();
         scrolled_ = list_->verticalScrollBar()->value();
@@ -119,7 +119,7 @@ PlaylistWindow::PlaylistWindow(QAbstractItemModel& queue)
         QModelIndex current;
         for (int row = 0; row < queue.rowCount(); ++row) {
             const QModelIndex index = queue.index(row, 0);
-            if (selectedIds_.contains(index.data(kIdRole).toULongLong())) {
+            if (selectedIds_.contains(index.data(IdRole).toULongLong())) {
                 kept.select(index, index);
                 current = current.isValid() ? current : index;
             }

@@ -221,16 +221,16 @@ TEST_F(PlaybackSessionTest,
         return values.join(' ');
     };
     EXPECT_EQ(column(Qt::DisplayRole), "a.mp4 b.mp4 c.mp4");
-    EXPECT_EQ(column(kCurrentRole), "true false false");
+    EXPECT_EQ(column(CurrentRole), "true false false");
     std::unique_ptr<QMimeData> rows(model.mimeData({model.index(2)}));
     EXPECT_FALSE(model.dropMimeData(rows.get(), Qt::MoveAction, 0, 0, {}));
     EXPECT_EQ(column(Qt::DisplayRole), "c.mp4 a.mp4 b.mp4");
-    EXPECT_EQ(column(kNumberRole), "1 2 3");
+    EXPECT_EQ(column(NumberRole), "1 2 3");
     QMimeData dropped;
     dropped.setUrls({QUrl::fromLocalFile(folder.filePath("d e.mp4")),
                      QUrl("http://127.0.0.1:9/live"), QUrl("ftp://example.org/x.mp4")});
     EXPECT_TRUE(model.dropMimeData(&dropped, Qt::CopyAction, -1, 0, model.index(1)));
     EXPECT_EQ(column(Qt::DisplayRole), "c.mp4 d e.mp4 http://127.0.0.1:9/live a.mp4 b.mp4");
-    EXPECT_EQ(column(kStreamRole), "false false true false false");
-    EXPECT_EQ(column(kCurrentRole), "false false false true false");
+    EXPECT_EQ(column(StreamRole), "false false true false false");
+    EXPECT_EQ(column(CurrentRole), "false false false true false");
 }
