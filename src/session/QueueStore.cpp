@@ -10,18 +10,13 @@
 namespace quarn {
 
 namespace {
-constexpr int kVersion = 1;
 // A queue of a hundred thousand entries with long names; anything larger is not ours.
 constexpr qint64 kLargestFile = 64 * 1024 * 1024;
 } // namespace
 
 StoredQueue LoadQueue(const QString& path) {
     StoredQueue queue;
-    const std::optional<QByteArray> bytes = platform::ReadUserFile(path, kLargestFile);
-    const QJsonObject all = bytes ? QJsonDocument::fromJson(*bytes).object() : QJsonObject();
-    if (all.value(QLatin1String("version")).toInt() != kVersion) {
-        return queue;
-    }
+    const QJsonObject all = ReadStore(path, kLargestFile);
     for (const QJsonValue& value : all.value(QLatin1String("entries")).toArray()) {
         const QJsonObject stored = value.toObject();
         PlaylistEntry entry;
@@ -50,10 +45,8 @@ platform::WriteOutcome SaveQueue(const QString& path, const StoredQueue& queue) 
         }
         entries.append(stored);
     }
-    const QJsonObject all{{QStringLiteral("version"), kVersion},
-                          {QStringLiteral("current"), queue.current},
-                          {QStringLiteral("entries"), entries}};
-    return platform::WriteUserFile(path, QJsonDocument(all).toJson(QJsonDocument::Compact));
+    return WriteStore(
+        path, {{QStringLiteral("current"), queue.current}, {QStringLiteral("entries"), entries}});
 }
 
 } // namespace quarn

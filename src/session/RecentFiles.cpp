@@ -12,7 +12,6 @@ namespace quarn {
 
 namespace {
 
-constexpr int kVersion = 1;
 // No name or URL in use comes near this; one that does is not kept, so that
 // the file always stays small enough to be read back.
 constexpr qsizetype kLongestStored = 64 * 1024;
@@ -20,15 +19,8 @@ constexpr qsizetype kLongestStored = 64 * 1024;
 } // namespace
 
 RecentFiles::RecentFiles(QString path) : path_(std::move(path)) {
-    const std::optional<QByteArray> bytes = platform::ReadUserFile(path_, kLargestFile);
-    if (!bytes) {
-        return;
-    }
-    const QJsonObject top = QJsonDocument::fromJson(*bytes).object();
-    if (top.value(QLatin1String("version")).toInt() != kVersion) {
-        return;
-    }
-    for (const QJsonValue& item : top.value(QLatin1String("entries")).toArray()) {
+    for (const QJsonValue& item :
+         ReadStore(path_, kLargestFile).value(QLatin1String("entries")).toArray()) {
         const QString entry = NameFromStore(item.toString());
         if (!entry.isEmpty() && !entries_.contains(entry) && entries_.size() < kMostEntries) {
             entries_.append(entry);
@@ -56,9 +48,7 @@ platform::WriteOutcome RecentFiles::Save() const {
     for (const QString& entry : entries_) {
         stored.append(StoredName(entry));
     }
-    const QJsonObject top{{QStringLiteral("version"), kVersion},
-                          {QStringLiteral("entries"), stored}};
-    return platform::WriteUserFile(path_, QJsonDocument(top).toJson(QJsonDocument::Compact));
+    return WriteStore(path_, {{QStringLiteral("entries"), stored}});
 }
 
 } // namespace quarn

@@ -15,7 +15,6 @@ namespace quarn {
 
 namespace {
 
-constexpr int kVersion = 1;
 constexpr double kShortestFile = 60;
 constexpr double kEarliestSpot = 5;
 constexpr double kLatestBeforeEnd = 10;
@@ -30,14 +29,7 @@ bool remembered(const QString& entry) {
 } // namespace
 
 ResumeStore::ResumeStore(QString path) : path_(std::move(path)) {
-    const std::optional<QByteArray> bytes = platform::ReadUserFile(path_, kLargestFile);
-    if (!bytes) {
-        return;
-    }
-    const QJsonObject top = QJsonDocument::fromJson(*bytes).object();
-    if (top.value(QLatin1String("version")).toInt() != kVersion) {
-        return;
-    }
+    const QJsonObject top = ReadStore(path_, kLargestFile);
     QSet<QString> seen;
     for (const QJsonValue& item : top.value(QLatin1String("files")).toArray()) {
         const QString entry = NameFromStore(item[QLatin1String("path")].toString());
@@ -89,8 +81,7 @@ platform::WriteOutcome ResumeStore::Save() const {
         files.append(QJsonObject{{QStringLiteral("path"), stored},
                                  {QStringLiteral("position"), spot.position}});
     }
-    const QJsonObject top{{QStringLiteral("version"), kVersion}, {QStringLiteral("files"), files}};
-    return platform::WriteUserFile(path_, QJsonDocument(top).toJson(QJsonDocument::Compact));
+    return WriteStore(path_, {{QStringLiteral("files"), files}});
 }
 
 } // namespace quarn
