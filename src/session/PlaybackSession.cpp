@@ -22,7 +22,6 @@ constexpr int kSaveDelayMs = 500;
 // While a file plays, where it is reaches the resume store this often, so
 // that a crash loses little.
 constexpr double kResumeEverySeconds = 10;
-constexpr double kSpeedStep = 0.1;
 
 QString speedText(double factor) {
     return std::abs(factor - 1.0) < 1e-9 ? QStringLiteral("Speed normal")
