@@ -279,7 +279,7 @@ TEST_F(DesktopE2ETest, OneLaunchOnePlayerThatTheDesktopsMediaControlsDriveAndAWh
     // A file that cannot be played, opened while another clip plays: the box,
     // and the clip goes on.
     open(media::Pattern(320, 240, 25, 30));
-    ASSERT_TRUE(pictureMoves(5000));
+    ASSERT_TRUE(fits({320, 240}) && pictureMoves(5000));
     open(media::TextFile());
     ASSERT_TRUE(session->waitForWindow(kErrorCaption, 10000)) << "no message";
     ASSERT_TRUE(dismissBox());

@@ -58,7 +58,12 @@ public:
     // Where a toolbar button is on the screen, once the toolbar has followed
     // the main window.
     QPoint toolbarButton(QPoint button) const;
-    void clickToolbar(QPoint button) const { desktop->click(toolbarButton(button)); }
+    // Once the group has come to rest: a toolbar that is still following the
+    // main window would move away from under the pointer.
+    void clickToolbar(QPoint button) const {
+        XSession::waitUntil([this] { return docked(); }, 2000);
+        desktop->click(toolbarButton(button));
+    }
     QImage grab(const QRect& area) const { return desktop->screenshot().copy(area); }
     // Brings up the Open dialog from the toolbar; then chooses the file in it.
     quint64 showOpenDialog() const;
