@@ -13,13 +13,13 @@ TEST(MessageWindowTest, HoldsNothingUpAndGathersMessagesThatComeWhileItIsUpInOne
     EXPECT_TRUE(box.isVisible());
     EXPECT_FALSE(box.isModal());
     EXPECT_EQ(box.windowTitle(), "Playback Error");
-    for (int i = 0; i < 5000; ++i) {
+    for (int i = 0; i < 50; ++i) {
         box.Show("Movie is invalid or you need a codec", "Playback Error",
                  QStringLiteral("missing%1.mp4: gone").arg(i));
     }
     EXPECT_EQ(box.Details().size(), 8);
-    EXPECT_EQ(box.Details().last(), "missing4999.mp4: gone");
-    EXPECT_TRUE(box.informativeText().startsWith("... and 4993 more"));
+    EXPECT_EQ(box.Details().last(), "missing49.mp4: gone");
+    EXPECT_TRUE(box.informativeText().startsWith("... and 43 more"));
     // OK puts it away; the next message starts afresh.
     box.button(QMessageBox::Ok)->click();
     EXPECT_FALSE(box.isVisible());
