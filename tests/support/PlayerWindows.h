@@ -58,10 +58,19 @@ public:
     // Where a toolbar button is on the screen, once the toolbar has followed
     // the main window.
     QPoint toolbarButton(QPoint button) const;
-    // Once the group has come to rest: a toolbar that is still following the
-    // main window would move away from under the pointer.
+    // Once the group has come to rest (docked, and the toolbar where it was
+    // 150 ms before): a toolbar that is still following the main window, which
+    // grows to a new video, would move away from under the pointer.
     void clickToolbar(QPoint button) const {
-        XSession::waitUntil([this] { return docked(); }, 2000);
+        QRect before;
+        XSession::waitUntil(
+            [&] {
+                const QRect now = toolbar();
+                const bool still = now == before;
+                before = now;
+                return still && docked();
+            },
+            3000, 150);
         desktop->click(toolbarButton(button));
     }
     QImage grab(const QRect& area) const { return desktop->screenshot().copy(area); }
