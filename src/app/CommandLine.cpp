@@ -86,6 +86,19 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             line.newInstance = true;
         } else if (argument == QLatin1String("--enqueue")) {
             line.enqueue = true;
+        } else if (const QString name = optionName(argument);
+                   argument.startsWith(QLatin1String("--")) &&
+                   (name == QLatin1String("skin") || name == QLatin1String("size"))) {
+            QString value = argument.section(u'=', 1);
+            if (!argument.contains(u'=')) {
+                if (i + 1 >= arguments.size()) {
+                    line.action = CommandLine::Action::Usage;
+                    line.problem = QStringLiteral("%1 needs a value").arg(argument);
+                    return line;
+                }
+                value = arguments.at(++i);
+            }
+            (name == QLatin1String("skin") ? line.skin : line.size) = value;
         } else if (kToolkitFlags.contains(optionName(argument))) {
             line.toolkitArguments << argument;
         } else if (kToolkitOptionsWithValue.contains(optionName(argument))) {
@@ -108,8 +121,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
 }
 
 QString UsageText() {
-    return QStringLiteral("Usage: quarn-media-player [--new-instance] [--enqueue] [--] "
-                          "[FILE|FOLDER|URL...]\n"
+    return QStringLiteral("Usage: quarn-media-player [--new-instance] [--enqueue] [--skin SKIN] "
+                          "[--size SIZE] [--] [FILE|FOLDER|URL...]\n"
                           "       quarn-media-player --help | --version\n"
                           "\n"
                           "Plays audio and video files. Several files, or the media files of a\n"
@@ -121,6 +134,10 @@ QString UsageText() {
                           "  --new-instance  start a player of its own even when one is running\n"
                           "  --enqueue       add the files to the end of the running player's\n"
                           "                  queue instead of playing them at once\n"
+                          "  --skin SKIN     show the player in this skin for this run: the name\n"
+                          "                  of a bundled or installed skin, or the path of a\n"
+                          "                  skin's folder or .zip archive\n"
+                          "  --size SIZE     show it at this size for this run: 1, 1.5 or 2\n"
                           "  --help          show this text and end\n"
                           "  --version       show the name and version and end\n");
 }

@@ -19,6 +19,11 @@ struct CommandLine {
     // Add the entries to the end of the running player's queue instead of
     // replacing it.
     bool enqueue = false;
+    // The skin for this run: a skin's name or id, or the path of a skin's
+    // folder, its skin.json or a .zip of it; and its size ("1", "1.5", "2").
+    // Checked when the player starts; "" where not given.
+    QString skin;
+    QString size;
     // With Usage: what was wrong.
     QString problem;
 };

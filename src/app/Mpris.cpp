@@ -22,6 +22,15 @@ const QString kPlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player")
 // A call on the bus never holds the player up for longer than this.
 constexpr int kCallTimeoutMs = 1000;
 
+// A request for the metadata of more tracks than this is answered for the
+// first ones: each answer costs the player's main thread, and a desktop
+// widget asking for all of a 100,000-entry queue would hold it up for seconds.
+constexpr qsizetype kMostTracksAnswered = 1000;
+
+constexpr qsizetype kMostEntriesTold = 50;
+
+const QString kTrackPathPrefix = QStringLiteral("/org/quarn/MediaPlayer/Track/");
+
 qlonglong microseconds(double seconds) {
     return static_cast<qlonglong>(std::llround(seconds * 1e6));
 }
@@ -43,8 +52,8 @@ bool requestName(QDBusConnection& bus, const QString& name) {
 
 } // namespace
 
-Mpris::Mpris(PlaybackSession& session, QDBusConnection bus)
-    : session_(session), bus_(std::move(bus)) {
+Mpris::Mpris(PlaybackSession& session, CommandTable& commands, QDBusConnection bus)
+    : session_(session), commands_(commands), bus_(std::move(bus)) {
     qDBusRegisterMetaType<QList<QVariantMap>>();
     new MprisRoot(*this);
     auto* transport = new MprisPlayer(*this);
@@ -52,14 +61,25 @@ Mpris::Mpris(PlaybackSession& session, QDBusConnection bus)
     connect(&session_, &PlaybackSession::QueueChanged, trackList, [this, trackList] {
         emit trackList->TrackListReplaced(trackList->Tracks(), TrackId());
     });
-    connect(&session_, &PlaybackSession::QueueEntryChanged, trackList,
-            [this, trackList](qsizetype row) {
-                if (row < session_.Queue().Size()) {
-                    emit trackList->TrackMetadataChanged(TrackPath(session_.Queue().IdAt(row)),
-                                                         EntryMetadata(row));
+    auto entryChanged = [this, trackList](qsizetype row) {
+        if (row < session_.Queue().Size()) {
+            emit trackList->TrackMetadataChanged(TrackPath(session_.Queue().IdAt(row)),
+                                                 EntryMetadata(row));
+        }
+    };
+    connect(&session_, &PlaybackSession::QueueEntryChanged, trackList, entryChanged);
+    // Tags read for a few entries are told entry by entry; for many at once
+    // (a large queue being read) the bus is spared a storm of signals: what
+    // asks for the tracks' metadata gets it as it is now.
+    connect(&session_, &PlaybackSession::QueueEntriesChanged, trackList,
+            [entryChanged](qsizetype first, qsizetype last) {
+                for (qsizetype row = first; last - first < kMostEntriesTold && row <= last; ++row) {
+                    entryChanged(row);
                 }
             });
     connect(&session_, &PlaybackSession::StateChanged, this, &Mpris::announce);
+    // The tags of the entry playing may come after it opened.
+    connect(&session_, &PlaybackSession::QueueEntriesChanged, this, &Mpris::announce);
     connect(&session_, &PlaybackSession::VolumeChanged, this, &Mpris::announce);
     connect(&session_, &PlaybackSession::Seeked, transport,
             [transport](double seconds) { emit transport->Seeked(microseconds(seconds)); });
@@ -84,7 +104,19 @@ bool Mpris::Register() {
 }
 
 QDBusObjectPath Mpris::TrackPath(quint64 id) {
-    return QDBusObjectPath(QStringLiteral("/org/quarn/MediaPlayer/Track/%1").arg(id));
+    return QDBusObjectPath(kTrackPathPrefix + QString::number(id));
+}
+
+std::optional<qsizetype> Mpris::RowOf(const QDBusObjectPath& track) const {
+    // Read from the path itself: what is not one of ours costs no more than
+    // a look at its beginning, however long it is.
+    const QString path = track.path();
+    if (!path.startsWith(kTrackPathPrefix) || path.size() > kTrackPathPrefix.size() + 20) {
+        return std::nullopt;
+    }
+    bool number = false;
+    const quint64 id = QStringView(path).mid(kTrackPathPrefix.size()).toULongLong(&number);
+    return number ? session_.Queue().RowOf(id) : std::nullopt;
 }
 
 QDBusObjectPath Mpris::TrackId() const {
@@ -95,44 +127,73 @@ QDBusObjectPath Mpris::TrackId() const {
     return TrackPath(*opened);
 }
 
-QVariantMap Mpris::EntryMetadata(qsizetype row) const {
-    const PlayQueue& queue = session_.Queue();
-    const PlaylistEntry& entry = queue.At(row);
+namespace {
+
+// What the desktop is told of an entry: its title (else its file's name), its
+// tags and its length, as far as they are known.
+QVariantMap entryFields(const PlaylistEntry& entry) {
     QVariantMap metadata{
-        {QStringLiteral("mpris:trackid"), QVariant::fromValue(TrackPath(queue.IdAt(row)))},
         {QStringLiteral("xesam:title"),
          entry.title.isEmpty() ? GetFileName(platform::ReadableFileName(entry.location))
                                : entry.title},
         {QStringLiteral("xesam:url"),
          entry.stream ? entry.location : QString::fromLatin1(platform::FileUrl(entry.location))}};
+    if (!entry.artist.isEmpty()) {
+        metadata.insert(QStringLiteral("xesam:artist"), QStringList{entry.artist});
+    }
+    if (!entry.album.isEmpty()) {
+        metadata.insert(QStringLiteral("xesam:album"), entry.album);
+    }
+    if (entry.trackNumber > 0) {
+        metadata.insert(QStringLiteral("xesam:trackNumber"), entry.trackNumber);
+    }
     if (entry.length >= 0) {
         metadata.insert(QStringLiteral("mpris:length"), microseconds(entry.length));
     }
     return metadata;
 }
 
+} // namespace
+
+QVariantMap Mpris::EntryMetadata(qsizetype row) const {
+    const PlayQueue& queue = session_.Queue();
+    QVariantMap metadata = entryFields(queue.At(row));
+    metadata.insert(QStringLiteral("mpris:trackid"),
+                    QVariant::fromValue(TrackPath(queue.IdAt(row))));
+    return metadata;
+}
+
 QVariantMap Mpris::Metadata() const {
-    QVariantMap metadata;
     const QString entry = session_.CurrentEntry();
-    metadata.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(TrackId()));
     if (entry.isEmpty()) {
-        return metadata;
+        return {{QStringLiteral("mpris:trackid"), QVariant::fromValue(TrackId())}};
     }
-    if (session_.Duration() > 0) {
-        metadata.insert(QStringLiteral("mpris:length"), microseconds(session_.Duration()));
+    // The entry as the queue knows it (it may have been taken out of it since),
+    // the engine's title and length winning for what it has open.
+    const auto row =
+        session_.OpenedEntry() ? session_.Queue().RowOf(*session_.OpenedEntry()) : std::nullopt;
+    PlaylistEntry details = row ? session_.Queue().At(*row) : session_.CurrentDetails();
+    if (details.location != entry) {
+        details = PlaylistEntry{};
+        details.location = entry;
+        details.stream = IsStreamUrl(entry);
     }
     const MediaTags tags = session_.Tags();
-    metadata.insert(QStringLiteral("xesam:title"),
-                    tags.title.isEmpty() ? GetFileName(platform::ReadableFileName(entry))
-                                         : tags.title);
-    if (!tags.artist.isEmpty()) {
-        metadata.insert(QStringLiteral("xesam:artist"), QStringList{tags.artist});
+    // A file playing is called as its tags (or its name) call it; a cue
+    // sheet's track as the sheet does.
+    if (!IsFilePart(details)) {
+        details.title = tags.title;
+        details.artist = details.artist.isEmpty() ? tags.artist : details.artist;
+        details.album = details.album.isEmpty() ? tags.album : details.album;
     }
-    if (!tags.album.isEmpty()) {
-        metadata.insert(QStringLiteral("xesam:album"), tags.album);
+    if (session_.Duration() > 0) {
+        details.length = session_.Duration();
     }
-    metadata.insert(QStringLiteral("xesam:url"),
-                    IsStreamUrl(entry) ? entry : QString::fromLatin1(platform::FileUrl(entry)));
+    QVariantMap metadata = entryFields(details);
+    metadata.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(TrackId()));
+    if (!session_.CoverUrl().isEmpty()) {
+        metadata.insert(QStringLiteral("mpris:artUrl"), session_.CoverUrl());
+    }
     return metadata;
 }
 
@@ -185,18 +246,20 @@ void MprisRoot::Raise() {
 }
 
 void MprisRoot::Quit() {
-    emit mpris_.QuitRequested();
+    mpris_.Give(Command::Exit);
 }
 
 MprisPlayer::MprisPlayer(Mpris& mpris) : QDBusAbstractAdaptor(&mpris), mpris_(mpris) {}
 
 QString MprisPlayer::PlaybackStatus() const {
-    switch (mpris_.Session().PlaybackStatus()) {
-    case PlaybackSession::Status::Playing:
+    switch (mpris_.Session().State()) {
+    case PlaybackState::Playing:
+    case PlaybackState::Opening:
         return QStringLiteral("Playing");
-    case PlaybackSession::Status::Paused:
+    case PlaybackState::Paused:
         return QStringLiteral("Paused");
-    case PlaybackSession::Status::Stopped:
+    case PlaybackState::Stopped:
+    case PlaybackState::Ended:
         break;
     }
     return QStringLiteral("Stopped");
@@ -225,16 +288,26 @@ void MprisPlayer::SetRate(double rate) {
     mpris_.Session().SetSpeed(rate);
 }
 
+// The protocol's names of the loop modes.
+namespace {
+constexpr std::pair<LoopMode, const char*> kLoopStatus[] = {
+    {LoopMode::Off, "None"}, {LoopMode::File, "Track"}, {LoopMode::Queue, "Playlist"}};
+} // namespace
+
 QString MprisPlayer::LoopStatus() const {
-    const char* names[] = {"None", "Track", "Playlist"};
-    return QString::fromLatin1(names[int(mpris_.Session().LoopMode())]);
+    for (const auto& [mode, name] : kLoopStatus) {
+        if (mode == mpris_.Session().Loop()) {
+            return QString::fromLatin1(name);
+        }
+    }
+    return QStringLiteral("None");
 }
 
 void MprisPlayer::SetLoopStatus(const QString& status) {
-    const QStringList names{QStringLiteral("None"), QStringLiteral("Track"),
-                            QStringLiteral("Playlist")};
-    if (const auto mode = names.indexOf(status); mode >= 0) {
-        mpris_.Session().SetLoop(PlaybackSession::Loop(mode));
+    for (const auto& [mode, name] : kLoopStatus) {
+        if (status == QLatin1String(name)) {
+            mpris_.Session().SetLoop(mode);
+        }
     }
 }
 
@@ -247,16 +320,13 @@ void MprisPlayer::SetShuffle(bool on) {
 }
 
 bool MprisPlayer::CanGoNext() const {
-    return mpris_.Session()
-        .Queue()
-        .NextRow(mpris_.Session().LoopMode() == PlaybackSession::Loop::Queue)
-        .has_value();
+    return mpris_.Session().Queue().NextRow(mpris_.Session().Loop() == LoopMode::Queue).has_value();
 }
 
 bool MprisPlayer::CanGoPrevious() const {
     return mpris_.Session()
         .Queue()
-        .PreviousRow(mpris_.Session().LoopMode() == PlaybackSession::Loop::Queue)
+        .PreviousRow(mpris_.Session().Loop() == LoopMode::Queue)
         .has_value();
 }
 
@@ -273,27 +343,27 @@ bool MprisPlayer::CanSeek() const {
 }
 
 void MprisPlayer::Next() {
-    mpris_.Session().Next();
+    mpris_.Give(Command::Next);
 }
 
 void MprisPlayer::Previous() {
-    mpris_.Session().Previous();
+    mpris_.Give(Command::Previous);
 }
 
 void MprisPlayer::Pause() {
-    mpris_.Session().Pause();
+    mpris_.Give(Command::Pause);
 }
 
 void MprisPlayer::PlayPause() {
-    mpris_.Session().PlayPause();
+    mpris_.Give(Command::PlayPause);
 }
 
 void MprisPlayer::Stop() {
-    mpris_.Session().Stop();
+    mpris_.Give(Command::Stop);
 }
 
 void MprisPlayer::Play() {
-    mpris_.Session().Play();
+    mpris_.Give(Command::Play);
 }
 
 void MprisPlayer::Seek(qlonglong offset) {
@@ -325,24 +395,18 @@ QList<QDBusObjectPath> MprisTrackList::Tracks() const {
 
 QList<QVariantMap> MprisTrackList::GetTracksMetadata(const QList<QDBusObjectPath>& tracks) const {
     QList<QVariantMap> found;
-    const PlayQueue& queue = mpris_.Session().Queue();
-    for (const QDBusObjectPath& track : tracks) {
-        for (qsizetype row = 0; row < queue.Size(); ++row) {
-            if (Mpris::TrackPath(queue.IdAt(row)) == track) {
-                found << mpris_.EntryMetadata(row);
-            }
+    for (const QDBusObjectPath& track :
+         tracks.first(std::min(tracks.size(), kMostTracksAnswered))) {
+        if (const auto row = mpris_.RowOf(track)) {
+            found << mpris_.EntryMetadata(*row);
         }
     }
     return found;
 }
 
 void MprisTrackList::GoTo(const QDBusObjectPath& track) {
-    const PlayQueue& queue = mpris_.Session().Queue();
-    for (qsizetype row = 0; row < queue.Size(); ++row) {
-        if (Mpris::TrackPath(queue.IdAt(row)) == track) {
-            mpris_.Session().PlayRow(row);
-            return;
-        }
+    if (const auto row = mpris_.RowOf(track)) {
+        mpris_.Session().PlayRow(*row);
     }
 }
 

@@ -1,23 +1,26 @@
 #pragma once
 
+#include "app/Commands.h"
 #include "session/PlaybackSession.h"
 
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
 #include <QDBusObjectPath>
 #include <QVariantMap>
+#include <optional>
 
 namespace quarn {
 
 // The player on the session bus as an MPRIS media player, so that the
 // desktop's media widgets, lock screen and media keys can see and drive its
-// playback session. What concerns the windows it asks for through its signals.
+// playback session. Its transport (play, pause, stop, next, previous) and
+// Quit are the player's commands, as the keys and buttons give them.
 class Mpris : public QObject {
     Q_OBJECT
 public:
     static constexpr const char* kObjectPath = "/org/mpris/MediaPlayer2";
 
-    Mpris(PlaybackSession& session, QDBusConnection bus);
+    Mpris(PlaybackSession& session, CommandTable& commands, QDBusConnection bus);
 
     // Puts the player on the bus under its name (the instance form when
     // another player has it). False without a session bus.
@@ -25,17 +28,20 @@ public:
     QString ServiceName() const { return serviceName_; }
 
     PlaybackSession& Session() { return session_; }
+    void Give(Command command) { commands_[command]->trigger(); }
     // The Player interface's properties as they are now.
     QVariantMap PlayerProperties() const;
     QVariantMap Metadata() const;
     QDBusObjectPath TrackId() const;
     // The path of a queue entry, and what the track list tells of it.
     static QDBusObjectPath TrackPath(quint64 id);
+    // The queue's row of the entry a track path names; nothing for a path that
+    // names none.
+    std::optional<qsizetype> RowOf(const QDBusObjectPath& track) const;
     QVariantMap EntryMetadata(qsizetype row) const;
 
 signals:
     void RaiseRequested();
-    void QuitRequested();
     // Files to play from now on, in place of the queue.
     void PlayRequested(const QStringList& entries);
 
@@ -44,6 +50,7 @@ private:
     void announce();
 
     PlaybackSession& session_;
+    CommandTable& commands_;
     QDBusConnection bus_;
     QString serviceName_;
     QVariantMap announced_;

@@ -1,16 +1,19 @@
 #pragma once
 
-#include "app/KeyMap.h"
+#include "app/Commands.h"
+#include "app/PictureMenu.h"
 #include "platform/ScreenSaver.h"
 #include "platform/TrayHost.h"
 #include "session/PlaybackSession.h"
 #include "session/QueueModel.h"
 #include "widgets/Cmdlg.h"
+#include "widgets/FocusRing.h"
+#include "widgets/Skin.h"
+#include "widgets/SkinCatalog.h"
 #include "widgets/WindowGroup.h"
 #include "windows/AboutBox.h"
 #include "windows/EffectsMenu.h"
 #include "windows/MainWindow.h"
-#include "windows/PictureMenu.h"
 #include "windows/PlaylistWindow.h"
 #include "windows/Splash.h"
 #include "windows/TitleStrip.h"
@@ -40,6 +43,21 @@ struct PlayerServices {
     SessionPaths paths;
     // Told when the program is to end, before anything winds down.
     std::function<void()> exiting;
+    // The folders of the bundled skins, and where the user installs skins.
+    QStringList skinFolders;
+    QString userSkinFolder;
+    // The skin and size asked for this run (the command line's); "" for the kept ones.
+    QString skin;
+    QString skinSize;
+};
+
+// The skin the windows are drawn in, and at what size.
+struct SkinInUse {
+    Skin skin;
+    QString choice;       // as kept in the settings: a skin's id, or its path
+    double size = 0;      // as chosen: 1, 1.5, 2, or 0 for the screen's own
+    double scale = 1;     // as shown
+    QStringList problems; // skins that could not be used at start-up, to be told
 };
 
 // The player's composition root: it builds the main window, the engine
@@ -74,6 +92,12 @@ public:
     // state) where it is.
     void Raise();
     void ShowAbout();
+    // Draws every window in this skin (a bundled or installed skin's id, or
+    // a path), at this size (0: the screen's own), while whatever plays goes
+    // on; a skin that cannot be used is refused with a message and the
+    // current one stays. Kept for the next run unless `forThisRun`.
+    bool UseSkin(const QString& skin, double size, bool forThisRun = false);
+    const SkinInUse& SkinShown() const { return skin_; }
 
     PlaybackSession& Session() { return *session_; }
     WindowGroup& Group() { return group_; }
@@ -84,6 +108,9 @@ public:
     Splash& StartWindow() { return splash_; }
     TrayIcon& Tray() { return tray_; }
     Cmdlg& FileDialog() { return fileDialog_; }
+    CommandTable& Commands() { return commands_; }
+    // The picture's menu shown last; null before the first.
+    QMenu* PictureMenuShown() { return pictureMenu_.Menu(); }
     AboutBox* About() { return about_.get(); }
     EffectsMenu& Effects();
 
@@ -92,21 +119,29 @@ protected:
 
 private:
     void connectWindows();
-    void perform(const KeyAction& action);
+    void connectCommands();
+    ActionLookup actionLookup();
     void showPictureMenu(QPoint at);
     void loadSubtitleFile();
-    void showNotice(const QString& text);
+    void showNotice(const QString& text, int ms = 0);
     void playingChanged();
     void showPlaylist(bool shown);
+    // The group's windows stay above the others, or not, as the settings say.
+    void keepAbove();
     void addToQueue(int row, bool folder);
     void saveQueue();
     void queueChanged();
     bool isPlayerWindow(const QObject* object) const;
-    bool isPlaylist(const QObject* object) const;
     void showPlayer(bool afterIntro);
+    void activateAgain(const QWidget* asking);
     void reportProblem(const PlaybackProblem& problem);
 
+    void showSkinsFolder();
+    void openSkin();
+
     PlayerServices services_;
+    SkinInUse skin_;
+    CommandTable commands_;
     MainWindow main_;
     std::unique_ptr<PlaybackSession> session_;
     TitleStrip title_;
@@ -121,7 +156,9 @@ private:
     Cmdlg fileDialog_;
     std::unique_ptr<EffectsMenu> effects_;
     std::unique_ptr<AboutBox> about_;
-    PictureMenu pictureMenu_;
+    PictureMenu pictureMenu_{commands_};
+    std::unique_ptr<FocusRing> focusRing_;
+    std::vector<SkinEntry> listedSkins_; // as the picture's menu listed them last
     QStringList requested_;
     QTimer playRequested_;
     bool playerShown_ = false;

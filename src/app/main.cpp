@@ -96,9 +96,11 @@ int main(int argc, char** argv) {
     // the player; another hands its files to it and ends, unless the player
     // gives no answer within 2 s.
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!line.newInstance && !quarn::ClaimPlayerName(bus) &&
-        quarn::HandOver(bus, line.entries, line.enqueue, 2000)) {
-        return 0;
+    if (!line.newInstance && !quarn::ClaimPlayerName(bus)) {
+        if (quarn::HandOver(bus, line.entries, line.enqueue, 2000)) {
+            return 0;
+        }
+        qWarning("The player that runs gave no answer: this one plays on its own.");
     }
     // Hand-overs are taken from now on, even while the windows are made;
     // they reach the player once it runs.
@@ -133,14 +135,20 @@ int main(int argc, char** argv) {
     services.fileDialogs = std::make_unique<quarn::QtFileDialogBackend>();
     services.programDirectory = quarn::platform::DataDirectory();
     services.paths = {quarn::SettingsPath(), quarn::platform::StateFolder(),
-                      quarn::platform::PicturesFolder()};
+                      quarn::platform::PicturesFolder(),
+                      quarn::platform::CacheFolder() + QStringLiteral("/covers")};
+    services.skinFolders = {services.programDirectory + QStringLiteral("/skins")};
+    services.userSkinFolder = quarn::platform::UserSkinsFolder();
+    services.skin = line.skin;
+    services.skinSize = line.size;
     quarn::Player player(std::move(services));
-    quarn::Mpris mpris(player.Session(), bus);
+    quarn::Mpris mpris(player.Session(), player.Commands(), bus);
     QObject::connect(&mpris, &quarn::Mpris::RaiseRequested, &player, &quarn::Player::Raise);
-    QObject::connect(&mpris, &quarn::Mpris::QuitRequested, &player, &quarn::Player::Exit);
     QObject::connect(&mpris, &quarn::Mpris::PlayRequested, &player, &quarn::Player::RequestFiles);
     mpris.Register();
-    quarn::platform::QuitOnTerminationSignals([&player] { player.Exit(); });
+    // A signal ends the program within 2 s even while its event loop is held
+    // up; what is kept is saved when the loop gets to it before then.
+    quarn::platform::QuitOnTerminationSignals([&player] { player.Exit(); }, 1500);
     quarn::platform::HandleBrokenXConnections(
         [&player] { player.Session().Engine().RestartAfterOutputLoss(); });
 

@@ -23,62 +23,28 @@ struct Font {
     bool italic;
 };
 
-inline constexpr Font kSansSerif825Bold{"MS Sans Serif", "DejaVu Sans", 8.25, true, false};
-inline constexpr Font kSansSerif825BoldItalic{"MS Sans Serif", "DejaVu Sans", 8.25, true, true};
 inline constexpr Font kSansSerif975BoldItalic{"MS Sans Serif", "DejaVu Sans", 9.75, true, true};
 inline constexpr Font kComic825Bold{"Comic Sans MS", "Comic Neue", 8.25, true, false};
 inline constexpr Font kComic975Bold{"Comic Sans MS", "Comic Neue", 9.75, true, false};
 
+// The main window, the title strip and the toolbar take their pictures,
+// sizes, element places, colours and fonts from the skin in use; what is
+// left of their designs is here.
 namespace frmMain {
 inline constexpr const char* kCaption = "QUARN Media Player";
-inline constexpr int kClientWidth = 3810;
-inline constexpr int kClientHeight = 3210;
 inline constexpr ColourWord kBackColour = MakeColourWord(0, 0, 0);
 inline constexpr ColourWord kForeColour = MakeColourWord(0, 255, 0);
-inline constexpr Element kTheShow{120, 120, 3585, 2715};
-inline constexpr Element kHScroll1{120, 3000, 3615, 135};
-inline constexpr Element kPicture3{120, 3360, 3840, 4485};
-inline constexpr const char* kPicture3Picture = ":/skins/tile.png";
 inline constexpr int kTimer1Interval = 1; // as often as the system timer allows
 inline constexpr int kTimer2Interval = 100;
-inline constexpr Element kCMDLG{240, 2040, 720, 705};
-inline constexpr Element kDLGs1{1080, 2040, 720, 720};
 } // namespace frmMain
 
 namespace toolbar {
 inline constexpr const char* kCaption = "Form1";
-inline constexpr int kClientWidth = 3645;
-inline constexpr int kClientHeight = 690;
-inline constexpr Element kPToolbar{0, 0, 3660, 690};
-inline constexpr const char* kPToolbarPicture = ":/skins/toolbar.png";
-struct Button {
-    const char* name;
-    Element element;
-    const char* picture;
-    const char* toolTip;
-};
-inline constexpr Button kPlay{"Play", {360, 120, 255, 315}, ":/skins/play.png", "Play"};
-inline constexpr Button kPause{"Pause", {600, 120, 255, 315}, ":/skins/pause.png", "Pause"};
-inline constexpr Button kStop{"mStop", {840, 120, 255, 315}, ":/skins/stop.png", "Stop"};
-inline constexpr Button kOpen{"mOpen", {2520, 120, 255, 315}, ":/skins/open.png", "Open..."};
-inline constexpr Button kScreenSavers{
-    "ScreenSavers", {2760, 120, 255, 315}, ":/skins/effects.png", "Screen Effects"};
-inline constexpr Button kOptions{"Options", {3000, 120, 255, 315}, ":/skins/exit.png", "Exit"};
-inline constexpr Element kTime{1200, 180, 1215, 255};
 inline constexpr const char* kTimeCaption = "00:00/00:00";
-inline constexpr ColourWord kTimeColour = MakeColourWord(255, 0, 0);
-inline constexpr Font kTimeFont = kSansSerif825Bold;
 } // namespace toolbar
 
 namespace songName {
 inline constexpr const char* kCaption = "Form1";
-inline constexpr int kClientWidth = 3720;
-inline constexpr int kClientHeight = 615;
-inline constexpr Element kPicMainSkin{0, 0, 3720, 645};
-inline constexpr const char* kPicMainSkinPicture = ":/skins/songname.png";
-inline constexpr Element kLabel1{135, 180, 3375, 225};
-inline constexpr ColourWord kLabel1Colour = MakeColourWord(255, 0, 0);
-inline constexpr Font kLabel1Font = kSansSerif825BoldItalic;
 } // namespace songName
 
 namespace splash {

@@ -5,8 +5,6 @@
 
 namespace quarn {
 
-using namespace layout;
-
 TwipsPoint CenteredPosition(double screenWidth, double screenHeight, double windowWidth,
                             double windowHeight) {
     return {screenWidth / 2 - windowWidth / 2, (screenHeight * 0.95) / 2 - windowHeight / 2};
@@ -26,18 +24,15 @@ std::vector<TwipsPoint> TilePositions(double innerWidth, double innerHeight, dou
     return tiles;
 }
 
-MainWindowLayout MainWindowAround(double displayWidth, double displayHeight) {
-    return {displayWidth + kMainExtraWidth,
-            displayHeight + kMainExtraHeight,
-            {kSeekBarLeft, displayHeight + kSeekBarGap, displayWidth, kSeekBarHeight}};
+MainWindowLayout MainWindowAround(QSize display, const MainFrame& frame) {
+    const QRect at(frame.displayAt, display);
+    return {display + frame.extra, at,
+            QRect(frame.seekBarLeft, at.top() + at.height() + frame.seekBarGap, display.width(),
+                  frame.seekBarHeight)};
 }
 
-TwipsPoint TitleStripDock(const TwipsRect& main) {
-    return {main.width / 2 - kDockHalfWidth + main.left, main.top - kTitleAbove};
-}
-
-TwipsPoint ToolbarDock(const TwipsRect& main) {
-    return {main.width / 2 - kDockHalfWidth + main.left, main.top + main.height + kToolbarGap};
+QPoint CompanionPlace(const QRect& main, int x, int top) {
+    return {main.left() + main.width() / 2 + x, top};
 }
 
 QPoint ShiftIntoArea(const QRect& bounds, const QRect& area) {
@@ -56,15 +51,30 @@ QPoint ShiftIntoArea(const QRect& bounds, const QRect& area) {
                   area.top() + area.height())};
 }
 
-QSize FitVideoToScreen(QSize video, QSize available) {
+QPoint SnapIntoArea(const QRect& bounds, const QRect& area, int snap) {
+    auto snapped = [snap](int low, int high, int areaLow, int areaHigh) {
+        if (std::abs(low - areaLow) <= snap) {
+            return areaLow - low;
+        }
+        if (std::abs(high - areaHigh) <= snap) {
+            return areaHigh - high;
+        }
+        return 0;
+    };
+    const QPoint by(snapped(bounds.left(), bounds.left() + bounds.width(), area.left(),
+                            area.left() + area.width()),
+                    snapped(bounds.top(), bounds.top() + bounds.height(), area.top(),
+                            area.top() + area.height()));
+    return by + ShiftIntoArea(bounds.translated(by), area);
+}
+
+QSize FitVideoToScreen(QSize video, QSize available, QSize around) {
     if (video.width() <= 0 || video.height() <= 0) {
         return video;
     }
-    const double roomWidth = PixelsToTwips(available.width()) - kMainExtraWidth;
-    const double roomHeight = PixelsToTwips(available.height()) - kTitleAbove - kMainExtraHeight -
-                              kToolbarGap - kToolbarHeight;
-    const double scale = std::min({1.0, roomWidth / PixelsToTwips(video.width()),
-                                   roomHeight / PixelsToTwips(video.height())});
+    const QSize room = available - around;
+    const double scale = std::min(
+        {1.0, double(room.width()) / video.width(), double(room.height()) / video.height()});
     if (scale >= 1.0) {
         return video;
     }

@@ -50,6 +50,18 @@ bool IsMediaFileName(const QString& name) {
     return false;
 }
 
+bool IsSoundFileName(const QString& name) {
+    static const QStringList kEndings = {
+        QStringLiteral(".mp3"), QStringLiteral(".flac"), QStringLiteral(".ogg"),
+        QStringLiteral(".oga"), QStringLiteral(".opus"), QStringLiteral(".m4a"),
+        QStringLiteral(".wav"), QStringLiteral(".wma"),  QStringLiteral(".aac"),
+        QStringLiteral(".ape"), QStringLiteral(".wv"),   QStringLiteral(".mka"),
+        QStringLiteral(".aif"), QStringLiteral(".aiff")};
+    return std::any_of(kEndings.begin(), kEndings.end(), [&](const QString& ending) {
+        return name.endsWith(ending, Qt::CaseInsensitive);
+    });
+}
+
 bool IsSubtitleFileName(const QString& name) {
     static const QStringList kEndings = {QStringLiteral(".srt"), QStringLiteral(".ass"),
                                          QStringLiteral(".ssa"), QStringLiteral(".sub"),

@@ -20,6 +20,11 @@ QStringList MediaMimeTypes();
 // Whether a file's name matches one of the media patterns.
 bool IsMediaFileName(const QString& name);
 
+// Whether a file's name is that of a sound-only kind of file (.mp3, .flac,
+// .ogg, .oga, .opus, .m4a, .wav, .wma, .aac, .ape, .wv, .mka, .aif(f); any case):
+// one that shows its cover rather than video.
+bool IsSoundFileName(const QString& name);
+
 // Whether a file's name is that of a subtitle file (.srt, .ass, .ssa, .sub,
 // .vtt, .idx; any case).
 bool IsSubtitleFileName(const QString& name);

@@ -13,6 +13,8 @@ enum QueueRole {
     MissingRole, // bool
     StreamRole,  // bool
     IdRole,      // the entry's id, which stays with it through edits
+    ArtistRole,  // from the file's tags; "" when not known (the title is the display text)
+    AlbumRole,   // the same
 };
 
 } // namespace quarn

@@ -2,9 +2,32 @@
 
 #include "common/Rounding.h"
 
+#include <QStringList>
 #include <algorithm>
 
 namespace quarn {
+
+namespace {
+
+QString spoken(std::int32_t seconds) {
+    const std::int32_t parts[] = {seconds / 3600, seconds / 60 % 60, seconds % 60};
+    const char* units[] = {"hour", "minute", "second"};
+    QStringList words;
+    for (int i = 0; i < 3; ++i) {
+        if (parts[i] != 0 || (i == 2 && words.isEmpty())) {
+            words << QStringLiteral("%1 %2%3").arg(parts[i]).arg(QLatin1String(units[i]),
+                                                                 parts[i] == 1 ? "" : "s");
+        }
+    }
+    return words.join(u' ');
+}
+
+} // namespace
+
+QString SpokenTime(std::int32_t position, std::int32_t length) {
+    const QString at = spoken(std::max(position, 0));
+    return length > 0 ? at + QStringLiteral(" of ") + spoken(length) : at;
+}
 
 QString TimeString(std::int32_t seconds) {
     if (seconds < 0) {
@@ -24,6 +47,20 @@ QString TimeString(std::int32_t seconds) {
     return QStringLiteral("%1:%2").arg(minutes).arg(twoDigits(secs));
 }
 
+QString TimeStringFor(std::int32_t seconds, std::int32_t length) {
+    constexpr std::int32_t kHour = 3600;
+    if (length < kHour || seconds >= kHour || seconds <= -kHour) {
+        return TimeString(seconds);
+    }
+    // Under an hour in a longer file: TimeString's "m:ss" with the hours before it.
+    const QString time = TimeString(seconds < 0 ? -seconds : seconds);
+    QString hours = QLatin1String(seconds < 0 ? "-0:" : "0:");
+    if (time.size() < 5) {
+        hours += QLatin1Char('0'); // "5:07" takes two digits of minutes: "0:05:07"
+    }
+    return hours + time;
+}
+
 std::optional<Readout> PlaybackReadout(double position, double duration) {
     if (!(position > 0)) {
         return std::nullopt;
@@ -39,7 +76,8 @@ Readout ReadoutAt(double position, double duration) {
     const std::int32_t shown =
         std::max(0, readout.maximum > 0 ? std::min(RoundToInt32(position), readout.maximum)
                                         : RoundToInt32(position));
-    readout.caption = TimeString(shown) + QLatin1Char('/') + TimeString(readout.maximum);
+    readout.caption = TimeStringFor(shown, readout.maximum) + QLatin1Char('/') +
+                      TimeStringFor(readout.maximum, readout.maximum);
     readout.value = std::clamp(shown, 0, readout.maximum);
     return readout;
 }

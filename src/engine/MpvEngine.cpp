@@ -6,6 +6,7 @@
 #include "platform/Graphics.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QThread>
 #include <QUrl>
 #include <algorithm>
@@ -40,20 +41,88 @@ enum Observed : std::uint64_t {
     KCurrentVo,
     KMetadata,
     KTrackList,
-    KSpeed
+    KSpeed,
+    KChapterList,
+    KChapter,
+    KOsdHeight,
+    KInterlaced
 };
 // Replies to loadfile commands carry this plus the command's serial number;
 // those to sub-add this bit plus the serial of the load they were sent in,
-// and those to screenshots this bit.
+// those to screenshots this bit; those to the appending of a next file and to
+// the clearing of what was appended, theirs.
 constexpr std::uint64_t kLoadReply = 1000;
 constexpr std::uint64_t kSubtitleReply = std::uint64_t(1) << 62;
 constexpr std::uint64_t kScreenshotReply = std::uint64_t(1) << 61;
+constexpr std::uint64_t kNextReply = std::uint64_t(1) << 60;
+constexpr std::uint64_t kClearReply = std::uint64_t(1) << 59;
+// The hook mpv calls once a file is open, before it starts playing it.
+constexpr std::uint64_t kPreloadedHook = 1;
 
 // mpv's own bounds of the speed.
 constexpr double kSlowest = 0.01;
 constexpr double kFastest = 100;
 
 constexpr const char* kNothingShown = "Nothing is shown to take a picture of.";
+
+// mpv's names of the picture's equalizer, in PictureAdjustment's order.
+constexpr const char* kAdjustmentNames[] = {"brightness", "contrast", "saturation", "gamma"};
+constexpr const char* kReplayGainNames[] = {"no", "track", "album"};
+// The lines of mpv's log kept while a stream opens or plays.
+constexpr qsizetype kStreamLogLines = 40;
+
+// Where a segment starts and ends, made sense of: no start (or none that is a
+// time) is the file's start, no end after the start is the file's end.
+MediaSegment normalized(MediaSegment segment) {
+    if (!std::isfinite(segment.start) || segment.start < 0) {
+        segment.start = 0;
+    }
+    if (!std::isfinite(segment.end) || segment.end <= segment.start) {
+        segment.end = -1;
+    }
+    return segment;
+}
+
+// The options of one entry of mpv's playlist: its tracks and its part.
+QByteArray entryOptions(const MediaSegment& segment, const QByteArray& audio,
+                        const QByteArray& subtitle) {
+    QByteArray options = "aid=" + audio + ",sid=" + subtitle;
+    if (segment.start > 0) {
+        options += ",start=" + QByteArray::number(segment.start, 'f', 3);
+    }
+    if (segment.end > 0) {
+        options += ",end=" + QByteArray::number(segment.end, 'f', 3);
+    }
+    return options;
+}
+
+// What FFmpeg's messages tell of a stream that failed, in plain words; ""
+// where they tell nothing. Only a stream that was still opening was closed
+// by a server that said nothing at all once connected.
+QString streamFailure(const QStringList& log, bool opening) {
+    static const QRegularExpression httpError(QStringLiteral("HTTP error (\\d{3})"));
+    for (const QString& line : log) {
+        if (const auto match = httpError.match(line); match.hasMatch()) {
+            return QStringLiteral("The server refused the file (HTTP %1).").arg(match.captured(1));
+        }
+    }
+    const auto said = [&log](std::initializer_list<const char*> words) {
+        return std::any_of(log.begin(), log.end(), [&words](const QString& line) {
+            return std::any_of(words.begin(), words.end(), [&line](const char* word) {
+                return line.contains(QLatin1String(word), Qt::CaseInsensitive);
+            });
+        });
+    };
+    if (said({"Failed to resolve hostname", "Connection refused", "No route to host",
+              "Network is unreachable", "timed out", "Connection to tcp"})) {
+        return QStringLiteral("The address could not be reached.");
+    }
+    if (said({"Stream ends prematurely", "Connection reset by peer", "Broken pipe"}) ||
+        (opening && said({"Successfully connected", "End of file"}))) {
+        return QStringLiteral("The server closed the connection.");
+    }
+    return {};
+}
 
 // The video output is chosen once for the whole run, for every engine.
 VideoOutputChoice& videoOutputs() {
@@ -294,7 +363,6 @@ void MpvEngine::createMpv() {
     setOption(mpv_, "idle", "yes");
     setOption(mpv_, "keep-open", "no");
     setOption(mpv_, "force-window", "no");
-    setOption(mpv_, "hwdec", "auto-safe");
     // The screen saver is the player's business (it is held off while playing).
     setOption(mpv_, "stop-screensaver", "no");
     // Sound-only files show the black display, not their cover art.
@@ -304,10 +372,26 @@ void MpvEngine::createMpv() {
     // What the user set holds in a new mpv too.
     setOption(mpv_, "speed", QByteArray::number(speed_, 'g', 17));
     setOption(mpv_, "loop-file", loopFile_ ? "inf" : "no");
+    // The next file is read ahead and its sound follows on the device left
+    // open, where its format is the open one's. ("yes" would keep the device
+    // at the first file's rate for the whole run, resampling every later
+    // file to it.)
+    setOption(mpv_, "gapless-audio", "weak");
+    setOption(mpv_, "prefetch-playlist", "yes");
+    // ReplayGain never makes a file clip ("no" lowers the gain instead); a
+    // file without its tags plays as it is.
+    setOption(mpv_, "replaygain-clip", "no");
+    setOption(mpv_, "replaygain-fallback", "0");
+    // Text subtitles keep their margin from the bottom of the output, black
+    // bars and all, and styled ones stand in the bars too: controls along the
+    // bottom of the screen push both above them.
+    setOption(mpv_, "sub-use-margins", "yes");
+    setOption(mpv_, "sub-ass-force-margins", "yes");
     setOption(mpv_, "ao", kAudioOutputs);
     if (videoWindow_ != 0) {
         appliedOutputs_ = videoOutputs().Outputs();
         setOption(mpv_, "vo", appliedOutputs_);
+        setOption(mpv_, "hwdec", videoOutputs().HardwareDecoding());
 #if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
         // The video is embedded in an X11 window: only X11 contexts can serve.
         setOption(mpv_, "gpu-context", "x11egl,x11");
@@ -331,15 +415,34 @@ void MpvEngine::createMpv() {
     mpv_observe_property(mpv_, KMetadata, "metadata", MPV_FORMAT_NODE);
     mpv_observe_property(mpv_, KTrackList, "track-list", MPV_FORMAT_NODE);
     mpv_observe_property(mpv_, KSpeed, "speed", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(mpv_, KChapterList, "chapter-list", MPV_FORMAT_NODE);
+    mpv_observe_property(mpv_, KChapter, "chapter", MPV_FORMAT_INT64);
     if (videoWindow_ != 0) {
+        mpv_observe_property(mpv_, KOsdHeight, "osd-height", MPV_FORMAT_INT64);
+        mpv_observe_property(mpv_, KInterlaced, "video-frame-info/interlaced", MPV_FORMAT_FLAG);
         mpv_observe_property(mpv_, KVideoWidth, "dwidth", MPV_FORMAT_INT64);
         mpv_observe_property(mpv_, KVideoHeight, "dheight", MPV_FORMAT_INT64);
         mpv_observe_property(mpv_, KCurrentVo, "current-vo", MPV_FORMAT_STRING);
     }
+    // Where a file starts is decided once its length is known.
+    mpv_hook_add(mpv_, kPreloadedHook, "on_preloaded", 0);
     mpv_set_wakeup_callback(
         mpv_, [](void* self) { static_cast<MpvEngine*>(self)->scheduleDrain(); }, this);
     SetVolume(volume_);
     SetMuted(muted_);
+    applyAdjustments();
+}
+
+void MpvEngine::applyAdjustments() {
+    // What holds from one file to the next holds in a new mpv too.
+    mpv_set_property_async(mpv_, 0, "sub-scale", MPV_FORMAT_DOUBLE, &subtitleScale_);
+    applySubtitleMargin(); // and the place
+    setFlag("deinterlace", deinterlace_ == Deinterlace::On);
+    for (int i = 0; i < 4; ++i) {
+        std::int64_t value = adjustments_[i];
+        mpv_set_property_async(mpv_, 0, kAdjustmentNames[i], MPV_FORMAT_INT64, &value);
+    }
+    setText("replaygain", kReplayGainNames[int(replayGain_)]);
 }
 
 MpvEngine::~MpvEngine() {
@@ -368,6 +471,13 @@ void MpvEngine::RestartAfterOutputLoss() {
     const bool wasOpen = !fileName_.isEmpty();
     fileName_.clear();
     resume_.reset();
+    next_.reset();
+    queuedNext_.reset();
+    pendingAppends_.clear();
+    streamEnd_.reset();
+    engineChapters_.clear();
+    engineChapter_ = -1;
+    osdHeight_ = 0;
     load_ = Load::None;
     entryId_ = -1;
     startedId_ = -1;
@@ -379,6 +489,8 @@ void MpvEngine::RestartAfterOutputLoss() {
     paused_ = false;
     stopped_ = false;
     createMpv();
+    chaptersChanged();
+    reportState();
     if (wasOpen) {
         QMetaObject::invokeMethod(
             this, [this] { emit Failed(QStringLiteral("The video output failed.")); },
@@ -426,9 +538,11 @@ void MpvEngine::drainEvents() {
         }
         handleEvent(*event);
     }
+    endedStream();
     if (std::exchange(sizeChanged_, false)) {
         videoSizeReported();
     }
+    reportState();
 }
 
 void MpvEngine::handleEvent(const mpv_event& event) {
@@ -438,28 +552,39 @@ void MpvEngine::handleEvent(const mpv_event& event) {
             subtitleReplied(event);
         } else if ((event.reply_userdata & kScreenshotReply) != 0) {
             screenshotReplied(event);
+        } else if ((event.reply_userdata & kNextReply) != 0) {
+            nextReplied(event);
+        } else if ((event.reply_userdata & kClearReply) != 0) {
+            queuedNext_.reset(); // nothing follows the open file in mpv's playlist now
         } else {
             loadReplied(event);
         }
         break;
     case MPV_EVENT_START_FILE:
+        endedStream();
         startedId_ = static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id;
         break;
     case MPV_EVENT_FILE_LOADED:
+        endedStream();
         if (load_ == Load::Waiting && entryId_ >= 0 && startedId_ == entryId_) {
             load_ = Load::Loaded;
+            if (IsStreamUrl(fileName_)) {
+                mpv_request_log_messages(mpv_, "warn");
+            }
             // mpv leaves out a change that ends where its last report did: a
             // file as long as the one before, with the same tracks or tags,
             // would go without them had mpv not told of the file between.
             mpv_get_property_async(mpv_, KDuration, "duration", MPV_FORMAT_DOUBLE);
             mpv_get_property_async(mpv_, KTrackList, "track-list", MPV_FORMAT_NODE);
             mpv_get_property_async(mpv_, KMetadata, "metadata", MPV_FORMAT_NODE);
+            mpv_get_property_async(mpv_, KChapterList, "chapter-list", MPV_FORMAT_NODE);
             const Purpose purpose = purpose_;
             if (purpose == Purpose::Resume && resume_) {
                 stopped_ = resume_->stopped;
             }
             resume_.reset();
-            if (purpose != Purpose::Resume) {
+            // A next file was told of by MovedToNext() as it took over.
+            if (purpose != Purpose::Resume && purpose != Purpose::Next) {
                 // Told once mpv is done with this event: whoever listens may
                 // open another file meanwhile.
                 QMetaObject::invokeMethod(
@@ -467,11 +592,27 @@ void MpvEngine::handleEvent(const mpv_event& event) {
             }
         }
         break;
+    case MPV_EVENT_HOOK:
+        endedStream();
+        preloaded(static_cast<const mpv_event_hook*>(event.data)->id);
+        break;
     case MPV_EVENT_PLAYBACK_RESTART:
         timeline_.Settled();
         break;
-    case MPV_EVENT_END_FILE:
-        fileEnded(*static_cast<const mpv_event_end_file*>(event.data));
+    case MPV_EVENT_END_FILE: {
+        endedStream();
+        const auto& end = *static_cast<const mpv_event_end_file*>(event.data);
+        if (IsStreamUrl(fileName_) && end.playlist_entry_id == entryId_) {
+            // mpv hands out its log after its events: what FFmpeg said of the
+            // stream is read before its end is made sense of.
+            streamEnd_ = std::make_unique<mpv_event_end_file>(end);
+        } else {
+            fileEnded(end);
+        }
+        break;
+    }
+    case MPV_EVENT_LOG_MESSAGE:
+        logged(event);
         break;
     case MPV_EVENT_PROPERTY_CHANGE:
     case MPV_EVENT_GET_PROPERTY_REPLY: {
@@ -482,8 +623,10 @@ void MpvEngine::handleEvent(const mpv_event& event) {
         const bool ours = entryId_ >= 0 && startedId_ == entryId_;
         switch (event.reply_userdata) {
         case KTimePos:
+            // On the segment's time: 0 at its start.
             position_ = ours && change.format == MPV_FORMAT_DOUBLE
-                            ? timeline_.Position(*static_cast<const double*>(change.data))
+                            ? timeline_.Position(std::max(
+                                  0.0, *static_cast<const double*>(change.data) - segment_.start))
                             : 0.0;
             // A leap of the file's timestamps moves its length with it.
             durationReported();
@@ -516,6 +659,30 @@ void MpvEngine::handleEvent(const mpv_event& event) {
                     reportedSpeed_ = speed;
                     emit SpeedChanged(speed);
                 }
+            }
+            break;
+        case KChapterList:
+            chaptersReported(ours ? change : mpv_event_property{});
+            break;
+        case KChapter:
+            engineChapter_ = ours && change.format == MPV_FORMAT_INT64
+                                 ? *static_cast<const std::int64_t*>(change.data)
+                                 : -1;
+            chaptersChanged();
+            break;
+        case KOsdHeight:
+            osdHeight_ = change.format == MPV_FORMAT_INT64
+                             ? *static_cast<const std::int64_t*>(change.data)
+                             : 0;
+            applySubtitleMargin();
+            break;
+        case KInterlaced:
+            // Switched on once for the file: deinterlaced pictures are no
+            // longer marked interlaced, and switching back would flicker.
+            if (ours && change.format == MPV_FORMAT_FLAG && *static_cast<const int*>(change.data) &&
+                deinterlace_ == Deinterlace::Automatic && !interlacedSeen_) {
+                interlacedSeen_ = true;
+                setFlag("deinterlace", true);
             }
             break;
         case KMetadata:
@@ -603,12 +770,45 @@ void MpvEngine::tracksReported(std::vector<MediaTrack> tracks) {
     }
 }
 
+void MpvEngine::endedStream() {
+    if (streamEnd_) {
+        const mpv_event_end_file end = *std::exchange(streamEnd_, nullptr);
+        fileEnded(end);
+    }
+}
+
+void MpvEngine::nextReplied(const mpv_event& event) {
+    // Appends are answered in the order they were sent.
+    if (pendingAppends_.empty()) {
+        return;
+    }
+    Upcoming appended = pendingAppends_.front();
+    pendingAppends_.pop_front();
+    if (appended.playlist != playlist_) {
+        return; // mpv's playlist has been replaced since: the entry is gone
+    }
+    queuedNext_.reset();
+    if (event.error < 0) {
+        return;
+    }
+    const mpv_node& result = static_cast<const mpv_event_command*>(event.data)->result;
+    if (result.format == MPV_FORMAT_NODE_MAP) {
+        for (int i = 0; i < result.u.list->num; ++i) {
+            if (qstrcmp(result.u.list->keys[i], "playlist_entry_id") == 0 &&
+                result.u.list->values[i].format == MPV_FORMAT_INT64) {
+                appended.entryId = result.u.list->values[i].u.int64;
+                queuedNext_ = appended;
+            }
+        }
+    }
+}
+
 void MpvEngine::fileEnded(const mpv_event_end_file& end) {
     if (entryId_ < 0 || end.playlist_entry_id != entryId_) {
         return; // the end of a file that was replaced
     }
     if (load_ == Load::Waiting) {
-        notOpened(reasonFor(end));
+        notOpened(failureReason(end, true));
         return;
     }
     entryId_ = -1;
@@ -619,15 +819,43 @@ void MpvEngine::fileEnded(const mpv_event_end_file& end) {
     }
     load_ = Load::None;
     stopped_ = false;
-    if (end.reason == MPV_END_FILE_REASON_EOF) {
+    if (end.reason == MPV_END_FILE_REASON_EOF && queuedNext_) {
+        // mpv plays on into the file appended behind this one.
+        movedToNext();
+        return;
+    }
+    // Whatever was to follow is left behind: it is opened as any file now.
+    next_.reset();
+    queuedNext_.reset();
+    // A stream that broke off reads as its end to mpv.
+    const QString broken = IsStreamUrl(fileName_) && end.reason == MPV_END_FILE_REASON_EOF
+                               ? streamFailure(streamLog_, false)
+                               : QString();
+    if (end.reason == MPV_END_FILE_REASON_EOF && broken.isEmpty()) {
         QMetaObject::invokeMethod(
             this, [this] { emit EndOfStream(0); }, Qt::QueuedConnection);
-    } else if (end.reason == MPV_END_FILE_REASON_ERROR) {
+    } else if (end.reason == MPV_END_FILE_REASON_ERROR || !broken.isEmpty()) {
         fileName_.clear();
-        const QString reason = reasonFor(end);
+        const QString reason = broken.isEmpty() ? failureReason(end, false) : broken;
         QMetaObject::invokeMethod(
             this, [this, reason] { emit Failed(reason); }, Qt::QueuedConnection);
     }
+}
+
+void MpvEngine::movedToNext() {
+    const Upcoming next = *std::exchange(queuedNext_, std::nullopt);
+    next_.reset();
+    resume_.reset();
+    fileName_ = next.located;
+    audioChoice_ = subtitleChoice_ = "auto";
+    beginFile(next.located, next.segment);
+    load_ = Load::Waiting;
+    purpose_ = Purpose::Next;
+    entryId_ = next.entryId;
+    askedStart_ = 0;
+    emit Loading();
+    QMetaObject::invokeMethod(
+        this, [this] { emit MovedToNext(); }, Qt::QueuedConnection);
 }
 
 void MpvEngine::notOpened(const QString& reason) {
@@ -635,7 +863,7 @@ void MpvEngine::notOpened(const QString& reason) {
     entryId_ = -1;
     position_ = 0;
     duration_ = 0;
-    if (purpose_ == Purpose::Open) {
+    if (purpose_ == Purpose::Open || purpose_ == Purpose::Next) {
         refused(reason);
         return;
     }
@@ -660,13 +888,17 @@ void MpvEngine::refused(const QString& reason) {
             paused_ = previous->paused;
             audioChoice_ = previous->audio;
             subtitleChoice_ = previous->subtitle;
-            startLoading(previous->path, Purpose::Resume, previous->position);
+            startLoading(previous->segment, Purpose::Resume, previous->position);
         } catch (const EngineError& error) {
             gone = error.Reason();
         }
     }
     if (fileName_.isEmpty()) {
-        command({"stop"}); // nothing else of that file (a playlist's entries) may play
+        // Nothing else of that file (a playlist's entries) may play.
+        next_.reset();
+        queuedNext_.reset();
+        ++playlist_;
+        command({"stop"});
     }
     QMetaObject::invokeMethod(
         this,
@@ -679,6 +911,26 @@ void MpvEngine::refused(const QString& reason) {
         Qt::QueuedConnection);
 }
 
+QString MpvEngine::failureReason(const mpv_event_end_file& end, bool opening) const {
+    if (IsStreamUrl(fileName_)) {
+        if (QString plain = streamFailure(streamLog_, opening); !plain.isEmpty()) {
+            return plain;
+        }
+    }
+    return reasonFor(end);
+}
+
+void MpvEngine::logged(const mpv_event& event) {
+    const auto& message = *static_cast<const mpv_event_log_message*>(event.data);
+    if (IsStreamUrl(fileName_) && qstrncmp(message.prefix, "ffmpeg", 6) == 0) {
+        streamLog_ << QString::fromUtf8(message.prefix) + QStringLiteral(": ") +
+                          QString::fromUtf8(message.text).trimmed();
+        if (streamLog_.size() > kStreamLogLines) {
+            streamLog_.removeFirst();
+        }
+    }
+}
+
 void MpvEngine::videoSizeReported() {
     const QSize size =
         videoWidth_ > 0 && videoHeight_ > 0 ? QSize(int(videoWidth_), int(videoHeight_)) : QSize();
@@ -688,67 +940,217 @@ void MpvEngine::videoSizeReported() {
     }
 }
 
+double MpvEngine::segmentLength(double fileLength) const {
+    const double end = segment_.end > 0 ? std::min(segment_.end, fileLength) : fileLength;
+    return fileLength > 0 ? std::max(0.0, end - segment_.start) : 0.0;
+}
+
 void MpvEngine::durationReported() {
-    const double length = entryId_ >= 0 ? timeline_.Length(engineDuration_) : 0.0;
+    const double length = entryId_ >= 0 ? timeline_.Length(segmentLength(engineDuration_)) : 0.0;
     if (length != duration_) {
         duration_ = length;
         emit DurationChanged(duration_);
     }
 }
 
-void MpvEngine::startLoading(const QString& path, Purpose purpose, double startAt) {
+void MpvEngine::chaptersReported(const mpv_event_property& change) {
+    engineChapters_.clear();
+    const auto* list =
+        change.format == MPV_FORMAT_NODE ? static_cast<const mpv_node*>(change.data) : nullptr;
+    for (int i = 0;
+         list != nullptr && list->format == MPV_FORMAT_NODE_ARRAY && i < list->u.list->num; ++i) {
+        const mpv_node& entry = list->u.list->values[i];
+        if (entry.format != MPV_FORMAT_NODE_MAP) {
+            continue;
+        }
+        std::pair<double, QString> chapter{0.0, QString()};
+        for (int k = 0; k < entry.u.list->num; ++k) {
+            const mpv_node& value = entry.u.list->values[k];
+            if (qstrcmp(entry.u.list->keys[k], "time") == 0 && value.format == MPV_FORMAT_DOUBLE) {
+                chapter.first = value.u.double_;
+            } else if (qstrcmp(entry.u.list->keys[k], "title") == 0 &&
+                       value.format == MPV_FORMAT_STRING) {
+                chapter.second = QString::fromUtf8(value.u.string).trimmed();
+            }
+        }
+        engineChapters_.push_back(chapter);
+    }
+    chaptersChanged();
+}
+
+void MpvEngine::chaptersChanged() {
+    // The segment's chapters: those that play within it, on its time.
+    std::vector<MediaChapter> chapters;
+    int first = 0;
+    const double end = segment_.end > 0 ? segment_.end : HUGE_VAL;
+    for (std::size_t i = 0; i < engineChapters_.size(); ++i) {
+        const double start = engineChapters_[i].first;
+        const double next =
+            i + 1 < engineChapters_.size() ? engineChapters_[i + 1].first : HUGE_VAL;
+        if (start >= end) {
+            break;
+        }
+        if (next <= segment_.start) {
+            first = int(i) + 1; // over before the segment starts
+            continue;
+        }
+        chapters.push_back({std::max(0.0, start - segment_.start), engineChapters_[i].second});
+    }
+    firstChapter_ = first;
+    if (chapters != chapters_) {
+        chapters_ = std::move(chapters);
+        emit ChaptersChanged();
+    }
+    const std::int64_t index = engineChapter_ - first;
+    const int current = index >= 0 && index < std::int64_t(chapters_.size()) ? int(index) : -1;
+    if (current != currentChapter_) {
+        currentChapter_ = current;
+        emit ChapterChanged(current);
+    }
+}
+
+void MpvEngine::beginFile(const QString& path, const MediaSegment& segment) {
+    segment_ = segment;
+    segment_.path = path;
+    position_ = 0;
+    duration_ = 0;
+    engineDuration_ = 0;
+    const bool stream = IsStreamUrl(path);
+    loadBytes_ = stream ? 0 : double(platform::InspectFile(path).size);
+    timeline_.Start(0, loadBytes_);
+    // FFmpeg's words on a stream are read to tell why it fails. That a server
+    // was reached at all FFmpeg tells only among its debugging messages:
+    // those are read while the stream opens, its warnings as it plays.
+    streamLog_.clear();
+    mpv_request_log_messages(mpv_, stream ? "debug" : "no");
+    engineChapters_.clear();
+    engineChapter_ = -1;
+    chaptersChanged();
+    // The delays and the aspect ratio are the file's own.
+    if (std::exchange(interlacedSeen_, false) && deinterlace_ == Deinterlace::Automatic) {
+        setFlag("deinterlace", false);
+    }
+    if (subtitleDelay_ != 0 || audioDelay_ != 0 || aspectRatio_ != 0) {
+        SetSubtitleDelay(0);
+        SetAudioDelay(0);
+        SetAspectRatio(0);
+    }
+}
+
+void MpvEngine::startLoading(const MediaSegment& what, Purpose purpose, double startAt) {
     load_ = Load::Waiting;
     purpose_ = purpose;
     entryId_ = -1;
-    position_ = 0;
-    duration_ = 0;
     stopped_ = false;
     if (purpose != Purpose::Resume) {
         paused_ = false;
     }
     setFlag("pause", paused_);
+    // mpv's playlist is cleared by the load: nothing follows the file now.
+    next_.reset();
+    queuedNext_.reset();
+    ++playlist_;
+    beginFile(what.path, what);
     // A local file never leads to the network: no playlist, reference or
     // segment list in it is followed, and FFmpeg opens local files only.
-    const bool stream = IsStreamUrl(path);
-    engineDuration_ = 0;
-    timeline_.Start(std::isfinite(startAt) && startAt > 0 ? startAt : 0,
-                    stream ? 0 : double(platform::InspectFile(path).size));
+    const bool stream = IsStreamUrl(what.path);
+    askedStart_ = startAt;
     setText("access-references", stream ? "yes" : "no");
     setText("demuxer-lavf-o", stream ? "" : "protocol_whitelist=file");
     emit Loading();
     ++loadSerial_;
     // Options of this file alone: a track chosen in it is not carried to the next.
-    QByteArray options = "aid=" + audioChoice_ + ",sid=" + subtitleChoice_;
-    if (std::isfinite(startAt) && startAt > 0) {
-        options += ",start=" + QByteArray::number(startAt, 'f', 3);
+    command({"loadfile", fileTarget(what.path), "replace",
+             entryOptions(segment_, audioChoice_, subtitleChoice_)},
+            kLoadReply + loadSerial_);
+}
+
+void MpvEngine::preloaded(std::uint64_t hook) {
+    // Only the file set last starts elsewhere than at its beginning, and only
+    // where that leaves something of it to play: a position kept from an
+    // earlier run at least 10 s before the end; the file that played before
+    // a refused one anywhere before its end. Both are on the segment's time.
+    double length = 0;
+    const bool ours = load_ == Load::Waiting && entryId_ >= 0 && startedId_ == entryId_;
+    const double start = ours && askedStart_ > 0 &&
+                                 mpv_get_property(mpv_, "duration", MPV_FORMAT_DOUBLE, &length) >= 0
+                             ? Timeline::PlayableStart(
+                                   askedStart_, segmentLength(length),
+                                   purpose_ == Purpose::Resume ? 0.0 : Timeline::kLeastLeftToPlay)
+                             : 0;
+    if (start > 0) {
+        const QByteArray at = QByteArray::number(segment_.start + start, 'f', 3);
+        mpv_set_property_string(mpv_, "file-local-options/start", at.constData());
+        timeline_.Start(start, loadBytes_);
     }
-    command({"loadfile", fileTarget(path), "replace", options}, kLoadReply + loadSerial_);
+    mpv_hook_continue(mpv_, hook);
 }
 
 void MpvEngine::SetFileName(const QString& path, double startAt) {
-    if (path.isEmpty()) {
+    OpenSegment(MediaSegment{path, 0, -1}, startAt);
+}
+
+void MpvEngine::OpenSegment(const MediaSegment& segment, double startAt) {
+    if (segment.path.isEmpty()) {
         fileName_.clear();
         resume_.reset();
+        next_.reset();
+        queuedNext_.reset();
+        ++playlist_;
         load_ = Load::None;
         entryId_ = -1;
         position_ = 0;
         duration_ = 0;
         command({"stop"});
+        reportState();
         return;
     }
     // What mpv need not be asked about is refused before the open file is touched.
-    const QString located = checkPlayableFile(path);
+    const QString located = checkPlayableFile(segment.path);
     // Remembered so that a file mpv refuses does not cost the user what was
     // playing. While another file is still opening, what played before that
     // one stays the one to go back to.
     if (load_ == Load::Loaded) {
-        resume_ = Resume{fileName_, position_, paused_, stopped_, audioChoice_, subtitleChoice_};
-    } else if (load_ == Load::None || purpose_ == Purpose::Replay) {
+        resume_ = Resume{fileName_, segment_,     position_,      paused_,
+                         stopped_,  audioChoice_, subtitleChoice_};
+    } else if (load_ == Load::None || purpose_ == Purpose::Replay || purpose_ == Purpose::Next) {
         resume_.reset();
     }
     fileName_ = located;
     audioChoice_ = subtitleChoice_ = "auto";
-    startLoading(located, Purpose::Open, startAt);
+    MediaSegment what = normalized(segment);
+    what.path = located;
+    startLoading(what, Purpose::Open, startAt);
+    reportState();
+}
+
+void MpvEngine::SetNextFile(const MediaSegment& next) {
+    const MediaSegment wanted = normalized(next);
+    if (next_ && next_->segment == wanted) {
+        return; // appended already
+    }
+    std::optional<Upcoming> upcoming;
+    if (!wanted.path.isEmpty() && load_ != Load::None &&
+        IsStreamUrl(wanted.path) == IsStreamUrl(fileName_)) {
+        try {
+            upcoming = Upcoming{wanted, checkPlayableFile(wanted.path), -1, playlist_};
+        } catch (const EngineError&) {
+            // Opened as any file once the open one ends, and refused then.
+        }
+    }
+    if (!next_ && !upcoming) {
+        return;
+    }
+    next_ = upcoming;
+    command({"playlist-clear"}, kClearReply);
+    if (upcoming) {
+        MediaSegment part = upcoming->segment;
+        part.path = upcoming->located;
+        pendingAppends_.push_back(*upcoming);
+        command({"loadfile", fileTarget(upcoming->located), "append",
+                 entryOptions(part, "auto", "auto")},
+                kNextReply);
+    }
 }
 
 void MpvEngine::Play() {
@@ -757,17 +1159,20 @@ void MpvEngine::Play() {
     }
     if (load_ == Load::None) {
         // The file played to its end: play it again from the start.
-        startLoading(fileName_, Purpose::Replay);
+        startLoading(segment_, Purpose::Replay);
+        reportState();
         return;
     }
     stopped_ = false;
     paused_ = false;
     setFlag("pause", false);
+    reportState();
 }
 
 void MpvEngine::Pause() {
     paused_ = true;
     setFlag("pause", true);
+    reportState();
 }
 
 void MpvEngine::Stop() {
@@ -776,17 +1181,33 @@ void MpvEngine::Stop() {
     setFlag("pause", true);
     if (load_ == Load::Loaded) {
         timeline_.Seek(0);
-        command({"seek", QByteArray::number(timeline_.EngineTime(0), 'f', 3), "absolute+exact"});
+        command({"seek", QByteArray::number(timeline_.EngineTime(0) + segment_.start, 'f', 3),
+                 "absolute+exact"});
     }
     stopped_ = true;
+    reportState();
 }
 
-bool MpvEngine::Playing() const {
-    return load_ != Load::None && !paused_ && !stopped_;
+PlaybackState MpvEngine::State() const {
+    if (load_ == Load::None) {
+        return fileName_.isEmpty() ? PlaybackState::Stopped : PlaybackState::Ended;
+    }
+    if (stopped_) {
+        return PlaybackState::Stopped;
+    }
+    if (paused_) {
+        return PlaybackState::Paused;
+    }
+    // A next file read ahead plays on at once: no opening is seen.
+    return load_ == Load::Waiting && purpose_ != Purpose::Next ? PlaybackState::Opening
+                                                               : PlaybackState::Playing;
 }
 
-bool MpvEngine::Stopped() const {
-    return load_ == Load::None || stopped_;
+void MpvEngine::reportState() {
+    if (const PlaybackState state = State(); state != reportedState_) {
+        reportedState_ = state;
+        emit StateChanged(state);
+    }
 }
 
 double MpvEngine::CurrentPosition() const {
@@ -798,12 +1219,122 @@ void MpvEngine::SetCurrentPosition(double seconds) {
         return;
     }
     timeline_.Seek(seconds);
-    command({"seek", QByteArray::number(timeline_.EngineTime(seconds), 'f', 3), "absolute"});
+    command({"seek", QByteArray::number(timeline_.EngineTime(seconds) + segment_.start, 'f', 3),
+             "absolute"});
     position_ = seconds;
 }
 
 double MpvEngine::Duration() const {
     return duration_;
+}
+
+QString MpvEngine::PropertyText(const char* name) const {
+    char* text = mpv_get_property_string(mpv_, name);
+    const QString value = QString::fromUtf8(text);
+    mpv_free(text);
+    return value;
+}
+
+void MpvEngine::SetChapter(int index) {
+    if (load_ == Load::Loaded && index >= 0 && index < int(chapters_.size())) {
+        SetCurrentPosition(chapters_[std::size_t(index)].start);
+    }
+}
+
+void MpvEngine::setNumber(const char* name, double value) {
+    mpv_set_property_async(mpv_, 0, name, MPV_FORMAT_DOUBLE, &value);
+}
+
+void MpvEngine::setInteger(const char* name, std::int64_t value) {
+    mpv_set_property_async(mpv_, 0, name, MPV_FORMAT_INT64, &value);
+}
+
+void MpvEngine::SetSubtitleDelay(double seconds) {
+    if (std::isfinite(seconds) && seconds != subtitleDelay_) {
+        subtitleDelay_ = std::clamp(seconds, -kLongestDelay, kLongestDelay);
+        setNumber("sub-delay", subtitleDelay_);
+        emit AdjustmentsChanged();
+    }
+}
+
+void MpvEngine::SetAudioDelay(double seconds) {
+    if (std::isfinite(seconds) && seconds != audioDelay_) {
+        audioDelay_ = std::clamp(seconds, -kLongestDelay, kLongestDelay);
+        setNumber("audio-delay", audioDelay_);
+        emit AdjustmentsChanged();
+    }
+}
+
+void MpvEngine::SetSubtitleScale(double factor) {
+    if (std::isfinite(factor) && factor != subtitleScale_) {
+        subtitleScale_ = std::clamp(factor, 0.5, 3.0);
+        setNumber("sub-scale", subtitleScale_);
+        emit AdjustmentsChanged();
+    }
+}
+
+void MpvEngine::SetSubtitlePosition(int percent) {
+    if (percent != subtitlePosition_) {
+        subtitlePosition_ = std::clamp(percent, 0, 150);
+        applySubtitleMargin();
+        emit AdjustmentsChanged();
+    }
+}
+
+void MpvEngine::SetSubtitleMargin(int pixels) {
+    if (pixels != subtitleMargin_) {
+        subtitleMargin_ = std::clamp(pixels, 0, kMostMargin);
+        applySubtitleMargin();
+        emit AdjustmentsChanged();
+    }
+}
+
+void MpvEngine::applySubtitleMargin() {
+    // The room kept free is taken off the subtitles' place: mpv shows a new
+    // sub-pos at once, a new sub-margin-y only once it lays the subtitles
+    // out afresh (a paused picture would keep them where they were).
+    const double raised = osdHeight_ > 0 ? 100.0 * subtitleMargin_ / double(osdHeight_) : 0;
+    setInteger("sub-pos", std::clamp(std::lround(subtitlePosition_ - raised), 0L, 150L));
+}
+
+void MpvEngine::SetAspectRatio(double ratio) {
+    const double wanted = std::isfinite(ratio) && ratio > 0 ? std::clamp(ratio, 0.1, 10.0) : 0.0;
+    if (wanted != aspectRatio_) {
+        aspectRatio_ = wanted;
+        // mpv's -1 is the file's own ratio (its 0 would be square pixels).
+        setNumber("video-aspect-override", wanted > 0 ? wanted : -1.0);
+        emit AdjustmentsChanged();
+    }
+}
+
+void MpvEngine::SetDeinterlace(Deinterlace mode) {
+    if (mode != deinterlace_) {
+        deinterlace_ = mode;
+        setFlag("deinterlace",
+                mode == Deinterlace::On || (mode == Deinterlace::Automatic && interlacedSeen_));
+        emit AdjustmentsChanged();
+    }
+}
+
+int MpvEngine::Adjustment(PictureAdjustment which) const {
+    return adjustments_[int(which)];
+}
+
+void MpvEngine::SetAdjustment(PictureAdjustment which, int value) {
+    int& current = adjustments_[int(which)];
+    if (value != current) {
+        current = std::clamp(value, -100, 100);
+        setInteger(kAdjustmentNames[int(which)], current);
+        emit AdjustmentsChanged();
+    }
+}
+
+void MpvEngine::SetReplayGain(ReplayGain mode) {
+    if (mode != replayGain_) {
+        replayGain_ = mode;
+        setText("replaygain", kReplayGainNames[int(mode)]);
+        emit AdjustmentsChanged();
+    }
 }
 
 void MpvEngine::SetVolume(int volume) {

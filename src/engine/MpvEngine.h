@@ -3,9 +3,12 @@
 #include "engine/MediaEngine.h"
 #include "engine/Timeline.h"
 
+#include <QStringList>
 #include <QWidget>
 #include <atomic>
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -13,6 +16,7 @@
 struct mpv_handle;
 struct mpv_event;
 struct mpv_event_end_file;
+struct mpv_event_property;
 
 namespace quarn {
 
@@ -32,6 +36,13 @@ using MpvOptions = std::vector<std::pair<QString, QString>>;
 // made in one file is not carried to the next); the speed and looping hold
 // until they are changed. Subtitle files next to a film are not loaded of
 // themselves: the player hands them over with AddSubtitleFile().
+//
+// A next file is appended to mpv's playlist behind the open one, which mpv
+// then reads ahead and plays on into without closing the sound device (where
+// both have the same sound format). While a stream opens or plays, mpv's log
+// is read to tell in plain words why it failed. mpv 0.35 deinterlaces always
+// or never: Deinterlace::Automatic switches it on for a file once mpv shows a
+// picture of it marked interlaced, and off again for the next file.
 class MpvEngine final : public MediaEngine {
     Q_OBJECT
 public:
@@ -40,12 +51,13 @@ public:
     ~MpvEngine() override;
 
     void SetFileName(const QString& path, double startAt = 0) override;
+    void OpenSegment(const MediaSegment& segment, double startAt = 0) override;
+    void SetNextFile(const MediaSegment& next) override;
     QString FileName() const override { return fileName_; }
     void Play() override;
     void Pause() override;
     void Stop() override;
-    bool Playing() const override;
-    bool Stopped() const override;
+    PlaybackState State() const override;
     MediaTags Tags() const override { return tags_; }
     double CurrentPosition() const override;
     void SetCurrentPosition(double seconds) override;
@@ -58,19 +70,46 @@ public:
     void SelectTrack(MediaTrack::Kind kind, int id) override;
     void AddSubtitleFile(const QString& path) override;
     void TakeScreenshot() override;
+    std::vector<MediaChapter> Chapters() const override { return chapters_; }
+    int CurrentChapter() const override { return currentChapter_; }
+    void SetChapter(int index) override;
+    double SubtitleDelay() const override { return subtitleDelay_; }
+    void SetSubtitleDelay(double seconds) override;
+    double AudioDelay() const override { return audioDelay_; }
+    void SetAudioDelay(double seconds) override;
+    double SubtitleScale() const override { return subtitleScale_; }
+    void SetSubtitleScale(double factor) override;
+    int SubtitlePosition() const override { return subtitlePosition_; }
+    void SetSubtitlePosition(int percent) override;
+    int SubtitleMargin() const override { return subtitleMargin_; }
+    void SetSubtitleMargin(int pixels) override;
+    double AspectRatio() const override { return aspectRatio_; }
+    void SetAspectRatio(double ratio) override;
+    Deinterlace DeinterlaceMode() const override { return deinterlace_; }
+    void SetDeinterlace(Deinterlace mode) override;
+    int Adjustment(PictureAdjustment which) const override;
+    void SetAdjustment(PictureAdjustment which, int value) override;
+    ReplayGain ReplayGainMode() const override { return replayGain_; }
+    void SetReplayGain(ReplayGain mode) override;
     int Volume() const override { return volume_; }
     void SetVolume(int volume) override;
     bool Muted() const override { return muted_; }
     void SetMuted(bool muted) override;
     void RestartAfterOutputLoss() override;
 
+    // One of mpv's properties as it stands, as text ("" where there is none):
+    // for tests and diagnostics, as it waits for mpv.
+    QString PropertyText(const char* name) const;
+
 private:
     // Why a file is being loaded, which decides what its answer means.
-    enum class Purpose { Open, Replay, Resume };
+    // Next: mpv moved on to the next file by itself.
+    enum class Purpose { Open, Replay, Resume, Next };
     enum class Load { None, Waiting, Loaded };
     // What played before an open, taken up again should the open be refused.
     struct Resume {
         QString path;
+        MediaSegment segment;
         double position = 0;
         bool paused = false;
         bool stopped = false;
@@ -91,7 +130,25 @@ private:
     void screenshotReplied(const mpv_event& event);
     void videoSizeReported();
     void durationReported();
-    void startLoading(const QString& path, Purpose purpose, double startAt = 0);
+    void startLoading(const MediaSegment& what, Purpose purpose, double startAt = 0);
+    void beginFile(const QString& path, const MediaSegment& segment);
+    void nextReplied(const mpv_event& event);
+    void endedStream();
+    void movedToNext();
+    double segmentLength(double fileLength) const;
+    void chaptersReported(const mpv_event_property& change);
+    void chaptersChanged();
+    void logged(const mpv_event& event);
+    QString failureReason(const mpv_event_end_file& end, bool opening) const;
+    void setNumber(const char* name, double value);
+    void setInteger(const char* name, std::int64_t value);
+    void applyAdjustments();
+    void applySubtitleMargin();
+    void reportState();
+
+    static constexpr double kLongestDelay = 3600;
+    static constexpr int kMostMargin = 600;
+    void preloaded(std::uint64_t hook);
     void notOpened(const QString& reason);
     void refused(const QString& reason);
     void tracksReported(std::vector<MediaTrack> tracks);
@@ -100,6 +157,7 @@ private:
     WId videoWindow_ = 0;
     MpvOptions extraOptions_;
     QString fileName_;
+    MediaSegment segment_; // the part of fileName_ that plays (its start and end)
     double position_ = 0;
     double duration_ = 0;
     double engineDuration_ = 0; // the length as mpv reports it
@@ -127,6 +185,39 @@ private:
     long long entryId_ = -1;       // mpv's playlist entry of the file set last, once named
     long long startedId_ = -1;     // the entry mpv started last
     std::optional<Resume> resume_;
+    // The next file as set last, and the one mpv's playlist holds behind the
+    // open one as its replies tell (what it moves on to at the end).
+    struct Upcoming {
+        MediaSegment segment;
+        QString located;
+        long long entryId = -1;
+        std::uint64_t playlist = 0; // the playlist_ it was appended to
+    };
+    std::optional<Upcoming> next_;
+    std::optional<Upcoming> queuedNext_;
+    std::deque<Upcoming> pendingAppends_; // sent to mpv, not answered yet
+    std::uint64_t playlist_ = 0; // counts mpv's playlists: each load or stop starts a new one
+    PlaybackState reportedState_ = PlaybackState::Stopped;
+    std::vector<std::pair<double, QString>> engineChapters_; // as mpv lists them
+    std::vector<MediaChapter> chapters_;
+    int firstChapter_ = 0; // mpv's index of chapters_[0]
+    std::int64_t engineChapter_ = -1;
+    int currentChapter_ = -1;
+    std::unique_ptr<mpv_event_end_file> streamEnd_; // a stream's end, told once its log is read
+    QStringList streamLog_; // what FFmpeg said while the stream open now opened or played
+    double subtitleDelay_ = 0;
+    double audioDelay_ = 0;
+    double subtitleScale_ = 1.0;
+    int subtitlePosition_ = 100;
+    int subtitleMargin_ = 0;
+    std::int64_t osdHeight_ = 0; // the height of mpv's output, pixels (0: none)
+    double aspectRatio_ = 0;
+    Deinterlace deinterlace_ = Deinterlace::Automatic;
+    bool interlacedSeen_ = false; // in the open file, for Deinterlace::Automatic
+    int adjustments_[4] = {0, 0, 0, 0};
+    ReplayGain replayGain_ = ReplayGain::Off;
+    double askedStart_ = 0; // where the file set last was asked to start
+    double loadBytes_ = 0;  // its size (0: a stream)
     std::atomic<bool> drainPosted_{false};
 };
 

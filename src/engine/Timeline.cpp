@@ -4,6 +4,11 @@
 
 namespace quarn {
 
+double Timeline::PlayableStart(double at, double length, double leastLeft) {
+    return std::isfinite(at) && at > 0 && std::isfinite(length) && at <= length - leastLeft ? at
+                                                                                            : 0;
+}
+
 void Timeline::Start(double at, double bytes) {
     bytes_ = bytes;
     offset_ = 0;

@@ -10,6 +10,13 @@ namespace quarn {
 // onto the course it was on. All times are seconds.
 class Timeline {
 public:
+    // Where a file of `length` seconds (0: unknown) asked to start `at` does
+    // start: there, if that is a time at least `leastLeft` seconds before its
+    // end; else at the beginning (a place past the end, from a stored position
+    // of a file since replaced by a shorter one, would leave it never playing).
+    static double PlayableStart(double at, double length, double leastLeft);
+    static constexpr double kLeastLeftToPlay = 10;
+
     // A file of this many bytes (0: unknown, as for a stream) opens, or is
     // taken up again, at this position.
     void Start(double at = 0, double bytes = 0);

@@ -2,9 +2,9 @@
 
 namespace quarn {
 
-VideoOutputChoice::VideoOutputChoice(bool hardwareGraphics) {
+VideoOutputChoice::VideoOutputChoice(bool hardwareGraphics)
+    : hardwareDecoding_(hardwareGraphics ? "auto-safe" : "no") {
 #if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
-    Q_UNUSED(hardwareGraphics);
     outputs_ = "gpu";
 #else
     // The X11 outputs scale in software and, like the GPU renderer, draw into

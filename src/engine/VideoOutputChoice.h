@@ -16,6 +16,9 @@ public:
     // The value of mpv's "vo" option: the outputs to try, in order.
     QByteArray Outputs() const { return outputs_; }
     bool Pinned() const { return pinned_; }
+    // The value of mpv's "hwdec" option: decoding on the graphics chip where
+    // there is one to use, else none tried (probing for it costs the start).
+    QByteArray HardwareDecoding() const { return hardwareDecoding_; }
 
     // mpv took this output (its "current-vo"); later files use it alone. The
     // first output taken is kept; an empty name changes nothing.
@@ -23,6 +26,7 @@ public:
 
 private:
     QByteArray outputs_;
+    QByteArray hardwareDecoding_;
     bool pinned_ = false;
 };
 

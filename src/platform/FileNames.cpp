@@ -1,6 +1,7 @@
 #include "platform/FileNames.h"
 
 #include <QDir>
+#include <cerrno>
 
 #if defined(Q_OS_UNIX)
 #include <dirent.h>
@@ -143,6 +144,17 @@ FileFacts InspectFile(const QString& path) {
     facts.size = info.size();
 #endif
     return facts;
+}
+
+bool NameTaken(const QString& path) {
+#if defined(Q_OS_UNIX)
+    struct stat info {};
+    return ::lstat(FileNameToBytes(path).constData(), &info) == 0 ||
+           (errno != ENOENT && errno != ENOTDIR);
+#else
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+#endif
 }
 
 QString LocateFile(const QString& path) {

@@ -29,6 +29,10 @@ struct FileFacts {
 };
 FileFacts InspectFile(const QString& path);
 
+// Whether anything at all has this name: a file, a folder, a link even when
+// it leads nowhere. A name that is not taken is free for a new file.
+bool NameTaken(const QString& path);
+
 // The file a path stands for. Qt's own dialogs and drops give names whose
 // bytes are not UTF-8 with those bytes turned into U+FFFD: such a path is
 // matched, part by part, against the names on the disk, and where exactly one

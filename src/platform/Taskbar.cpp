@@ -4,6 +4,8 @@
 
 #include <QEvent>
 #include <QWidget>
+#include <initializer_list>
+#include <vector>
 
 #if defined(QUARN_HAVE_X11)
 #include <X11/Xatom.h>
@@ -14,25 +16,34 @@ namespace quarn::platform {
 
 namespace {
 
-// Whether one window is kept out of the taskbar. Before the window is mapped,
-// the window manager reads its initial state from the _NET_WM_STATE property
-// (the toolkit keeps states it finds there); a mapped window's state is the
-// window manager's, to be asked for.
-class TaskbarEntry : public QObject {
+// The window manager's states one window asks for: kept out of the taskbar,
+// kept above the others. Before the window is mapped, the window manager
+// reads its initial state from the _NET_WM_STATE property (the toolkit keeps
+// states it finds there); a mapped window's state is the window manager's,
+// to be asked for.
+class WindowStates : public QObject {
 public:
-    explicit TaskbarEntry(QWidget& window) : QObject(&window) { window.installEventFilter(this); }
+    explicit WindowStates(QWidget& window) : QObject(&window) { window.installEventFilter(this); }
 
     bool skip = true;
+    bool above = false;
 
     bool eventFilter(QObject* watched, QEvent* event) override {
 #if defined(QUARN_HAVE_X11)
-        if (event->type() == QEvent::Show && skip) {
+        if (event->type() == QEvent::Show && (skip || above)) {
             if (Display* display = X11Display()) {
                 const auto id = static_cast<Window>(static_cast<QWidget*>(watched)->winId());
-                Atom states[] = {XInternAtom(display, "_NET_WM_STATE_SKIP_TASKBAR", False),
-                                 XInternAtom(display, "_NET_WM_STATE_SKIP_PAGER", False)};
+                std::vector<Atom> states;
+                if (skip) {
+                    states.push_back(XInternAtom(display, "_NET_WM_STATE_SKIP_TASKBAR", False));
+                    states.push_back(XInternAtom(display, "_NET_WM_STATE_SKIP_PAGER", False));
+                }
+                if (above) {
+                    states.push_back(XInternAtom(display, "_NET_WM_STATE_ABOVE", False));
+                }
                 XChangeProperty(display, id, XInternAtom(display, "_NET_WM_STATE", False), XA_ATOM,
-                                32, PropModeAppend, reinterpret_cast<unsigned char*>(states), 2);
+                                32, PropModeAppend, reinterpret_cast<unsigned char*>(states.data()),
+                                int(states.size()));
                 XFlush(display);
             }
         }
@@ -44,12 +55,48 @@ public:
     }
 };
 
+WindowStates* statesOf(QWidget& window) {
+    for (QObject* child : window.children()) {
+        if (auto* found = dynamic_cast<WindowStates*>(child)) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+// Asks the window manager to add or remove states of a mapped window.
+void askWindowManager(QWidget& window, std::initializer_list<const char*> states, bool on) {
+#if defined(QUARN_HAVE_X11)
+    Display* display = X11Display();
+    if (display == nullptr || !window.isVisible()) {
+        return;
+    }
+    for (const char* state : states) {
+        XEvent event{};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = static_cast<Window>(window.winId());
+        event.xclient.message_type = XInternAtom(display, "_NET_WM_STATE", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[0] = on ? 1 : 0; // add or remove
+        event.xclient.data.l[1] = static_cast<long>(XInternAtom(display, state, False));
+        event.xclient.data.l[3] = 1; // a normal application
+        XSendEvent(display, DefaultRootWindow(display), False,
+                   SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    }
+    XFlush(display);
+#else
+    Q_UNUSED(window);
+    Q_UNUSED(states);
+    Q_UNUSED(on);
+#endif
+}
+
 } // namespace
 
 void KeepOutOfTaskbar(QWidget& window) {
 #if defined(QUARN_HAVE_X11)
     if (X11Display() != nullptr) {
-        new TaskbarEntry(window);
+        new WindowStates(window);
         return;
     }
 #endif
@@ -58,35 +105,17 @@ void KeepOutOfTaskbar(QWidget& window) {
 }
 
 void SetSkipTaskbar(QWidget& window, bool skip) {
-    TaskbarEntry* entry = nullptr;
-    for (QObject* child : window.children()) {
-        if (auto* found = dynamic_cast<TaskbarEntry*>(child)) {
-            entry = found;
-        }
+    if (WindowStates* states = statesOf(window)) {
+        states->skip = skip;
+        askWindowManager(window, {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"}, skip);
     }
-    if (entry == nullptr) {
-        return;
+}
+
+void SetKeepAbove(QWidget& window, bool above) {
+    if (WindowStates* states = statesOf(window)) {
+        states->above = above;
+        askWindowManager(window, {"_NET_WM_STATE_ABOVE"}, above);
     }
-    entry->skip = skip;
-#if defined(QUARN_HAVE_X11)
-    Display* display = X11Display();
-    if (display == nullptr || !window.isVisible()) {
-        return;
-    }
-    for (const char* state : {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"}) {
-        XEvent event{};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = static_cast<Window>(window.winId());
-        event.xclient.message_type = XInternAtom(display, "_NET_WM_STATE", False);
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = skip ? 1 : 0; // add or remove
-        event.xclient.data.l[1] = static_cast<long>(XInternAtom(display, state, False));
-        event.xclient.data.l[3] = 1; // a normal application
-        XSendEvent(display, DefaultRootWindow(display), False,
-                   SubstructureRedirectMask | SubstructureNotifyMask, &event);
-    }
-    XFlush(display);
-#endif
 }
 
 } // namespace quarn::platform

@@ -12,4 +12,9 @@ void KeepOutOfTaskbar(QWidget& window);
 // or lists it there (false), also once it is on the screen.
 void SetSkipTaskbar(QWidget& window, bool skip);
 
+// Keeps a window kept out of the taskbar by KeepOutOfTaskbar above other
+// windows (true) or not, also once it is on the screen. It changes no flag of
+// the window, so its native window (and a video drawn into it) stays as it is.
+void SetKeepAbove(QWidget& window, bool above);
+
 } // namespace quarn::platform

@@ -67,6 +67,21 @@ QString refusal(const struct stat& info) {
     return {};
 }
 
+// Why files may not be written into a folder, or nothing when they may: it
+// must be the user's own (reached through links or not), and no one else may
+// write in it, so that no other user can put or swap anything there.
+QString folderRefusal(const struct stat& info) {
+    if (info.st_uid != ::geteuid()) {
+        return QStringLiteral("its folder belongs to another user");
+    }
+    const bool othersWrite = (info.st_mode & S_IWOTH) != 0 ||
+                             ((info.st_mode & S_IWGRP) != 0 && info.st_gid != ::getegid());
+    if (othersWrite) {
+        return QStringLiteral("other users may write in its folder");
+    }
+    return {};
+}
+
 // Makes the folder and the missing ones above it, each for the user alone.
 int makeFolders(const QByteArray& folder) {
     struct stat info {};
@@ -120,6 +135,13 @@ WriteOutcome WriteUserFile(const QString& path, const QByteArray& bytes) {
     const Descriptor dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.Get() < 0) {
         return notWritten(path, reason(errno));
+    }
+    struct stat folderInfo {};
+    if (::fstat(dir.Get(), &folderInfo) != 0) {
+        return notWritten(path, reason(errno));
+    }
+    if (const QString why = folderRefusal(folderInfo); !why.isEmpty()) {
+        return notWritten(path, why);
     }
     mode_t mode = 0600;
     struct stat old {};
@@ -240,6 +262,21 @@ QString StateFolder() {
                QStringLiteral("/.local/state");
     }
     return base + QStringLiteral("/quarn-media-player");
+}
+
+QString CacheFolder() {
+    QString base = FileNameFromBytes(qgetenv("XDG_CACHE_HOME"));
+    if (!QDir::isAbsolutePath(base)) {
+        const QByteArray home = qgetenv("HOME");
+        base = (home.isEmpty() ? QDir::homePath() : FileNameFromBytes(home)) +
+               QStringLiteral("/.cache");
+    }
+    return base + QStringLiteral("/quarn-media-player");
+}
+
+QString UserSkinsFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/quarn-media-player/skins");
 }
 
 QString PicturesFolder() {

@@ -8,13 +8,16 @@
 #include <cstdint>
 #include <optional>
 #include <random>
+#include <unordered_map>
 #include <vector>
 
 namespace quarn {
 
 // What the player plays one after the other: files and streams, in order,
 // each with an id of its own that stays with it however the queue is edited.
-// One of them is the current one (the one playing or to play). Shuffled, the
+// One of them is the current one (the one playing or to play). The current
+// entry taken out of the queue stays current off the list (it may still be
+// playing): no row is current then, and what followed it plays next. Shuffled, the
 // queue is played in a random order that stays the same until shuffle is set
 // again; entries that are missing are passed over.
 class PlayQueue {
@@ -39,7 +42,8 @@ public:
     const PlaylistEntry& At(qsizetype row) const { return items_.at(size_t(row)).entry; }
     Id IdAt(qsizetype row) const { return items_.at(size_t(row)).id; }
     std::optional<qsizetype> RowOf(Id id) const;
-    // The row of the current entry; nothing when the queue is empty.
+    // The row of the current entry; nothing when the queue is empty or the
+    // current entry was taken out.
     std::optional<qsizetype> CurrentRow() const;
     std::optional<QString> Current() const;
     void SetCurrent(qsizetype row);
@@ -57,6 +61,13 @@ public:
     void SetTitle(qsizetype row, const QString& title) { item(row).entry.title = title; }
     void SetLength(qsizetype row, double length) { item(row).entry.length = length; }
     void SetMissing(qsizetype row, bool missing) { item(row).entry.missing = missing; }
+    // What the file's tags tell besides its title.
+    void SetTags(qsizetype row, const QString& artist, const QString& album, int trackNumber) {
+        PlaylistEntry& entry = item(row).entry;
+        entry.artist = artist;
+        entry.album = album;
+        entry.trackNumber = trackNumber;
+    }
 
     // The length of all the entries whose length is known.
     double KnownLength() const;
@@ -70,9 +81,18 @@ private:
     Item& item(qsizetype row) { return items_.at(size_t(row)); }
     std::vector<Id> playOrder() const;
     std::optional<qsizetype> step(int direction, bool wrap) const;
+    // The first id after `from` in the play order that is not in `leaving`; 0 for none.
+    Id followerOf(Id from, const std::vector<Id>& leaving) const;
 
     std::vector<Item> items_;
+    // Each entry's row by its id, made anew on the first look after an edit.
+    mutable std::unordered_map<Id, qsizetype> rows_;
+    mutable bool rowsKnown_ = false;
     std::optional<Id> current_;
+    // Once the current entry is taken out: the entry that followed it (0: the
+    // queue's end), where the play order goes on.
+    Id successor_ = 0;
+    Id successorBefore_ = 0; // before the last removal, which an undo brings back
     Id nextId_ = 1;
     bool shuffle_ = false;
     std::vector<Id> shuffled_; // the play order while shuffled
@@ -81,10 +101,12 @@ private:
     std::vector<std::pair<qsizetype, Item>> removed_;
 };
 
-// The entries a list of files, folders, playlists and streams stands for: a
-// folder for the media files in it (not in its sub-folders), sorted by name;
-// a local playlist file for its entries; everything else for itself. What
-// could not be read is told in `problems`, a line each.
+// The entries a list of files, folders, playlists, cue sheets and streams
+// stands for: a folder for its media files as an album (by disc and track
+// number where their tags give them, else by name, numbers by their value),
+// then each of its sub-folders as one; a local playlist file for its entries;
+// a cue sheet for its tracks; everything else for itself. What could not be
+// read is told in `problems`, a line each.
 struct Expansion {
     std::vector<PlaylistEntry> entries;
     QStringList problems;

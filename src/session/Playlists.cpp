@@ -621,7 +621,9 @@ QByteArray WriteM3u8(const std::vector<PlaylistEntry>& entries, const QString& l
         }
         const qint64 seconds =
             entry.length >= 0 && entry.length < 1e12 ? std::llround(entry.length) : -1;
-        QString title = entry.title;
+        QString title = entry.artist.isEmpty() || entry.title.isEmpty()
+                            ? entry.title
+                            : entry.artist + QLatin1String(" - ") + entry.title;
         std::replace_if(
             title.begin(), title.end(), [](QChar c) { return isControl(c.unicode()); }, u' ');
         out += "#EXTINF:" + QByteArray::number(seconds) + ',' + FileNameToBytes(title.trimmed()) +

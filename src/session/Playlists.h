@@ -18,7 +18,21 @@ struct PlaylistEntry {
     double length = -1;   // seconds; -1 when unknown
     bool stream = false;  // an http(s) URL
     bool missing = false; // a local file that is not there, or a Windows path kept as written
+    // From the file's tags (or a cue sheet), once read; the window puts
+    // artist and title together as it shows them.
+    QString artist{};
+    QString album{};
+    int trackNumber = 0; // 0: not known
+    // A track of a cue sheet is a stretch of its file (seconds); end -1 is
+    // the file's end. A whole file starts at 0 and ends at -1.
+    double start = 0;
+    double end = -1;
 };
+
+// Whether the entry is a stretch of its file (a track of a cue sheet).
+inline bool IsFilePart(const PlaylistEntry& entry) {
+    return entry.start > 0 || entry.end >= 0;
+}
 
 struct PlaylistRead {
     std::vector<PlaylistEntry> entries;
@@ -33,7 +47,8 @@ bool IsPlaylistFileName(const QString& name);
 PlaylistRead ReadPlaylist(const QString& path);
 
 // The entries as an M3U8 list kept in `listFolder`: entries inside that
-// folder are named relative to it. The caller writes the bytes to disk.
+// folder are named relative to it, each with its length and "Artist - Title"
+// where they are known. The caller writes the bytes to disk.
 QByteArray WriteM3u8(const std::vector<PlaylistEntry>& entries, const QString& listFolder);
 
 } // namespace quarn

@@ -19,6 +19,12 @@ QueueModel::QueueModel(PlaybackSession& session) : session_(session) {
             emit dataChanged(index(int(row)), index(int(row)));
         }
     });
+    connect(&session_, &PlaybackSession::QueueEntriesChanged, this,
+            [this](qsizetype first, qsizetype last) {
+                if (last < rowCount()) {
+                    emit dataChanged(index(int(first)), index(int(last)));
+                }
+            });
 }
 
 int QueueModel::rowCount(const QModelIndex& parent) const {
@@ -31,12 +37,14 @@ QVariant QueueModel::data(const QModelIndex& index, int role) const {
     }
     const PlaylistEntry& entry = session_.Queue().At(index.row());
     switch (role) {
-    case Qt::DisplayRole:
-        if (!entry.title.isEmpty()) {
-            return entry.title;
-        }
-        return entry.stream ? entry.location
-                            : GetFileName(platform::ReadableFileName(entry.location));
+    case Qt::DisplayRole: {
+        // "Artist – Title" where the tags (or the list) name the artist.
+        const QString title = !entry.title.isEmpty() ? entry.title
+                              : entry.stream
+                                  ? entry.location
+                                  : GetFileName(platform::ReadableFileName(entry.location));
+        return entry.artist.isEmpty() ? title : entry.artist + QStringLiteral(" \u2013 ") + title;
+    }
     case Qt::ToolTipRole:
         return platform::ReadableFileName(entry.location);
     case NumberRole:
@@ -51,6 +59,10 @@ QVariant QueueModel::data(const QModelIndex& index, int role) const {
         return entry.stream;
     case IdRole:
         return QVariant::fromValue(quint64(session_.Queue().IdAt(index.row())));
+    case ArtistRole:
+        return entry.artist;
+    case AlbumRole:
+        return entry.album;
     default:
         return {};
     }

@@ -8,7 +8,8 @@
 namespace quarn {
 
 // The play queue as a list for a view: a row an entry, with its title (the
-// file's name until the engine or a playlist gives one) and the QueueRoles.
+// file's name until the tags, the engine or a playlist give one, after its
+// artist where that is known) and the QueueRoles.
 // Rows dragged within the view are moved, files dropped on it are added
 // where they are dropped; every edit goes through the session.
 class QueueModel : public QAbstractListModel {

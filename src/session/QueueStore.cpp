@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 
 namespace quarn {
 
@@ -26,6 +27,11 @@ StoredQueue LoadQueue(const QString& path) {
         }
         entry.title = stored.value(QLatin1String("title")).toString();
         entry.length = stored.value(QLatin1String("length")).toDouble(-1);
+        entry.artist = stored.value(QLatin1String("artist")).toString();
+        entry.album = stored.value(QLatin1String("album")).toString();
+        entry.trackNumber = stored.value(QLatin1String("track")).toInt(0);
+        entry.start = std::max(0.0, stored.value(QLatin1String("start")).toDouble(0));
+        entry.end = stored.value(QLatin1String("end")).toDouble(-1);
         entry.stream = IsStreamUrl(entry.location);
         queue.entries.push_back(entry);
     }
@@ -42,6 +48,19 @@ platform::WriteOutcome SaveQueue(const QString& path, const StoredQueue& queue) 
         }
         if (entry.length >= 0) {
             stored.insert(QStringLiteral("length"), entry.length);
+        }
+        for (const auto& [key, text] :
+             {std::pair("artist", entry.artist), {"album", entry.album}}) {
+            if (!text.isEmpty()) {
+                stored.insert(QLatin1String(key), text);
+            }
+        }
+        if (entry.trackNumber > 0) {
+            stored.insert(QStringLiteral("track"), entry.trackNumber);
+        }
+        if (IsFilePart(entry)) {
+            stored.insert(QStringLiteral("start"), entry.start);
+            stored.insert(QStringLiteral("end"), entry.end);
         }
         entries.append(stored);
     }

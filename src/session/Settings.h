@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/MediaEngine.h"
 #include "platform/UserFiles.h"
 
 #include <QString>
@@ -12,6 +13,17 @@ struct PlayerSettings {
     bool muted = false;
     bool playlistShown = false;
     int playlistHeight = 200; // pixels
+    // The skin: a bundled or installed skin's id ("classic"), or the path of
+    // one opened from elsewhere.
+    QString skin = QStringLiteral("classic");
+    // The size it is shown at: 1, 1.5 or 2; 0 for the screen's own (Automatic).
+    double skinSize = 0;
+    ReplayGain replayGain = ReplayGain::Off;
+    // The player's windows stay above the others.
+    bool alwaysOnTop = false;
+    // The folder of the file last opened by itself (the Open dialog starts
+    // there); "" for none. Only an absolute path is taken.
+    QString lastFolder{};
 
     friend bool operator==(const PlayerSettings&, const PlayerSettings&) = default;
 };
@@ -24,6 +36,9 @@ QString SettingsPath();
 // kind or no number at all (NaN) takes its default, as do all of them where
 // the file is missing, unreadable, damaged or not a plain file.
 PlayerSettings LoadSettings(const QString& path);
+
+// The sizes a skin is shown at: 1, 1.5, 2, and 0 (the screen's own).
+bool IsSkinSize(double size);
 
 // Writes the file whole or not at all, only as a plain file of the user's
 // own (see WriteUserFile).

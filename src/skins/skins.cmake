@@ -1,26 +1,21 @@
 # The skin pictures, icons and component pictures, drawn by tools/skingen
 # (`cmake --build <dir> --target regenerate-skins` redraws them here).
 
-# Carried inside the program, read as :/skins/<name>.
+# The bundled skins, one folder each (skin.json and its pictures).
+set(QUARN_BUNDLED_SKINS classic light high-contrast)
+foreach(skin IN LISTS QUARN_BUNDLED_SKINS)
+  file(GLOB QUARN_SKIN_FILES_${skin} CONFIGURE_DEPENDS
+       "${CMAKE_CURRENT_LIST_DIR}/${skin}/skin.json" "${CMAKE_CURRENT_LIST_DIR}/${skin}/*.png")
+endforeach()
+
+# Carried inside the program, read as :/skins/<name>; Classic's folder too, as
+# :/skins/classic/<name>, the skin the program falls back on when it finds no
+# skin folder.
 qt_add_resources(quarn_windows "skins"
   PREFIX "/skins"
   BASE ${CMAKE_CURRENT_LIST_DIR}
   FILES
-    ${CMAKE_CURRENT_LIST_DIR}/toolbar.png
-    ${CMAKE_CURRENT_LIST_DIR}/songname.png
-    ${CMAKE_CURRENT_LIST_DIR}/play.png
-    ${CMAKE_CURRENT_LIST_DIR}/pause.png
-    ${CMAKE_CURRENT_LIST_DIR}/stop.png
-    ${CMAKE_CURRENT_LIST_DIR}/open.png
-    ${CMAKE_CURRENT_LIST_DIR}/effects.png
-    ${CMAKE_CURRENT_LIST_DIR}/exit.png
-    ${CMAKE_CURRENT_LIST_DIR}/playlist-top.png
-    ${CMAKE_CURRENT_LIST_DIR}/playlist-middle.png
-    ${CMAKE_CURRENT_LIST_DIR}/playlist-bottom.png
-    ${CMAKE_CURRENT_LIST_DIR}/overlay-left.png
-    ${CMAKE_CURRENT_LIST_DIR}/overlay-middle.png
-    ${CMAKE_CURRENT_LIST_DIR}/overlay-right.png
-    ${CMAKE_CURRENT_LIST_DIR}/tile.png
+    ${QUARN_SKIN_FILES_classic}
     ${CMAKE_CURRENT_LIST_DIR}/splash.jpg
     ${CMAKE_CURRENT_LIST_DIR}/about.png
     ${CMAKE_CURRENT_LIST_DIR}/about-picture1.png
@@ -30,8 +25,9 @@ qt_add_resources(quarn_windows "skins"
     ${CMAKE_CURRENT_LIST_DIR}/cmdlg.gif
     ${CMAKE_CURRENT_LIST_DIR}/dlgs.gif)
 
-# Read by the program at run time from its data folder: the intro sound and
-# the About animation's frames. A plain build copies them beside the program.
+# Read by the program at run time from its data folder: the intro sound, the
+# About animation's frames and the skins. A plain build copies them beside the
+# program.
 set(QUARN_FILES_BESIDE_PROGRAM
   "${CMAKE_CURRENT_LIST_DIR}/intro.mp3"
   "${CMAKE_CURRENT_LIST_DIR}/quarn 1.bmp"
@@ -47,6 +43,18 @@ foreach(source IN LISTS QUARN_FILES_BESIDE_PROGRAM)
     VERBATIM)
   list(APPEND quarn_copied_files "${QUARN_RUNTIME_DIR}/${name}")
 endforeach()
+# The skins go to skins/<name>/ beside the program.
+foreach(skin IN LISTS QUARN_BUNDLED_SKINS)
+  foreach(source IN LISTS QUARN_SKIN_FILES_${skin})
+    get_filename_component(name "${source}" NAME)
+    set(copy "${QUARN_RUNTIME_DIR}/skins/${skin}/${name}")
+    add_custom_command(OUTPUT "${copy}"
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different "${source}" "${copy}"
+      DEPENDS "${source}"
+      VERBATIM)
+    list(APPEND quarn_copied_files "${copy}")
+  endforeach()
+endforeach()
 add_custom_target(quarn_runtime_files DEPENDS ${quarn_copied_files})
 add_dependencies(quarn_windows quarn_runtime_files)
 # Installed, they go to <prefix>/share/quarn-media-player, where the program
@@ -54,3 +62,7 @@ add_dependencies(quarn_windows quarn_runtime_files)
 include(GNUInstallDirs)
 install(FILES ${QUARN_FILES_BESIDE_PROGRAM}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/quarn-media-player)
+foreach(skin IN LISTS QUARN_BUNDLED_SKINS)
+  install(FILES ${QUARN_SKIN_FILES_${skin}}
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/quarn-media-player/skins/${skin})
+endforeach()

@@ -16,6 +16,12 @@ Label::Label(QWidget* parent, const char* name, const design::Element& element,
     SetForeColour(colour);
 }
 
+Label::Label(QWidget* parent, const char* name) : QLabel(parent) {
+    setObjectName(QString::fromLatin1(name));
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAutoFillBackground(false);
+}
+
 void Label::SetForeColour(ColourWord colour) {
     foreColour_ = colour;
     QPalette palette = this->palette();

@@ -16,6 +16,8 @@ class Label : public QLabel {
 public:
     Label(QWidget* parent, const char* name, const design::Element& element,
           const design::Font& font, ColourWord colour, Qt::Alignment alignment);
+    // A label whose place and look are given later (by a skin).
+    Label(QWidget* parent, const char* name);
 
     void SetForeColour(ColourWord colour);
     ColourWord ForeColour() const { return foreColour_; }

@@ -31,7 +31,9 @@ void MessageWindow::Show(const QString& text, const QString& title, const QStrin
     }
     setInformativeText(lines);
     show();
+    // In front, with the keys: Return dismisses it.
     raise();
+    activateWindow();
 }
 
 } // namespace quarn

@@ -15,6 +15,8 @@ namespace {
 
 constexpr int kMostCorrectionsPerSecond = 200;
 constexpr int kRetryMs = 1000;
+// A dragged group snaps to a screen edge it comes this near.
+constexpr int kSnapDistance = 10;
 
 // Whether a window moved or resized by others may be put right again now:
 // at most so many times a second.
@@ -66,8 +68,9 @@ void WindowGroup::SetCompanionShown(QWidget& companion, bool shown) {
         c->window->setVisible(shown && main_.isVisible() && !FullScreen());
         if (shown) {
             dock(*c);
-            keepOnScreen();
+            KeepOnScreen();
         }
+        emit Changed();
     }
 }
 
@@ -82,11 +85,36 @@ bool WindowGroup::CompanionShown(const QWidget& companion) const {
 
 void WindowGroup::SetMainSize(QSize size) {
     const bool grew = size.width() > mainSize_.width() || size.height() > mainSize_.height();
+    const bool changed = size != mainSize_;
     mainSize_ = size;
     keepSize();
-    if (grew) {
-        keepOnScreen();
+    if (centreNext_ && changed) {
+        centreNext_ = false;
+        centreGroup();
+    } else if (grew) {
+        KeepOnScreen();
     }
+}
+
+void WindowGroup::CentreOnNextSize() {
+    centreNext_ = true;
+    centreGroup();
+}
+
+void WindowGroup::centreGroup() {
+    const QRect area = availableArea();
+    if (area.isEmpty() || !normalState(main_)) {
+        return;
+    }
+    const QRect bounds = Bounds();
+    moveGroupTo(main_.pos() + area.center() - bounds.center());
+    KeepOnScreen();
+}
+
+QRect WindowGroup::availableArea() const {
+    const QScreen* screen =
+        main_.screen() != nullptr ? main_.screen() : QGuiApplication::primaryScreen();
+    return screen == nullptr ? QRect() : screen->availableGeometry();
 }
 
 void WindowGroup::keepSize() {
@@ -99,7 +127,12 @@ void WindowGroup::Drag(QPoint grabbedAt, Qt::MouseButton button) {
     if (FullScreen()) {
         return;
     }
-    DragWindow(main_, grabbedAt, button, [this](QPoint at) { moveGroupTo(at); });
+    centreNext_ = false;
+    DragWindow(main_, grabbedAt, button, [this](QPoint at) {
+        // The whole group stops at the screen's edges, and snaps to them.
+        const QRect bounds = Bounds().translated(at - main_.pos());
+        moveGroupTo(at + SnapIntoArea(bounds, availableArea(), kSnapDistance));
+    });
 }
 
 void WindowGroup::moveGroupTo(QPoint mainTopLeft) {
@@ -135,6 +168,7 @@ void WindowGroup::fullScreenChanged() {
         return;
     }
     wasFullScreen_ = full;
+    emit Changed();
     if (full) {
         for (Companion& companion : companions_) {
             companion.window->hide();
@@ -189,13 +223,12 @@ QRect WindowGroup::Bounds() const {
     return bounds;
 }
 
-void WindowGroup::keepOnScreen() {
-    const QScreen* screen =
-        main_.screen() != nullptr ? main_.screen() : QGuiApplication::primaryScreen();
-    if (screen == nullptr || !normalState(main_)) {
+void WindowGroup::KeepOnScreen() {
+    const QRect area = availableArea();
+    if (area.isEmpty() || !normalState(main_)) {
         return;
     }
-    const QPoint by = ShiftIntoArea(Bounds(), screen->availableGeometry());
+    const QPoint by = ShiftIntoArea(Bounds(), area);
     if (!by.isNull()) {
         moveGroupTo(main_.pos() + by);
     }

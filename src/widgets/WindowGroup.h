@@ -14,7 +14,12 @@
 // - Full screen hides the companions; back from it, the main window has
 //   exactly its place and size of before and the companions come back.
 // - When the main window grows, the group moves as little as it must to lie
-//   inside the available area of its screen.
+//   inside the available area of its screen. Dragged, the whole group stops
+//   at the area's edges (no companion is ever left where the window manager
+//   would hold it back) and snaps to an edge it comes within 10 pixels of.
+// - Asked to, it centres itself on the screen once the main window takes
+//   its next size (a file given at launch comes up centred at its video's
+//   size); a drag before that leaves it where the user put it.
 // - A companion refuses to be closed from the desktop: it goes with the main
 //   window.
 // All geometry is in pixels on the screen.
@@ -60,8 +65,18 @@ public:
     void Center();
     // Every companion at its place now.
     void Dock();
+    // Moves the group as little as it must to lie inside its screen's
+    // available area.
+    void KeepOnScreen();
+    // Centres the group on its screen now, and again once the main window
+    // takes its next size.
+    void CentreOnNextSize();
     // The rectangle the main window and its shown companions cover.
     QRect Bounds() const;
+
+signals:
+    // Full screen came or went, or a companion was shown or hidden.
+    void Changed();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -83,7 +98,8 @@ private:
     void snapBack(Companion& companion);
     void moveGroupTo(QPoint mainTopLeft);
     void keepSize();
-    void keepOnScreen();
+    void centreGroup();
+    QRect availableArea() const;
     void fullScreenChanged();
 
     QWidget& main_;
@@ -91,6 +107,7 @@ private:
     QSize mainSize_;
     QRect normalGeometry_; // the main window's before full screen
     bool wasFullScreen_ = false;
+    bool centreNext_ = false;
     QElapsedTimer resizeClock_;
     int resizesUndone_ = 0;
     QTimer retry_;

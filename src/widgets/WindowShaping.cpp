@@ -2,9 +2,49 @@
 
 #include "widgets/PictureBox.h"
 
+#include <QEvent>
+#include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 namespace quarn {
+
+namespace {
+
+// Watches a window's resizes for HoldSize.
+class SizeHold : public QObject {
+public:
+    explicit SizeHold(QWidget& window) : QObject(&window), window_(&window) {
+        setObjectName(QStringLiteral("SizeHold"));
+        window.installEventFilter(this);
+    }
+    void Hold(QSize size) {
+        wanted_ = size;
+        asksLeft_ = kMostAsks;
+        window_->resize(size);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Resize && window_->size() != wanted_ && asksLeft_ > 0) {
+            --asksLeft_;
+            QTimer::singleShot(0, window_, [window = window_, size = wanted_] {
+                if (window) {
+                    window->resize(size);
+                }
+            });
+        }
+        return false;
+    }
+
+private:
+    static constexpr int kMostAsks = 3;
+    QPointer<QWidget> window_;
+    QSize wanted_;
+    int asksLeft_ = 0;
+};
+
+} // namespace
 
 std::vector<QRect> SkinRuns(const QImage& picture) {
     std::vector<QRect> runs;
@@ -71,6 +111,12 @@ void ShapeForm(PictureBox& picture, QWidget& window) {
 void ShapeControl(PictureBox& picture) {
     prepare(picture);
     applyRegion(picture, GetSkinRegion(picture.Picture()));
+}
+
+void HoldSize(QWidget& window, QSize size) {
+    auto* hold =
+        window.findChild<SizeHold*>(QStringLiteral("SizeHold"), Qt::FindDirectChildrenOnly);
+    (hold != nullptr ? hold : new SizeHold(window))->Hold(size);
 }
 
 } // namespace quarn

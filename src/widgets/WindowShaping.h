@@ -33,4 +33,11 @@ void ShapeForm(PictureBox& picture, QWidget& window);
 // Prepares the picture element and cuts the element itself to its outline.
 void ShapeControl(PictureBox& picture);
 
+// Makes the top-level window `size` and keeps it so. A window manager's
+// report of an earlier size that arrives after the new one was asked for
+// would otherwise leave the window at the old size; such a report is
+// answered by asking again (a few times at most, should a window manager
+// insist on a size of its own).
+void HoldSize(QWidget& window, QSize size);
+
 } // namespace quarn

@@ -1,5 +1,7 @@
 #include "windows/AboutBox.h"
 
+#include <QKeyEvent>
+
 #include "common/Designs.h"
 #include "common/Twips.h"
 #include "platform/FileNames.h"
@@ -68,6 +70,19 @@ void AboutBox::NextFrame() {
     }
     picture1_->SetPicture(frame.convertToFormat(QImage::Format_RGB32));
     ShapeControl(*picture1_);
+}
+
+void AboutBox::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        hide();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
 }
 
 void AboutBox::paintEvent(QPaintEvent*) {

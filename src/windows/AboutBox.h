@@ -41,6 +41,8 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    // Escape, Enter or Space close it, as "OK" does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // The colour word of what the window shows at a pixel; -1 off the window.

@@ -11,26 +11,21 @@ namespace quarn {
 
 namespace d = design::menus;
 
-EffectsMenu::EffectsMenu() : menu_(new QMenu(QString::fromLatin1(d::kMnuSavers), this)) {
+EffectsMenu::EffectsMenu(QAction* melter, QAction* about)
+    : menu_(new QMenu(QString::fromLatin1(d::kMnuSavers), this)) {
     setObjectName(QStringLiteral("Menus"));
     setWindowTitle(QString::fromLatin1(d::kCaption));
     setWindowIcon(LoadIcon(QString::fromLatin1(d::kIcon)));
     resize(PixelRect({0, 0, d::kClientWidth, d::kClientHeight}).size());
     menu_->setObjectName(QStringLiteral("mnuSavers"));
-    melter_ = menu_->addAction(QString::fromLatin1(d::kMelter));
-    melter_->setObjectName(QStringLiteral("mnuSaverItems0"));
-    about_ = menu_->addAction(QString::fromLatin1(d::kAbout));
-    about_->setObjectName(QStringLiteral("mnuSaverItems1"));
+    melter->setObjectName(QStringLiteral("mnuSaverItems0"));
+    about->setObjectName(QStringLiteral("mnuSaverItems1"));
+    menu_->addAction(melter);
+    menu_->addAction(about);
 }
 
 void EffectsMenu::Popup(QPoint at) {
-    // The chosen item is told of once the menu has gone.
-    const QAction* chosen = menu_->exec(at);
-    if (chosen == melter_) {
-        emit MeltChosen();
-    } else if (chosen == about_) {
-        emit AboutChosen();
-    }
+    menu_->exec(at);
 }
 
 } // namespace quarn

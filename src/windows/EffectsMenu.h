@@ -6,26 +6,21 @@
 namespace quarn {
 
 // The never-shown window that owns the screen-effects menu, which the
-// toolbar pops up: "Melter" (the melt effect) and "About..." (the About box).
+// toolbar pops up: "Melter" (the melt effect) and "About..." (the About box),
+// the player's two actions of those names.
 class EffectsMenu : public QWidget {
     Q_OBJECT
 public:
-    EffectsMenu();
+    EffectsMenu(QAction* melter, QAction* about);
 
     // Pops the menu up at a point on the screen; returns when it closes,
-    // after telling of the chosen item, if any.
+    // after the chosen action, if any, has run.
     void Popup(QPoint at);
 
     QMenu& Menu() { return *menu_; }
 
-signals:
-    void MeltChosen();
-    void AboutChosen();
-
 private:
     QMenu* menu_;
-    QAction* melter_;
-    QAction* about_;
 };
 
 } // namespace quarn

@@ -1,48 +1,101 @@
 #include "windows/FullScreenControls.h"
 
-#include "widgets/Pictures.h"
-#include "widgets/WindowShaping.h"
+#include "widgets/SkinStyles.h"
 
+#include <QFontMetrics>
 #include <QPainter>
+#include <cmath>
 
 namespace quarn {
 
-namespace {
-
-constexpr int kHeight = 44;
-constexpr int kMargin = 40; // from the screen's sides
-constexpr int kBottom = 24; // from the screen's bottom
-constexpr int kCap = 48;    // the rounded ends of the bar
-const char* const kText = "color: #a9cbe6; font-weight: bold;";
-
-QImage picture(const char* name) {
-    return LoadPicture(QStringLiteral(":/skins/") + QString::fromLatin1(name));
-}
-
-} // namespace
-
-FullScreenControls::FullScreenControls(QWidget* parent)
-    : QWidget(parent), left_(picture("overlay-left.png")), middle_(picture("overlay-middle.png")),
-      right_(picture("overlay-right.png")),
-      playPause_(new PictureBox(this, "PlayPause", {0, 0, 255, 315}, picture("pause.png"), false)),
-      time_(new QLabel(this)), seekBar_(new SeekBar(this)), volume_(new QLabel(this)) {
+FullScreenControls::FullScreenControls(QWidget* parent, ActionLookup actions)
+    : QWidget(parent), actions_(std::move(actions)), time_(new QLabel(this)),
+      seekBar_(new SeekBar(this)), volume_(new QSlider(Qt::Horizontal, this)) {
     setObjectName(QStringLiteral("FullScreenControls"));
     // Above the engine's own native window.
     setAttribute(Qt::WA_NativeWindow);
     setMouseTracking(true);
-    ShapeControl(*playPause_);
-    playPause_->setCursor(Qt::PointingHandCursor);
-    connect(playPause_, &PictureBox::Clicked, this, &FullScreenControls::PlayPauseClicked);
-    time_->setStyleSheet(QString::fromLatin1(kText));
-    volume_->setStyleSheet(QString::fromLatin1(kText));
-    time_->setAlignment(Qt::AlignCenter);
-    volume_->setAlignment(Qt::AlignCenter);
     seekBar_->setObjectName(QStringLiteral("FullScreenSeekBar"));
-    seekBar_->setStyleSheet(parent->findChild<QWidget*>(QStringLiteral("HScroll1"))->styleSheet());
     connect(seekBar_, &QScrollBar::sliderMoved, this, &FullScreenControls::SeekRequested);
     connect(seekBar_, &SeekBar::JumpRequested, this, &FullScreenControls::SeekRequested);
+    volume_->setObjectName(QStringLiteral("FullScreenVolume"));
+    volume_->setRange(0, 100);
+    volume_->setFocusPolicy(Qt::TabFocus);
+    volume_->setAccessibleName(QStringLiteral("Volume"));
+    // Whoever moves it (the mouse, the keys, a screen reader): the player
+    // setting it to the volume it has is not heard (ShowVolume).
+    connect(volume_, &QSlider::valueChanged, this, &FullScreenControls::VolumeRequested);
     ShowReadout(ReadoutAt(0, 0));
     hide();
+}
+
+void FullScreenControls::ApplySkin(const Skin& skin, double scale) {
+    skin_ = skin;
+    skinScale_ = scale;
+    applyLook(scale);
+}
+
+double FullScreenControls::SofaScale(const SkinFont& font, double skinScale, int screenHeight) {
+    // Text read from across a room: what is drawn of a time (its digits, and
+    // the stroke between them, which reaches from top to bottom) at least 3%
+    // of the screen's height.
+    const int atOne =
+        QFontMetrics(font.At(1)).tightBoundingRect(QStringLiteral("0:00 / 0:00")).height();
+    return std::max(skinScale, atOne > 0 ? kSofaText * screenHeight / atOne : skinScale);
+}
+
+void FullScreenControls::applyLook(double scale) {
+    const Skin& skin = skin_;
+    look_ = skin.fullScreenBar;
+    scale_ = scale;
+    auto picture = [&](const QString& file, QImage& image, QRegion& outline) {
+        const SkinPicture shown = skin.Picture(file, look_.key, scale);
+        image = shown.image;
+        outline = shown.outline;
+    };
+    picture(look_.left, left_, leftOutline_);
+    picture(look_.middle, middle_, middleOutline_);
+    picture(look_.right, right_, rightOutline_);
+    for (auto& [button, place] : buttons_) {
+        delete button;
+    }
+    buttons_.clear();
+    for (const SkinButton& skinned : look_.buttons) {
+        auto* button = new PictureButton(this, skinned.name);
+        button->SetLook(skin, skinned, look_.key, scale);
+        buttons_.emplace_back(button, Scaled(skinned.rect, scale));
+        button->SetAction(actions_(skinned.command));
+        button->show();
+    }
+    const auto text = "color: " + look_.time.colour.name() + ";";
+    time_->setStyleSheet(text);
+    time_->setFont(look_.time.font.At(std::max(scale, textScale_)));
+    time_->setAlignment(look_.time.alignment);
+    seekBar_->setStyleSheet(SeekBarStyle(look_.seekBar, look_.seekBar.rect.height(), scale));
+    seekBar_->SetFocusColour(skin.focus);
+    volume_->setStyleSheet(
+        SliderStyle(look_.volume, look_.volume.rect.height(), scale, skin.focus));
+    setFixedHeight(left_.height());
+    resizeEvent(nullptr);
+}
+
+std::vector<QWidget*> FullScreenControls::Controls() const {
+    std::vector<QWidget*> controls;
+    for (const auto& [button, place] : buttons_) {
+        controls.push_back(button);
+    }
+    controls.push_back(seekBar_);
+    controls.push_back(volume_);
+    return controls;
+}
+
+PictureButton* FullScreenControls::Button(const QString& command) const {
+    for (size_t i = 0; i < buttons_.size(); ++i) {
+        if (look_.buttons.at(i).command == command) {
+            return buttons_[i].first;
+        }
+    }
+    return nullptr;
 }
 
 void FullScreenControls::ShowReadout(const Readout& readout) {
@@ -50,40 +103,62 @@ void FullScreenControls::ShowReadout(const Readout& readout) {
     if (!seekBar_->isSliderDown()) {
         seekBar_->setValue(readout.value);
     }
-    time_->setText(TimeString(readout.value) + QStringLiteral(" / ") + TimeString(readout.maximum));
-}
-
-void FullScreenControls::ShowPlaying(bool playing) {
-    playing_ = playing;
-    playPause_->SetPicture(picture(playing ? "pause.png" : "play.png"));
-    playPause_->setToolTip(playing ? QStringLiteral("Pause") : QStringLiteral("Play"));
+    time_->setText(TimeStringFor(readout.value, readout.maximum) + QStringLiteral(" / ") +
+                   TimeStringFor(readout.maximum, readout.maximum));
+    // Read out in words, as the toolbar's time is.
+    time_->setAccessibleName(SpokenTime(readout.value, readout.maximum));
 }
 
 void FullScreenControls::ShowVolume(int volume, bool muted) {
-    volume_->setText(muted ? QStringLiteral("Muted") : QStringLiteral("Vol %1%").arg(volume));
+    if (!volume_->isSliderDown()) {
+        const QSignalBlocker quiet(volume_);
+        volume_->setValue(volume);
+    }
+    volume_->setToolTip(muted ? QStringLiteral("Muted") : QStringLiteral("Vol %1%").arg(volume));
 }
 
 void FullScreenControls::PlaceIn(QSize parent) {
-    setGeometry(kMargin, parent.height() - kHeight - kBottom,
-                std::max(2 * kCap + 200, parent.width() - 2 * kMargin), kHeight);
+    // The time is drawn large enough for the sofa; the bar grows with it as
+    // far as that leaves the seek bar at least 40% of the bar's length.
+    const double sofa = SofaScale(look_.time.font, skinScale_, parent.height());
+    const FullScreenBarSkin& bar = skin_.fullScreenBar;
+    const double fixed = std::max(1, bar.seekBar.rect.x() - bar.seekBar.rect.width());
+    const double fits = 0.6 * parent.width() / (fixed + 1.2 * bar.margin);
+    const double scale = std::max(skinScale_, std::min(sofa, fits));
+    if (std::abs(scale - scale_) > 1e-3 || std::abs(sofa - textScale_) > 1e-3) {
+        textScale_ = sofa;
+        applyLook(scale);
+    }
+    const int margin = Scaled(look_.margin, scale_);
+    setGeometry(
+        margin, parent.height() - height() - Scaled(look_.bottom, scale_),
+        std::max(left_.width() + right_.width() + Scaled(200, scale_), parent.width() - 2 * margin),
+        height());
     raise();
+}
+
+QRect FullScreenControls::placed(const QRect& scaled) const {
+    const int left = scaled.x() < 0 ? width() + scaled.x() : scaled.x();
+    const int w = scaled.width() < 0 ? width() + scaled.width() - left : scaled.width();
+    return {left, scaled.y(), std::max(0, w), scaled.height()};
 }
 
 void FullScreenControls::resizeEvent(QResizeEvent*) {
     const int w = width();
-    // On the bar's flat body, clear of its rounded ends.
-    playPause_->move(34, (kHeight - 21) / 2);
-    time_->setGeometry(58, 9, 140, 26);
-    volume_->setGeometry(w - 130, 9, 90, 26);
-    seekBar_->setGeometry(204, (kHeight - 9) / 2, std::max(40, w - 204 - 140), 9);
+    const int h = height();
+    for (auto& [button, place] : buttons_) {
+        button->move(placed(place).topLeft());
+    }
+    time_->setGeometry(placed(Scaled(look_.time.rect, scale_)));
+    seekBar_->setGeometry(placed(Scaled(look_.seekBar.rect, scale_)));
+    volume_->setGeometry(placed(Scaled(look_.volume.rect, scale_)));
     // Cut from its pictures, the middle as it is tiled.
     QRegion outline;
-    const QRegion tile = GetSkinRegion(middle_);
     for (int x = left_.width(); x < w - right_.width(); x += std::max(1, middle_.width())) {
-        outline += tile.translated(x, 0) & QRect(x, 0, w - right_.width() - x, kHeight);
+        outline += middleOutline_.translated(x, 0) & QRect(x, 0, w - right_.width() - x, h);
     }
-    outline += GetSkinRegion(left_);
-    outline += GetSkinRegion(right_).translated(w - right_.width(), 0);
+    outline += leftOutline_;
+    outline += rightOutline_.translated(w - right_.width(), 0);
     setMask(outline);
 }
 

@@ -1,8 +1,8 @@
 #include "windows/MainWindow.h"
 
 #include "common/Designs.h"
-#include "common/Layout.h"
-#include "widgets/Pictures.h"
+#include "widgets/AccessibleWindow.h"
+#include "widgets/SkinStyles.h"
 #include "widgets/WindowLook.h"
 
 #include <QCloseEvent>
@@ -24,7 +24,6 @@ class VideoDisplay : public QWidget {
 public:
     explicit VideoDisplay(QWidget* parent) : QWidget(parent) {
         setObjectName(QStringLiteral("TheShow"));
-        setGeometry(PixelRect(d::kTheShow));
         SetDesignColours(*this, MakeColourWord(0, 0, 0), MakeColourWord(0, 0, 0));
         setAttribute(Qt::WA_NativeWindow);
         setAttribute(Qt::WA_DontCreateNativeAncestors);
@@ -41,65 +40,37 @@ constexpr int kNoticeMs = 2000;
 constexpr int kWheelNotch = 120;
 constexpr int kSecondsPerNotch = 5;
 
-const char* const kSeekBarStyle = R"(
-QScrollBar:horizontal { background: #0b1522; border: 1px solid #1d3550; height: 9px; margin: 0 9px; }
-QScrollBar:horizontal:disabled { background: #0a0f16; border-color: #141e2a; }
-QScrollBar::handle:horizontal { background: #5895c1; min-width: 12px; border-radius: 2px; }
-QScrollBar::handle:horizontal:hover { background: #7ab1da; }
-QScrollBar::handle:horizontal:disabled { background: #2a3a4a; }
-QScrollBar::add-line:horizontal, QScrollBar::sub-line:horizontal {
-    background: #162a40; border: 1px solid #1d3550; width: 8px; subcontrol-origin: margin; }
-QScrollBar::add-line:horizontal { subcontrol-position: right; }
-QScrollBar::sub-line:horizontal { subcontrol-position: left; }
-QScrollBar::add-page:horizontal, QScrollBar::sub-page:horizontal { background: none; }
-)";
-
-QSize designDisplaySize() {
-    return PixelRect(d::kTheShow).size();
-}
-
 } // namespace
 
-MainWindow::MainWindow()
+MainWindow::MainWindow(const Skin& skin, double scale, ActionLookup actions)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), display_(new VideoDisplay(this)),
-      seekBar_(new SeekBar(this)),
-      backgroundTile_(new PictureBox(this, "Picture3", d::kPicture3,
-                                     LoadPicture(QString::fromLatin1(d::kPicture3Picture)), false)),
-      displaySize_(designDisplaySize()) {
+      seekBar_(new SeekBar(this)) {
+    MarkAsWindow(*this);
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QString::fromLatin1(d::kCaption));
     MakeBorderless(*this);
     SetDesignColours(*this, d::kBackColour, d::kForeColour);
-    resize(PixelRect({0, 0, d::kClientWidth, d::kClientHeight}).size());
 
     seekBar_->setObjectName(QStringLiteral("HScroll1"));
-    seekBar_->setGeometry(PixelRect(d::kHScroll1));
-    seekBar_->setStyleSheet(QString::fromLatin1(kSeekBarStyle));
     seekBar_->setEnabled(false);
     // Dragging the thumb seeks, and so does a click on the track; the arrows,
     // and the bar following the playing position, do not.
     connect(seekBar_, &QScrollBar::sliderMoved, this, &MainWindow::SeekRequested);
     connect(seekBar_, &SeekBar::JumpRequested, this, &MainWindow::SeekRequested);
 
-    controls_ = new FullScreenControls(this);
-    connect(controls_, &FullScreenControls::PlayPauseClicked, this,
-            &MainWindow::PlayPauseRequested);
+    controls_ = new FullScreenControls(this, std::move(actions));
+    connect(controls_, &FullScreenControls::VolumeRequested, this, &MainWindow::VolumeRequested);
     connect(controls_, &FullScreenControls::SeekRequested, this, &MainWindow::SeekRequested);
     notice_ = new QLabel(this);
     notice_->setObjectName(QStringLiteral("PictureNotice"));
     notice_->setAttribute(Qt::WA_NativeWindow);
-    notice_->setStyleSheet(
-        QStringLiteral("background: #0b1522; color: #a9cbe6; font-weight: bold; padding: 6px 10px;"
-                       "border: 1px solid #5895c1;"));
     notice_->hide();
     noticeShown_.setSingleShot(true);
     noticeShown_.setInterval(kNoticeMs);
     connect(&noticeShown_, &QTimer::timeout, notice_, &QWidget::hide);
 
-    backgroundTile_->AutoSize();
-    backgroundTile_->hide();
+    ApplySkin(skin, scale);
     // The window is never seen at its design size, only fitted around its display.
-    fitAroundDisplay();
     resize(FittedSize());
     CenterOnScreen(*this);
 
@@ -111,7 +82,49 @@ MainWindow::MainWindow()
     connect(&pointerStill_, &QTimer::timeout, this, [this] {
         setCursor(Qt::BlankCursor);
         controls_->hide();
+        emit ControlsCover(0);
     });
+}
+
+void MainWindow::ApplySkin(const Skin& skin, double scale) {
+    const MainWindowSkin& look = skin.main;
+    tile_ = skin.Picture(look.tile, KeyRule{}, scale).image;
+    border_ = look.border;
+    background_ = look.background;
+    text_ = look.text;
+    font_ = look.font.At(scale);
+    borderWidth_ = look.borderWidth > 0 ? std::max(1, Scaled(look.borderWidth, scale)) : 0;
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, look.background);
+    setPalette(palette);
+    frame_ = {Scaled(look.display.topLeft(), scale), Scaled(look.extra, scale),
+              Scaled(look.seekBarLeft, scale), Scaled(look.seekBarGap, scale),
+              Scaled(look.seekBarHeight, scale)};
+    const bool empty = displaySize_.isEmpty() || displaySize_ == emptyDisplay_;
+    emptyDisplay_ = Scaled(look.display.size(), scale);
+    // What the title strip above and the toolbar below add to the group's height.
+    const auto companion = [&](const QString& picture, const SkinDock& dock) {
+        return Scaled(skin.Original(picture).height() + dock.gap, scale);
+    };
+    around_ = frame_.extra + QSize(0, companion(skin.titleStrip.picture, skin.titleStrip.dock) +
+                                          companion(skin.toolbar.picture, skin.toolbar.dock));
+    seekBar_->setStyleSheet(SeekBarStyle(look.seekBar, look.seekBarHeight, scale));
+    seekBar_->SetFocusColour(skin.focus);
+    marks_ = look.seekBar.marks;
+    barMarks_ = skin.fullScreenBar.seekBar.marks;
+    noticeLook_ = skin.notice;
+    scale_ = scale;
+    controls_->ApplySkin(skin, scale);
+    ShowChapters(chapters_);
+    if (!videoSize_.isEmpty()) {
+        fitVideo();
+    } else {
+        if (empty) {
+            displaySize_ = emptyDisplay_;
+        }
+        fitAroundDisplay();
+    }
+    update();
 }
 
 WId MainWindow::VideoWindow() {
@@ -121,6 +134,12 @@ WId MainWindow::VideoWindow() {
 void MainWindow::ShowVideo(QSize video) {
     if (video.isEmpty()) {
         return; // sound only: the display keeps its size
+    }
+    // Video after all: it shows instead of a cover.
+    if (coverShown_) {
+        coverShown_ = false;
+        display_->show();
+        update();
     }
     videoSize_ = video;
     fitVideo();
@@ -135,23 +154,36 @@ void MainWindow::SetZoom(int percent) {
 
 void MainWindow::fitVideo() {
     const QScreen* shown = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
-    displaySize_ = FitVideoToScreen(videoSize_ * zoom_ / 100, shown->availableGeometry().size());
+    displaySize_ =
+        FitVideoToScreen(videoSize_ * zoom_ / 100, shown->availableGeometry().size(), around_);
     fitAroundDisplay();
 }
 
 void MainWindow::ShowDisplay() {
+    coverShown_ = false;
     display_->show();
+    update();
 }
 
 void MainWindow::ShowOpened() {
-    display_->show();
+    display_->setVisible(!coverShown_);
     seekBar_->setEnabled(true);
 }
 
+void MainWindow::ShowCover(const QImage& cover, const QString& title) {
+    coverShown_ = true;
+    cover_ = cover;
+    coverTitle_ = title;
+    display_->hide();
+    update();
+}
+
 void MainWindow::ShowEnded() {
+    coverShown_ = false;
+    cover_ = QImage();
     seekBar_->setEnabled(false);
     display_->hide();
-    displaySize_ = designDisplaySize();
+    displaySize_ = emptyDisplay_;
     videoSize_ = QSize();
     fitAroundDisplay();
 }
@@ -165,21 +197,22 @@ void MainWindow::ShowReadout(const Readout& readout) {
     controls_->ShowReadout(readout);
 }
 
-void MainWindow::ShowPlaying(bool playing) {
-    controls_->ShowPlaying(playing);
-}
-
 void MainWindow::ShowVolume(int volume, bool muted) {
     controls_->ShowVolume(volume, muted);
 }
 
-void MainWindow::ShowNotice(const QString& text) {
+void MainWindow::ShowNotice(const QString& text, int ms) {
+    // Read from across the room: as large as the full-screen bar's text, at
+    // the top of the picture, in the middle.
+    const double sofa = FullScreenControls::SofaScale(noticeLook_.font, scale_, height());
+    notice_->setStyleSheet(NoticeStyle(noticeLook_, sofa));
+    notice_->setFont(noticeLook_.font.At(sofa));
     notice_->setText(text);
     notice_->adjustSize();
-    notice_->move(24, 24);
+    notice_->move((width() - notice_->width()) / 2, Scaled(24, sofa));
     notice_->show();
     notice_->raise();
-    noticeShown_.start();
+    noticeShown_.start(ms > 0 ? ms : kNoticeMs);
 }
 
 QString MainWindow::Notice() const {
@@ -195,9 +228,7 @@ bool MainWindow::ControlsShown() const {
 }
 
 QSize MainWindow::FittedSize() const {
-    const MainWindowLayout around =
-        MainWindowAround(PixelsToTwips(displaySize_.width()), PixelsToTwips(displaySize_.height()));
-    return {TwipsToPixels(around.width), TwipsToPixels(around.height)};
+    return MainWindowAround(displaySize_, frame_).size;
 }
 
 void MainWindow::fitAroundDisplay() {
@@ -205,11 +236,10 @@ void MainWindow::fitAroundDisplay() {
         display_->setGeometry(rect());
         return;
     }
-    display_->setGeometry(QRect(PixelRect(d::kTheShow).topLeft(), displaySize_));
-    const MainWindowLayout around =
-        MainWindowAround(PixelsToTwips(displaySize_.width()), PixelsToTwips(displaySize_.height()));
-    seekBar_->setGeometry(ToPixels(around.seekBar));
-    emit SizeWanted(FittedSize());
+    const MainWindowLayout around = MainWindowAround(displaySize_, frame_);
+    display_->setGeometry(around.display);
+    seekBar_->setGeometry(around.seekBar);
+    emit SizeWanted(around.size);
 }
 
 void MainWindow::RePaint() {
@@ -218,14 +248,42 @@ void MainWindow::RePaint() {
 
 void MainWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QImage& tile = backgroundTile_->Picture();
-    const QSize tilePixels = backgroundTile_->size();
+    const QSize tile = tile_.size();
     for (const TwipsPoint& at :
-         TilePositions(PixelsToTwips(width()), PixelsToTwips(height()),
-                       PixelsToTwips(tilePixels.width()), PixelsToTwips(tilePixels.height()))) {
-        painter.drawImage(QRect(QPoint(TwipsToPixels(at.left), TwipsToPixels(at.top)), tilePixels),
-                          tile);
+         TilePositions(PixelsToTwips(width()), PixelsToTwips(height()), PixelsToTwips(tile.width()),
+                       PixelsToTwips(tile.height()))) {
+        painter.drawImage(QPoint(TwipsToPixels(at.left), TwipsToPixels(at.top)), tile_);
     }
+    if (coverShown_) {
+        paintCover(painter);
+    }
+    if (borderWidth_ > 0) {
+        const QRect frame = rect();
+        painter.fillRect(frame.left(), frame.top(), frame.width(), borderWidth_, border_);
+        painter.fillRect(frame.left(), frame.bottom() + 1 - borderWidth_, frame.width(),
+                         borderWidth_, border_);
+        painter.fillRect(frame.left(), frame.top(), borderWidth_, frame.height(), border_);
+        painter.fillRect(frame.right() + 1 - borderWidth_, frame.top(), borderWidth_,
+                         frame.height(), border_);
+    }
+}
+
+void MainWindow::paintCover(QPainter& painter) {
+    const QRect place = display_->geometry();
+    painter.fillRect(place, background_);
+    if (!cover_.isNull()) {
+        const QSize fitted = cover_.size().scaled(place.size(), Qt::KeepAspectRatio);
+        QRect shown(QPoint(0, 0), fitted);
+        shown.moveCenter(place.center());
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(shown, cover_);
+        return;
+    }
+    painter.setPen(text_);
+    painter.setFont(font_);
+    const int margin = place.width() / 16;
+    painter.drawText(place.adjusted(margin, margin, -margin, -margin),
+                     Qt::AlignCenter | Qt::TextWordWrap, coverTitle_);
 }
 
 void MainWindow::SetSpeed(std::int32_t speed) {
@@ -244,7 +302,7 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (isFullScreen()) {
         display_->setGeometry(rect());
-        controls_->PlaceIn(size());
+        placeControls();
     }
     RePaint();
 }
@@ -261,6 +319,7 @@ void MainWindow::changeEvent(QEvent* event) {
             pointerStill_.stop();
             unsetCursor();
             controls_->hide();
+            emit ControlsCover(0);
             notice_->hide();
         }
         fitAroundDisplay();
@@ -274,10 +333,24 @@ bool MainWindow::PointerHidden() const {
 void MainWindow::pointerMoved() {
     if (isFullScreen()) {
         unsetCursor();
-        controls_->PlaceIn(size());
         controls_->show();
+        placeControls();
         pointerStill_.start();
     }
+}
+
+void MainWindow::placeControls() {
+    // At the bottom, as large as the screen makes them; subtitles keep above.
+    controls_->PlaceIn(size());
+    if (controls_->isVisible()) {
+        emit ControlsCover(height() - controls_->y());
+    }
+}
+
+void MainWindow::ShowChapters(const QList<double>& starts) {
+    chapters_ = starts;
+    seekBar_->SetMarks(starts, marks_);
+    controls_->Bar().SetMarks(starts, barMarks_);
 }
 
 void MainWindow::mouseMoveEvent(QMouseEvent* event) {
@@ -306,11 +379,13 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         }
         return true; // the seek bar does not move itself
     case QEvent::MouseButtonDblClick:
-        if (watched == display_) {
+        // A double click of the left button; two quick right clicks are two
+        // menus (the toolkit tells of the second press as a double click).
+        if (watched == display_ && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
             emit FullScreenToggleRequested();
             return true;
         }
-        break;
+        [[fallthrough]];
     case QEvent::MouseButtonPress:
         if (watched == display_) {
             rightPressed_ = static_cast<QMouseEvent*>(event)->button() == Qt::RightButton;

@@ -2,56 +2,38 @@
 
 #include "common/QueueRoles.h"
 #include "common/TimeText.h"
-#include "widgets/Pictures.h"
+#include "widgets/AccessibleWindow.h"
+#include "widgets/SkinStyles.h"
 #include "widgets/WindowLook.h"
-#include "widgets/WindowShaping.h"
 
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QTimer>
 
 namespace quarn {
 
 namespace {
 
-// The skin's slices and where the list, the summary and the grip go on them.
-constexpr int kTopHeight = 24;
-constexpr int kBottomHeight = 28;
-constexpr int kListLeft = 9;
-constexpr int kListTop = 20;   // the list's dark area begins in the top slice...
-constexpr int kListBelow = 26; // ... and ends two rows into the bottom one
-constexpr int kListWidth = 226;
-constexpr QRect kTotalWell{10, 7, 72, 13}; // in the bottom slice: the total time
-constexpr QRect kMarks{138, 7, 84, 13};    // in the bottom slice: entries, shuffle, loop
-constexpr QRect kGrip{108, 10, 28, 14};    // in the bottom slice, around its grooves
-const QColor kText(0xa9, 0xcb, 0xe6);
-const QColor kPlaying(0xff, 0xd4, 0x6e);
-const QColor kMissing(0x3a, 0x52, 0x68);
-
-const char* const kListStyle = R"(
-QListView { background: #040910; border: none; color: #a9cbe6; outline: none; }
-QListView::item:selected { background: #1d3550; }
-QScrollBar:vertical { background: #040910; width: 8px; margin: 0; }
-QScrollBar::handle:vertical { background: #2f5577; min-height: 16px; border-radius: 2px; }
-QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }
-QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }
-)";
-
 // A row: its number, its title, and its length (or "stream") at the right;
 // the entry playing in the marking colour, a missing one greyed.
+} // namespace
+
 class EntryDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
+    QColor text, playing, missing, selection;
+    int indent = 4;
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         if (option.state & QStyle::State_Selected) {
-            painter->fillRect(option.rect, QColor(0x1d, 0x35, 0x50));
+            painter->fillRect(option.rect, selection);
         }
         const bool current = index.data(CurrentRole).toBool();
-        const bool missing = index.data(MissingRole).toBool();
+        const bool isMissing = index.data(MissingRole).toBool();
         const double length = index.data(LengthRole).toDouble();
         const QString right = index.data(StreamRole).toBool() ? QStringLiteral("stream")
                               : length >= 0                   ? TimeString(RoundLength(length))
@@ -59,16 +41,16 @@ public:
         QFont font = option.font;
         font.setBold(current);
         painter->setFont(font);
-        painter->setPen(missing ? kMissing : current ? kPlaying : kText);
+        painter->setPen(isMissing ? missing : current ? playing : text);
         const QFontMetrics metrics(font);
-        const QRect r = option.rect.adjusted(4, 0, -4, 0);
+        const QRect r = option.rect.adjusted(indent, 0, -indent, 0);
         const QString number = QStringLiteral("%1.").arg(index.data(NumberRole).toInt());
         const int numberWidth = metrics.horizontalAdvance(QStringLiteral("0000."));
         painter->drawText(QRect(r.left(), r.top(), numberWidth, r.height()),
                           Qt::AlignRight | Qt::AlignVCenter, number);
         const int rightWidth = metrics.horizontalAdvance(right);
         painter->drawText(r, Qt::AlignRight | Qt::AlignVCenter, right);
-        const QRect title = r.adjusted(numberWidth + 5, 0, -rightWidth - 6, 0);
+        const QRect title = r.adjusted(numberWidth + indent + 1, 0, -rightWidth - indent - 2, 0);
         painter->drawText(
             title, Qt::AlignLeft | Qt::AlignVCenter,
             metrics.elidedText(index.data().toString(), Qt::ElideRight, title.width()));
@@ -77,23 +59,15 @@ public:
     static int RoundLength(double seconds) { return int(seconds + 0.5); }
 };
 
-QImage slice(const char* name) {
-    return LoadPicture(QStringLiteral(":/skins/") + QString::fromLatin1(name));
-}
-
-} // namespace
-
-PlaylistWindow::PlaylistWindow(QAbstractItemModel& queue)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), top_(slice("playlist-top.png")),
-      middle_(slice("playlist-middle.png")), bottom_(slice("playlist-bottom.png")),
+PlaylistWindow::PlaylistWindow(QAbstractItemModel& queue, const Skin& skin, double scale)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), delegate_(new EntryDelegate(this)),
       list_(new QListView(this)), summary_(new QLabel(this)), marks_(new QLabel(this)) {
+    MarkAsWindow(*this);
     setObjectName(QStringLiteral("Playlist"));
     setWindowTitle(QStringLiteral("Playlist"));
     MakeBorderless(*this);
     list_->setModel(&queue);
-    list_->setItemDelegate(new EntryDelegate(list_));
-    list_->setStyleSheet(QString::fromLatin1(kListStyle));
-    list_->setFont(DesignFont(design::kSansSerif825Bold));
+    list_->setItemDelegate(delegate_);
     // A thousand entries or a hundred thousand: the view asks for the rows it shows.
     list_->setUniformItemSizes(true);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -136,15 +110,45 @@ PlaylistWindow::PlaylistWindow(QAbstractItemModel& queue)
             [this](const QModelIndex& index) { emit PlayRequested(index.row()); });
     connect(list_, &QWidget::customContextMenuRequested, this,
             [this](QPoint at) { showMenu(list_->viewport()->mapToGlobal(at)); });
-    for (QLabel* label : {summary_, marks_}) {
-        label->setStyleSheet(QStringLiteral("color: #a9cbe6;"));
-        QFont font = DesignFont(design::kSansSerif825Bold);
-        font.setPointSizeF(7);
-        label->setFont(font);
-    }
     summary_->setAlignment(Qt::AlignCenter);
     marks_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    resize(top_.width(), 200);
+    ApplySkin(skin, scale);
+    resize(top_.width(), Scaled(200, scale));
+}
+
+void PlaylistWindow::ApplySkin(const Skin& skin, double scale) {
+    const PlaylistSkin& look = skin.playlist;
+    auto picture = [&](const QString& file, QImage& image, QRegion& outline) {
+        const SkinPicture shown = skin.Picture(file, look.key, scale);
+        image = shown.image;
+        outline = shown.outline;
+    };
+    picture(look.top, top_, topOutline_);
+    picture(look.middle, middle_, middleOutline_);
+    picture(look.bottom, bottom_, bottomOutline_);
+    listPlace_ = Scaled(QRect(look.listLeft, look.listTop, look.listWidth, 0), scale);
+    listBottom_ = Scaled(look.listBottom, scale);
+    total_ = Scaled(look.total, scale);
+    marksPlace_ = Scaled(look.marks, scale);
+    grip_ = Scaled(look.grip, scale);
+    delegate_->text = look.text;
+    delegate_->playing = look.playing;
+    delegate_->missing = look.missing;
+    delegate_->selection = look.selection;
+    delegate_->indent = Scaled(4, scale);
+    list_->setStyleSheet(ListStyle(look, scale));
+    list_->setFont(look.font.At(scale));
+    for (QLabel* label : {summary_, marks_}) {
+        label->setStyleSheet(QStringLiteral("color: %1;").arg(look.text.name()));
+        label->setFont(look.summaryFont.At(scale));
+    }
+    // The height is the user's, at the size it is shown.
+    const int height = scale_ > 0 ? qRound(this->height() * scale / scale_) : this->height();
+    scale_ = scale;
+    resize(top_.width(), std::max(Scaled(kShortest, scale), height));
+    resizeEvent(nullptr);
+    list_->viewport()->update();
+    update();
 }
 
 bool PlaylistWindow::TakesKey(int key, Qt::KeyboardModifiers modifiers) {
@@ -158,7 +162,10 @@ bool PlaylistWindow::TakesKey(int key, Qt::KeyboardModifiers modifiers) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Delete:
+    case Qt::Key_Menu:
         return true;
+    case Qt::Key_F10:
+        return modifiers == Qt::ShiftModifier;
     case Qt::Key_A:
     case Qt::Key_Z:
         return modifiers == Qt::ControlModifier;
@@ -168,26 +175,50 @@ bool PlaylistWindow::TakesKey(int key, Qt::KeyboardModifiers modifiers) {
 }
 
 bool PlaylistWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == list_ && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
+    if (watched != list_ ||
+        (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress)) {
+        return QWidget::eventFilter(watched, event);
+    }
+    const auto* key = static_cast<QKeyEvent*>(event);
+    // The list's own keys go to it, not to the player's commands of those keys.
+    if (event->type() == QEvent::ShortcutOverride && TakesKey(key->key(), key->modifiers())) {
+        event->accept();
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress) {
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
             list_->currentIndex().isValid()) {
             emit PlayRequested(list_->currentIndex().row());
             return true;
         }
-        if (key->key() == Qt::Key_Delete) {
-            emit RemoveRequested(selectedRows());
+        if (key->key() == Qt::Key_Menu ||
+            (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
+            // The list's own menu, at the entry with the focus (else its top).
+            const QRect entry = list_->visualRect(list_->currentIndex());
+            showMenu(
+                list_->viewport()->mapToGlobal(entry.isValid() ? entry.center() : QPoint(4, 4)));
             return true;
         }
-        if (key->matches(QKeySequence::Undo)) {
-            emit UndoRequested();
+        if (key->key() == Qt::Key_Delete && remove_ != nullptr) {
+            remove_->trigger();
+            return true;
+        }
+        if (key->matches(QKeySequence::Undo) && undo_ != nullptr) {
+            undo_->trigger();
             return true;
         }
     }
     return QWidget::eventFilter(watched, event);
 }
 
-QList<qsizetype> PlaylistWindow::selectedRows() const {
+void PlaylistWindow::SetActions(QAction* addFiles, QAction* addFolder, QAction* save,
+                                QAction* remove, QAction* undo) {
+    menuActions_ = {addFiles, addFolder, save, nullptr, remove, undo};
+    remove_ = remove;
+    undo_ = undo;
+}
+
+QList<qsizetype> PlaylistWindow::SelectedRows() const {
     QList<qsizetype> rows;
     for (const QModelIndex& index : list_->selectionModel()->selectedRows()) {
         rows << index.row();
@@ -199,69 +230,74 @@ void PlaylistWindow::showMenu(QPoint at) {
     QMenu* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     const QModelIndex under = list_->indexAt(list_->viewport()->mapFromGlobal(at));
-    const int row = under.isValid() ? under.row() : -1;
-    connect(menu->addAction(QStringLiteral("Add files...")), &QAction::triggered, this,
-            [this, row] { emit AddFilesRequested(row); });
-    connect(menu->addAction(QStringLiteral("Add folder...")), &QAction::triggered, this,
-            [this, row] { emit AddFolderRequested(row); });
-    connect(menu->addAction(QStringLiteral("Save playlist...")), &QAction::triggered, this,
-            &PlaylistWindow::SaveRequested);
-    menu->addSeparator();
-    QAction* remove = menu->addAction(QStringLiteral("Remove"));
-    remove->setEnabled(!selectedRows().isEmpty());
-    connect(remove, &QAction::triggered, this, [this] { emit RemoveRequested(selectedRows()); });
-    connect(menu->addAction(QStringLiteral("Undo")), &QAction::triggered, this,
-            &PlaylistWindow::UndoRequested);
+    menuRow_ = under.isValid() ? under.row() : -1;
+    if (remove_ != nullptr) {
+        remove_->setEnabled(!SelectedRows().isEmpty());
+    }
+    for (QAction* action : menuActions_) {
+        if (action == nullptr) {
+            menu->addSeparator();
+        } else {
+            menu->addAction(action);
+        }
+    }
+    // The row it was opened on counts while it is up only.
+    connect(menu, &QMenu::aboutToHide, this,
+            [this] { QTimer::singleShot(0, this, [this] { menuRow_ = -1; }); });
     menu->popup(at);
 }
 
-void PlaylistWindow::ShowSummary(double knownSeconds, qsizetype entries, bool shuffle, int loop) {
+void PlaylistWindow::ShowSummary(double knownSeconds, qsizetype entries, bool shuffle,
+                                 LoopMode loop) {
     QString text =
         QStringLiteral("%1 \u2022 %2").arg(TimeString(int(knownSeconds + 0.5))).arg(entries);
     if (shuffle) {
         text += QStringLiteral("  SHUF");
     }
-    if (loop != 0) {
-        text += loop == 1 ? QStringLiteral("  LOOP 1") : QStringLiteral("  LOOP");
+    if (loop != LoopMode::Off) {
+        text += loop == LoopMode::File ? QStringLiteral("  LOOP 1") : QStringLiteral("  LOOP");
     }
     summary_->setText(text);
 }
 
 void PlaylistWindow::SetHeight(int height) {
-    resize(width(), std::max(kShortest, height));
+    resize(width(), std::max(Scaled(kShortest, scale_), height));
 }
 
 void PlaylistWindow::resizeEvent(QResizeEvent*) {
-    list_->setGeometry(kListLeft, kListTop, kListWidth, height() - kListTop - kListBelow);
-    summary_->setGeometry(kTotalWell.translated(0, height() - kBottomHeight));
-    marks_->setGeometry(kMarks.translated(0, height() - kBottomHeight));
+    const int bottom = height() - bottom_.height();
+    list_->setGeometry(listPlace_.left(), listPlace_.top(), listPlace_.width(),
+                       height() - listPlace_.top() - listBottom_);
+    summary_->setGeometry(total_.translated(0, bottom));
+    marks_->setGeometry(marksPlace_.translated(0, bottom));
     reshape();
 }
 
 void PlaylistWindow::reshape() {
-    QRegion outline = GetSkinRegion(top_);
-    const QRegion tile = GetSkinRegion(middle_);
+    QRegion outline = topOutline_;
     const int step = std::max(1, middle_.height());
-    for (int y = kTopHeight; y < height() - kBottomHeight; y += step) {
-        outline += tile.translated(0, y) &
-                   QRect(0, y, width(), std::min(step, height() - kBottomHeight - y));
+    const int bottom = height() - bottom_.height();
+    for (int y = top_.height(); y < bottom; y += step) {
+        outline +=
+            middleOutline_.translated(0, y) & QRect(0, y, width(), std::min(step, bottom - y));
     }
-    outline += GetSkinRegion(bottom_).translated(0, height() - kBottomHeight);
+    outline += bottomOutline_.translated(0, bottom);
     setMask(outline);
 }
 
 void PlaylistWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    for (int y = kTopHeight; y < height() - kBottomHeight; y += std::max(1, middle_.height())) {
+    const int bottom = height() - bottom_.height();
+    for (int y = top_.height(); y < bottom; y += std::max(1, middle_.height())) {
         painter.drawImage(0, y, middle_);
     }
     painter.drawImage(0, 0, top_);
-    painter.drawImage(0, height() - kBottomHeight, bottom_);
+    painter.drawImage(0, bottom, bottom_);
 }
 
 void PlaylistWindow::mousePressEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
-    if (kGrip.translated(0, height() - kBottomHeight).contains(at) &&
+    if (grip_.translated(0, height() - bottom_.height()).contains(at) &&
         event->button() == Qt::LeftButton) {
         resizingFrom_ = int(event->globalPosition().y());
         heightAtPress_ = height();

@@ -28,15 +28,19 @@ TEST(CommandLineTest, HelpAndVersionWinWhereverTheyStandAndAToolkitOptionNeedsIt
 }
 
 TEST(CommandLineTest, AfterTheDoubleDashEverythingIsAFileAndOnlyWhatCameBeforeReachesTheToolkit) {
-    const CommandLine line = parse({"-platform", "xcb", "-reverse", "--new-instance", "a.mp4", "--",
-                                    "--help", "-stylesheet=evil.qss", "-reverse", "-"});
+    const CommandLine line =
+        parse({"-platform", "xcb", "-reverse", "--new-instance", "--skin", "light", "--size=2",
+               "a.mp4", "--", "--help", "-stylesheet=evil.qss", "-reverse", "-", "--skin"});
     EXPECT_EQ(line.action, Action::Play);
     EXPECT_TRUE(line.newInstance);
+    EXPECT_EQ(line.skin, "light");
+    EXPECT_EQ(line.size, "2");
+    EXPECT_EQ(parse({"--size"}).action, Action::Usage);
     EXPECT_EQ(line.toolkitArguments,
               (QStringList{"quarn-media-player", "-platform", "xcb", "-reverse"}));
     EXPECT_EQ(line.entries,
               (QStringList{here("a.mp4"), here("--help"), here("-stylesheet=evil.qss"),
-                           here("-reverse"), here("-")}));
+                           here("-reverse"), here("-"), here("--skin")}));
 }
 
 TEST(CommandLineTest, FileUrisAreLocalFilesWebUrlsAreStreamsAndEverythingElseIsAPath) {

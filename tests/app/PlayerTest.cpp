@@ -35,35 +35,37 @@ TEST_F(PlayerTest, OpenPlaysTheChosenFileAndACancelOrARefusalChangesNothingButIs
 }
 
 TEST_F(PlayerTest, PlayAndPauseNeedAnOpenFileAndStopAlwaysStops) {
-    emit player->Bar().PlayClicked();
-    emit player->Bar().PauseClicked();
+    EXPECT_FALSE(player->Commands()[Command::Screenshot]->isEnabled());
+    click("Play");
+    click("Pause");
     EXPECT_TRUE(engine().calls.isEmpty());
     EXPECT_TRUE(saver.record.isEmpty());
-    emit player->Bar().StopClicked();
+    click("mStop");
     EXPECT_EQ(engine().calls, QStringList{"Stop"});
     EXPECT_EQ(saver.record, QStringList{"on"});
 
     open("/media/song.mp3");
     saver.record.clear();
     engine().calls.clear();
-    emit player->Bar().PauseClicked();
+    click("Pause");
     EXPECT_TRUE(saver.record.isEmpty()); // pausing keeps the screen saver off
-    emit player->Bar().PlayClicked();
+    click("Play");
     EXPECT_EQ(engine().calls, (QStringList{"Pause", "Play"}));
     EXPECT_EQ(saver.record, QStringList{"off"});
 }
 
 TEST_F(PlayerTest, AboutTwiceLeavesOneBoxAndOKHidesItWithoutStoppingTheAnimation) {
-    emit player->Effects().AboutChosen();
+    QAction* about = player->Commands()[Command::About];
+    about->trigger();
     AboutBox* box = player->About();
     ASSERT_NE(box, nullptr);
-    emit player->Effects().AboutChosen();
+    about->trigger();
     EXPECT_EQ(player->About(), box);
     EXPECT_TRUE(box->isVisible());
     QTest::mouseClick(&box->Label2(), Qt::LeftButton);
     EXPECT_FALSE(box->isVisible());
     EXPECT_TRUE(box->AnimationTimer().isActive());
-    emit player->Effects().AboutChosen();
+    about->trigger();
     EXPECT_TRUE(box->isVisible());
 }
 
@@ -86,7 +88,7 @@ TEST_F(PlayerTest, FilesDroppedOnAnyOfThePlayersWindowsReplaceTheQueueAndPlay) {
         QApplication::sendEvent(window, &drop);
         EXPECT_EQ(engine().FileName(), "/media/x.mkv") << name;
         EXPECT_EQ(player->Session().Queue().Size(), 2);
-        QTest::keyClick(window, Qt::Key_N);
+        key(*window, Qt::Key_N);
         EXPECT_EQ(engine().FileName(), "/media/y.ogg");
     }
 }

@@ -12,13 +12,13 @@ TEST(Layout, WindowsAreCentredSlightlyHighAndVideosScaledDownToTheScreenWithThei
     EXPECT_DOUBLE_EQ(splash.left, 6405);
     EXPECT_DOUBLE_EQ(splash.top, 4176);
     EXPECT_DOUBLE_EQ(CenteredPosition(19200, 15360, 3000, 15000).top, -204);
-    // The window's margins take 200 twips of the width; they, the title strip
-    // and the toolbar 1820 twips of the height.
-    const QSize screen(1280, 1024);
-    EXPECT_EQ(FitVideoToScreen({320, 240}, screen), QSize(320, 240));
-    EXPECT_EQ(FitVideoToScreen({1920, 1080}, screen), QSize(1266, 712));
-    EXPECT_EQ(FitVideoToScreen({1080, 1920}, screen), QSize(507, 902));
-    EXPECT_EQ(FitVideoToScreen({0, 0}, screen), QSize(0, 0));
+    // Classic's frame takes 13 pixels of the width; it, the title strip and
+    // the toolbar 121 of the height.
+    const QSize screen(1280, 1024), around(13, 121);
+    EXPECT_EQ(FitVideoToScreen({320, 240}, screen, around), QSize(320, 240));
+    EXPECT_EQ(FitVideoToScreen({1920, 1080}, screen, around), QSize(1267, 712));
+    EXPECT_EQ(FitVideoToScreen({1080, 1920}, screen, around), QSize(507, 903));
+    EXPECT_EQ(FitVideoToScreen({0, 0}, screen, around), QSize(0, 0));
 }
 
 TEST(Layout, TheTileIsLaidColumnByColumnIncludingTheEndOfBothLoops) {
@@ -30,10 +30,14 @@ TEST(Layout, TheTileIsLaidColumnByColumnIncludingTheEndOfBothLoops) {
     EXPECT_TRUE(TilePositions(3810, 3210, 0, 4485).empty());
 }
 
-TEST(Layout, TheCompanionsDockAboveAndBelowTheMainWindowsMiddle) {
-    const TwipsRect main{6000, 4500, 3785, 3215};
-    EXPECT_EQ(TitleStripDock(main), (TwipsPoint{6042.5, 3900}));
-    EXPECT_EQ(ToolbarDock(main), (TwipsPoint{6042.5, 7745}));
+TEST(Layout, TheFrameGoesAroundTheDisplayAndCompanionsDockFromTheMainWindowsMiddle) {
+    const MainWindowLayout around = MainWindowAround({320, 240}, {{8, 8}, {13, 33}, 8, 5, 9});
+    EXPECT_EQ(around.size, QSize(333, 273));
+    EXPECT_EQ(around.display, QRect(8, 8, 320, 240));
+    EXPECT_EQ(around.seekBar, QRect(8, 253, 320, 9));
+    // An odd width's middle is rounded down.
+    EXPECT_EQ(CompanionPlace(QRect(400, 300, 253, 214), -123, 260), QPoint(403, 260));
+    EXPECT_EQ(CompanionPlace(QRect(400, 300, 252, 214), -123, 516), QPoint(403, 516));
 }
 
 TEST(Layout, AGroupOutsideTheAreaMovesOnlyAsFarAsItMustToLieInsideIt) {

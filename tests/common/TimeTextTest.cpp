@@ -53,3 +53,17 @@ TEST(PlaybackReadout, ShowsPositionAndLengthOnceSomethingPlays) {
     EXPECT_EQ(PlaybackReadout(9 * 3600 + 30 * 60, 10 * 3600 + 0.2),
               (Readout{"9:30:00/10:00:00", 36000, 34200}));
 }
+
+TEST(TimeStringFor, AFileOfAnHourOrMoreShowsEveryTimeWithHours) {
+    const struct {
+        int seconds, length;
+        const char* shown;
+    } cases[] = {{0, 59, "0:00"},         {59, 3599, "0:59"},      {3599, 3599, "59:59"},
+                 {0, 3600, "0:00:00"},    {307, 7200, "0:05:07"},  {3599, 3600, "0:59:59"},
+                 {3725, 7200, "1:02:05"}, {-65, 7200, "-0:01:05"}, {3725, 0, "1:02:05"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(TimeStringFor(c.seconds, c.length), c.shown) << c.seconds << " " << c.length;
+    }
+    EXPECT_EQ(ReadoutAt(307, 7200).caption, "0:05:07/2:00:00");
+    EXPECT_EQ(ReadoutAt(307, 3599).caption, "5:07/59:59");
+}

@@ -13,6 +13,8 @@
 
 #include <QDBusArgument>
 #include <QDBusObjectPath>
+#include <QDBusPendingCall>
+#include <QDBusVariant>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -178,7 +180,7 @@ TEST_F(HardeningE2ETest, OddNamesThingsThatAreNoFilesAndAStalledBusNeverHoldTheP
     // while the bus daemon itself is stopped; Exit then ends the program in time.
     playFiles({media::Pattern(320, 240, 25, 30)});
     ASSERT_TRUE(fits({320, 240}));
-    auto reacts = [&](QPoint button, bool moving) {
+    auto reacts = [&](Button button, bool moving) {
         QElapsedTimer timer;
         timer.start();
         clickToolbar(button);
@@ -299,4 +301,75 @@ TEST_F(HardeningE2ETest, EveryDamagedFilePlaysOrIsRefusedInTimeAndThePlayerLives
     EXPECT_TRUE(fits({320, 240})) << qPrintable(describeWindows());
     clickToolbar(kExit);
     expectEnded(0, 5000);
+}
+
+// A queue of 100,000 entries, whose every track a desktop widget asks about:
+// the answers are bounded and the player stays responsive meanwhile; SIGTERM
+// in the middle of such requests, and SIGHUP (the terminal it was started
+// from closing), end it at once with status 0 and its settings saved.
+TEST_F(HardeningE2ETest, AHugeQueueNeverHoldsUpTheBusAndEndingSignalsSaveAndEndTheProgram) {
+    startSession();
+    const QString clip = media::Pattern(320, 240, 25, 30);
+    QByteArray list = "#EXTM3U\n";
+    for (int i = 0; i < 100000; ++i) {
+        list += QFile::encodeName(clip) + '\n';
+    }
+    const QString queue = media::Written(u"queue-100000.m3u"_s, list);
+    const QString settings =
+        session->environment().value(u"XDG_CONFIG_HOME"_s) + u"/quarn-media-player/settings.json"_s;
+    const QString trackList = u"org.mpris.MediaPlayer2.TrackList"_s;
+    auto metadataOf = [&](const QList<QDBusObjectPath>& tracks) {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            u"org.mpris.MediaPlayer2.quarn_media_player"_s, u"/org/mpris/MediaPlayer2"_s, trackList,
+            u"GetTracksMetadata"_s);
+        call << QVariant::fromValue(tracks);
+        return bus().asyncCall(call, 10000);
+    };
+    for (const int signal : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        QFile::remove(settings);
+        start({u"--"_s, queue});
+        ASSERT_TRUE(fits({320, 240}, 10000));
+        const auto tracks = qdbus_cast<QList<QDBusObjectPath>>(mpris(u"Tracks"_s, trackList));
+        ASSERT_EQ(tracks.size(), 100000);
+        QElapsedTimer asked;
+        asked.start();
+        QDBusPendingCall metadata = metadataOf(tracks.mid(50000, 1000));
+        EXPECT_GT(mpris(u"Position"_s).toLongLong(), 0);
+        EXPECT_LT(asked.elapsed(), 100 * quarn::e2e::kSlowdown) << "the position's answer waited";
+        metadata.waitForFinished();
+        EXPECT_LT(asked.elapsed(), 1000 * quarn::e2e::kSlowdown);
+        const auto answer = qdbus_cast<QList<QVariantMap>>(metadata.reply().arguments().value(0));
+        ASSERT_EQ(answer.size(), 1000);
+        EXPECT_EQ(answer.front().value(u"mpris:trackid"_s).value<QDBusObjectPath>(),
+                  tracks.at(50000));
+        // Ids that are no tracks of the queue cost nothing, however long.
+        QList<QDBusObjectPath> strangers(
+            100000, QDBusObjectPath(u"/org/quarn/MediaPlayer/Track/123456789"_s));
+        strangers.front() =
+            QDBusObjectPath(u"/org/quarn/MediaPlayer/Track/"_s + QString(1 << 20, u'7'));
+        asked.restart();
+        metadata = metadataOf(strangers);
+        metadata.waitForFinished();
+        EXPECT_LT(asked.elapsed(), 1000 * quarn::e2e::kSlowdown);
+        EXPECT_TRUE(
+            qdbus_cast<QList<QVariantMap>>(metadata.reply().arguments().value(0)).isEmpty());
+
+        mprisCall(u"org.freedesktop.DBus.Properties"_s, u"Set"_s,
+                  {u"org.mpris.MediaPlayer2.Player"_s, u"Volume"_s,
+                   QVariant::fromValue(QDBusVariant(0.35))});
+        // Requests the loop is busy with when the signal comes (fewer where
+        // the sanitizers make each one slow: the settings are saved after them).
+        for (int i = 0; i < 5 / quarn::e2e::kSlowdown; ++i) {
+            metadataOf(tracks);
+        }
+        QElapsedTimer ending;
+        ending.start();
+        ::kill(pid_t(player->processId()), signal);
+        ASSERT_NO_FATAL_FAILURE(expectEnded(0));
+        EXPECT_LT(ending.elapsed(), 2000);
+        QFile saved(settings);
+        ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(saved.readAll().contains("\"volume\": 35"));
+    }
 }

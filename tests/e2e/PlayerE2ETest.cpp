@@ -68,7 +68,7 @@ protected:
     QRgb videoPixel() { return session->screenshot().pixel(main().topLeft() + QPoint(168, 68)); }
 
     // The tool tip that shows below a toolbar button when the pointer comes to it.
-    QImage tipOf(QPoint button) {
+    QImage tipOf(Button button) {
         session->moveMouse(toolbarButton(button) + QPoint(0, 30));
         const QRect below(toolbarButton(button) + QPoint(-40, 8), QSize(160, 50));
         const QImage without = grab(below);
@@ -210,7 +210,7 @@ TEST_F(PlayerE2ETest, TheWindowsTheToolbarTheOpenDialogAndTheScreenEffectsWorkAs
     session->closeWindow(windows.titleStrip);
     session->closeWindow(windows.toolbar);
     EXPECT_TRUE(holdsFor(300, [&] {
-        return viewable(kFormCaption, kTitleStripSize) && viewable(kFormCaption, kToolbarSize);
+        return viewable(kFormCaption, titleStripSize()) && viewable(kFormCaption, toolbarSize());
     })) << "a companion went away";
 
     // Open plays the chosen file: red first, in a window fitted to the

@@ -70,6 +70,7 @@ bool near(QRgb a, QRgb b, int tolerance = 24) {
 TEST(VideoOutputChoice, TheGpuIsTriedOnlyWithHardwareAndTheFirstOutputThatWorksIsKept) {
     VideoOutputChoice software(false);
     EXPECT_EQ(software.Outputs(), "xv,x11");
+    EXPECT_EQ(software.HardwareDecoding(), "no");
     EXPECT_FALSE(software.Pinned());
     software.Adopt("");
     EXPECT_FALSE(software.Pinned());
@@ -80,6 +81,7 @@ TEST(VideoOutputChoice, TheGpuIsTriedOnlyWithHardwareAndTheFirstOutputThatWorksI
 
     VideoOutputChoice hardware(true);
     EXPECT_EQ(hardware.Outputs(), "gpu,xv,x11");
+    EXPECT_EQ(hardware.HardwareDecoding(), "auto-safe");
     hardware.Adopt("gpu");
     EXPECT_EQ(hardware.Outputs(), "gpu");
 }
@@ -282,4 +284,22 @@ TEST_F(MpvEngineTest, AScreenshotIsThePictureAtTheVideosOwnSizeOrAReasonWhyNotSu
     EXPECT_TRUE(near(frame.pixel(160, 60), media::kTopColour)) << std::hex << frame.pixel(160, 60);
     EXPECT_TRUE(near(frame.pixel(160, 180), media::kBottomColour));
     EXPECT_EQ(failed.count(), 2);
+}
+
+// A place kept from an earlier run is where the file starts only where it
+// leaves at least 10 s to play: a file replaced by a shorter one, or a kept
+// number that is no time at all, starts from the beginning.
+TEST_F(MpvEngineTest, AStartThatLeavesLessThanTenSecondsOrIsNoTimePlaysFromTheBeginning) {
+    const QString song =
+        media::Made("tone-90s.ogg", "-f lavfi -i sine=duration=90:sample_rate=8000 -c:a libvorbis");
+    for (const double at : {500.0, 1e308, -5.0, std::nan(""), 85.0, 40.0}) {
+        SCOPED_TRACE(at);
+        QSignalSpy opened(engine.get(), &MediaEngine::Opened);
+        engine->SetFileName(song, at);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return opened.count() == 1; }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return engine->CurrentPosition() > 0; }));
+        EXPECT_NEAR(engine->CurrentPosition(), at == 40.0 ? 40.0 : 0.0, 1.5);
+        EXPECT_TRUE(engine->Playing());
+        EXPECT_NEAR(engine->Duration(), 90.0, 0.5);
+    }
 }

@@ -63,9 +63,10 @@ TEST(PlayQueueTest, EditsKeepTheCurrentEntryAndTheLastRemovalCanBeUndone) {
     EXPECT_TRUE(queue.UndoRemoval());
     EXPECT_EQ(locations(queue.Entries()), (QStringList{"b", "n1", "n2", "a", "e", "c", "d"}));
     EXPECT_FALSE(queue.UndoRemoval());
-    // The current entry removed: the one that took its row is current.
+    // The current entry removed stays current off the list; what followed it is next.
     queue.Remove({5});
-    EXPECT_EQ(queue.Current(), "d");
+    EXPECT_EQ(queue.CurrentRow(), std::nullopt);
+    EXPECT_EQ(queue.NextRow(false), 5);
     queue.Insert(-1, entries({"z"}));
     EXPECT_EQ(locations(queue.Entries()).last(), "z");
 }
@@ -97,7 +98,7 @@ TEST(PlayQueueTest, ShuffledTheWholeQueuePlaysOnceInAnOrderThatStaysUntilChanged
     EXPECT_EQ(queue.NextRow(false), 6);
 }
 
-TEST(PlayQueueTest, AFolderStandsForItsMediaFilesByNameAndAPlaylistForItsEntries) {
+TEST(PlayQueueTest, AFolderStandsForItsMediaFilesAndAPlaylistForItsEntries) {
     QTemporaryDir root;
     const QDir dir(root.path());
     for (const char* name : {"track 10.mp3", "Track 2.flac", "track 1.ogg", "cover.jpg",
@@ -111,13 +112,14 @@ TEST(PlayQueueTest, AFolderStandsForItsMediaFilesByNameAndAPlaylistForItsEntries
                     .written);
     const Expansion expanded =
         ExpandEntries({"/media/first.avi", root.path(), "https://example.org/s.mp3", list});
-    EXPECT_EQ(locations(expanded.entries),
-              (QStringList{"/media/first.avi", dir.filePath("clip.MKV"),
-                           dir.filePath("track 1.ogg"), dir.filePath("Track 2.flac"),
-                           dir.filePath("track 10.mp3"), "https://example.org/s.mp3",
-                           dir.filePath("inner/deep.mp3"), dir.filePath("inner/gone.mp3")}));
-    EXPECT_TRUE(expanded.entries[5].stream);
-    EXPECT_EQ(expanded.entries[6].title, "Deep One");
-    EXPECT_EQ(expanded.entries[6].length, 61);
-    EXPECT_TRUE(expanded.entries[7].missing);
+    EXPECT_EQ(
+        locations(expanded.entries),
+        (QStringList{"/media/first.avi", dir.filePath("clip.MKV"), dir.filePath("track 1.ogg"),
+                     dir.filePath("Track 2.flac"), dir.filePath("track 10.mp3"),
+                     dir.filePath("inner/deep.mp3"), "https://example.org/s.mp3",
+                     dir.filePath("inner/deep.mp3"), dir.filePath("inner/gone.mp3")}));
+    EXPECT_TRUE(expanded.entries[6].stream);
+    EXPECT_EQ(expanded.entries[7].title, "Deep One");
+    EXPECT_EQ(expanded.entries[7].length, 61);
+    EXPECT_TRUE(expanded.entries[8].missing);
 }

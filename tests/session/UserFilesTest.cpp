@@ -85,6 +85,35 @@ TEST(UserFilesTest, NothingButARegularFileOfTheUsersOwnIsWrittenThroughOrReplace
     EXPECT_EQ(namesIn(elsewhere.path()), QStringList{"target.json"});
 }
 
+TEST(UserFilesTest, ALinkedFolderOfTheUsersOwnIsWrittenIntoOneOfAnotherOrOpenToAllIsNot) {
+    QTemporaryDir root;
+    const auto at = [&](const QString& name) { return QFile::encodeName(root.filePath(name)); };
+    ASSERT_EQ(::mkdir(at("own"), 0700), 0);
+    ASSERT_EQ(::mkdir(at("open"), 0700), 0);
+    ASSERT_EQ(::chmod(at("open"), 0777), 0);
+    // Another user's folder: one made and given away by root, else one of the system's.
+    QString theirs = "/usr/share";
+    if (::geteuid() == 0 && ::mkdir(at("theirs"), 0755) == 0 &&
+        ::chown(at("theirs"), 65534, 65534) == 0) {
+        theirs = root.filePath("theirs");
+    }
+    for (const auto& [target, link] : {std::pair{root.filePath("own"), "mine"},
+                                       {root.filePath("open"), "public"},
+                                       {theirs, "other"}}) {
+        ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), at(link)), 0);
+    }
+    EXPECT_TRUE(WriteUserFile(root.filePath("mine/settings.json"), "kept").written);
+    EXPECT_EQ(ReadUserFile(root.filePath("own/settings.json"), 100), QByteArray("kept"));
+    const auto refused = [&](const char* link) {
+        const auto outcome = WriteUserFile(root.filePath(link) + "/settings.json", "kept");
+        return outcome.written ? QString() : outcome.problem;
+    };
+    EXPECT_TRUE(refused("other").contains("another user")) << refused("other").toStdString();
+    EXPECT_TRUE(refused("public").contains("other users may write"));
+    EXPECT_FALSE(QFile::exists(theirs + "/settings.json"));
+    EXPECT_TRUE(namesIn(root.filePath("open")).isEmpty());
+}
+
 TEST(UserFilesTest, AWriteThatFailsPartWayLeavesTheOldFileWholeAndNoTemporaryFile) {
     QTemporaryDir root;
     const QString path = root.filePath("state.json");
@@ -124,7 +153,7 @@ TEST(ResumeStoreTest, RemembersOnlyLocalFilesLeftWellWithinAndForgetsTheRest) {
         EXPECT_EQ(store.PositionFor(film).has_value(), c.remembered)
             << c.position << " " << c.length;
     }
-    store.Finished(film);
+    store.ForgetPosition(film);
     EXPECT_FALSE(store.PositionFor(film));
     for (const char* entry : {"https://example.org/live", "a.mkv"}) {
         store.Left(entry, 30, 120);
@@ -169,6 +198,46 @@ TEST(ResumeStoreTest, KeepsTheThousandFilesLeftMostRecentlyAndAlwaysAFileItCanRe
     ASSERT_TRUE(store.Save().written);
     EXPECT_LE(QFileInfo(root.filePath("resume.json")).size(), ResumeStore::kLargestFile);
     EXPECT_EQ(ResumeStore(root.filePath("resume.json")).PositionFor(longest(1000)), 30);
+}
+
+TEST(ResumeStoreTest, KeepsWhatWasChosenBesideThePositionAndReadsEachValueOnItsOwn) {
+    QTemporaryDir root;
+    const QString path = root.filePath("resume.json");
+    ResumeStore store(path);
+    const FileChoices chosen{2, std::nullopt, kOddNames[0], 0.3, -0.1, 1.25};
+    store.Chose("/v/film.mkv", chosen);
+    store.Left("/v/film.mkv", 754, 7200);
+    store.Chose("/v/off.mkv", {std::nullopt, 0});
+    store.Left("/v/off.mkv", 2, 7200); // too early for a position; the choice stays
+    store.Chose("/v/nan.mkv", {1, 1, "", NAN, INFINITY, NAN});
+    store.Chose("/v/none.mkv", {0, -1, "relative.srt", 1e9, 0, 1e10});
+    ASSERT_TRUE(store.Save().written);
+    const ResumeStore loaded(path);
+    EXPECT_EQ(loaded.ChoicesFor("/v/film.mkv"), chosen);
+    EXPECT_EQ(loaded.PositionFor("/v/film.mkv"), 754);
+    EXPECT_EQ(loaded.ChoicesFor("/v/off.mkv"), (FileChoices{std::nullopt, 0}));
+    EXPECT_FALSE(loaded.PositionFor("/v/off.mkv"));
+    EXPECT_EQ(loaded.ChoicesFor("/v/nan.mkv"), (FileChoices{1, 1}));
+    EXPECT_FALSE(loaded.ChoicesFor("/v/none.mkv")) << "nothing in range: nothing kept";
+    store.ForgetPosition("/v/film.mkv"); // started over
+    EXPECT_EQ(store.ChoicesFor("/v/film.mkv"), chosen);
+
+    // Positions alone, as kept before, and values of the wrong kind or range.
+    ASSERT_TRUE(WriteUserFile(path, R"({"version":1,"files":[{"path":"/v/old.mkv","position":40},
+        {"path":"/v/odd.mkv","position":"x","audio":2.5,"subtitle":-1,"subtitleFile":5,
+         "subtitleDelay":1e9,"audioDelay":-0.5,"speed":1e10},
+        {"path":"/v/odd2.mkv","position":1e300,"audio":"two","subtitle":3,"speed":0,
+         "subtitleDelay":true},
+        {"path":"/v/junk.mkv","position":-3,"audio":0,"subtitle":null}]})")
+                    .written);
+    const ResumeStore old(path);
+    EXPECT_EQ(old.PositionFor("/v/old.mkv"), 40);
+    EXPECT_FALSE(old.ChoicesFor("/v/old.mkv"));
+    EXPECT_FALSE(old.PositionFor("/v/odd.mkv"));
+    EXPECT_EQ(old.ChoicesFor("/v/odd.mkv"), (FileChoices{{}, {}, "", 0, -0.5}));
+    EXPECT_FALSE(old.PositionFor("/v/odd2.mkv"));
+    EXPECT_EQ(old.ChoicesFor("/v/odd2.mkv"), (FileChoices{std::nullopt, 3}));
+    EXPECT_FALSE(old.PositionFor("/v/junk.mkv") || old.ChoicesFor("/v/junk.mkv"));
 }
 
 TEST(ResumeStoreTest, DamagedOversizedOrOddFilesGiveAnEmptyStoreAndRecentList) {

@@ -32,7 +32,8 @@ QString subRip(const char* name, const char* text) {
 } // namespace
 
 // Runs ffmpeg into a temporary name and renames it into place, so that tests
-// running side by side never see half a file.
+// running side by side never see half a file. On one thread: a test making
+// its media leaves the other processor to the test beside it.
 QString Made(const QString& name, const QString& arguments) {
     const QString path = folder().filePath(name);
     if (QFileInfo::exists(path)) {
@@ -41,8 +42,9 @@ QString Made(const QString& name, const QString& arguments) {
     const QString temporary = u"%1.%2.part.%3"_s.arg(
         path, QUuid::createUuid().toString(QUuid::Id128), QFileInfo(name).suffix());
     QProcess ffmpeg;
-    ffmpeg.start(u"ffmpeg"_s, QProcess::splitCommand(u"-hide_banner -loglevel error -y "_s +
-                                                     arguments + u" \"%1\""_s.arg(temporary)));
+    ffmpeg.start(u"ffmpeg"_s,
+                 QProcess::splitCommand(u"-hide_banner -loglevel error -y "_s + arguments +
+                                        u" -threads 1 \"%1\""_s.arg(temporary)));
     if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitCode() != 0) {
         throw std::runtime_error("ffmpeg failed: " + ffmpeg.readAllStandardError().toStdString());
     }
@@ -168,6 +170,26 @@ QString FilmWithTracks() {
             track.language, track.title);
     }
     return Made(u"film-with-tracks.mkv"_s, arguments);
+}
+
+QString ChapteredFilm() {
+    QByteArray chapters = ";FFMETADATA1\n";
+    for (int i = 0; i < 5; ++i) {
+        chapters += QStringLiteral("[CHAPTER]\nTIMEBASE=1/1\nSTART=%1\nEND=%2\ntitle=%3\n")
+                        .arg(i * 20)
+                        .arg(i * 20 + 20)
+                        .arg(kFilmChapters[i])
+                        .toUtf8();
+    }
+    const QByteArray line = "1\n00:00:30,000 --> 00:00:31,000\n";
+    return Made(
+        u"chaptered-film.mkv"_s,
+        u"-f lavfi -i color=c=0x303030:s=320x240:r=10:d=100 -f lavfi -i sine=f=440:d=100 -f lavfi "
+        "-i sine=f=660:d=100 -f ffmetadata -i \"%1\" -i \"%2\" -i \"%3\" -map 0 -map 1 -map 2 "
+        "-map 4 -map 5 -map_chapters 3 -c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac -c:s srt"_s
+            .arg(Written(u"film-chapters.txt"_s, chapters),
+                 Written(u"film-first.srt"_s, line + "HALF PAST\n"),
+                 Written(u"film-second.srt"_s, line + "DEMI\n")));
 }
 
 QString ClipWithSidecar() {

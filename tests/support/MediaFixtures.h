@@ -48,6 +48,12 @@ QString OddlyNamedCopy(const QString& name);
 // of each kind the default: FilmTracks() lists them as they open.
 QString FilmWithTracks();
 std::vector<MediaTrack> FilmTracks();
+// 320 x 240, 100 s of a still dark grey picture with two sound tracks, two
+// subtitle tracks whose one line shows from 30.0 to 31.0 s ("HALF PAST" in
+// the first), and five chapters of 20 s each, named kFilmChapters.
+QString ChapteredFilm();
+inline constexpr const char* kFilmChapters[5] = {"Opening", "The Road", "The Storm", "The Harbour",
+                                                 "Closing"};
 // VideoClip as "evening film.mp4" with its subtitles beside it, "evening film.srt".
 QString ClipWithSidecar();
 // Files named .srt that hold no subtitles: random bytes; a PNG picture.

@@ -26,7 +26,16 @@ void PlayerDriver::TearDown() {
         } catch (const std::exception& error) { // the display may be what failed
             std::printf("no screenshot: %s\n", error.what());
         }
-        std::printf("player log: %s\n", qPrintable(player ? session->logFile(player) : QString()));
+        const QString log = player ? session->logFile(player) : QString();
+        std::printf("player log: %s\n", qPrintable(log));
+        // Its last lines, where a machine that keeps no logs shows them.
+        QFile file(log);
+        if (file.open(QIODevice::ReadOnly)) {
+            const QList<QByteArray> lines = file.readAll().split('\n');
+            for (qsizetype i = std::max<qsizetype>(0, lines.size() - 20); i < lines.size(); ++i) {
+                std::printf("| %s\n", lines[i].constData());
+            }
+        }
     }
 }
 

@@ -21,7 +21,7 @@ protected:
     void TearDown() override;
 
     void startSession(XSession::Options options = {});
-    static bool waitFor(const std::function<bool()>& condition, int timeoutMs = 3000) {
+    static bool waitFor(const std::function<bool()>& condition, int timeoutMs = 3000 * kSlowdown) {
         return XSession::waitUntil(condition, timeoutMs);
     }
     // Holds while `condition` stays true for the whole time.
@@ -38,7 +38,7 @@ protected:
                    const QString& interface = QStringLiteral("org.mpris.MediaPlayer2.Player"));
     QString title();
     // Waits until the player plays the file or entry of this title.
-    bool plays(const QString& title, int timeoutMs = 8000);
+    bool plays(const QString& title, int timeoutMs = 8000 * kSlowdown);
     // Hands files to the player as a second launch does, without waiting for an answer.
     void playFiles(const QStringList& entries);
     // playerctl on the session's bus: a desktop's own media controls.

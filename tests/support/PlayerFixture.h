@@ -6,6 +6,7 @@
 
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
@@ -35,7 +36,22 @@ protected:
         services.programDirectory = folder.path();
         services.paths = {folder.filePath(QStringLiteral("settings.json")), folder.path(),
                           folder.filePath(QStringLiteral("pictures"))};
+        services.skinFolders = {QStringLiteral(QUARN_BINARY_DIR "/skins")};
         player = std::make_unique<Player>(std::move(services));
+    }
+
+    // A whole click of the left button on a toolbar button, by its name.
+    void click(const char* button) {
+        QTest::mouseClick(player->Bar().Button(QString::fromLatin1(button)), Qt::LeftButton);
+    }
+
+    // A key on a window of the player's, once it is the active one (the
+    // player's keys work on its active window).
+    static void key(QWidget& window, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(&window, Qt::Key(key), modifiers);
     }
 
     // The main window's engine: the first one made.
@@ -44,7 +60,7 @@ protected:
     // Clicks Open and answers the dialog with the path (nullopt: cancel).
     void open(std::optional<QString> path) {
         dialogs->answers.push_back(std::move(path));
-        emit player->Bar().OpenClicked();
+        player->Commands()[Command::Open]->trigger();
     }
 
     QTemporaryDir folder;

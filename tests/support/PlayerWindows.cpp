@@ -1,5 +1,11 @@
 #include "support/PlayerWindows.h"
 
+#include <QFile>
+#include <QImageReader>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <cmath>
 #include <stdexcept>
 
@@ -14,6 +20,49 @@ namespace {
 }
 
 } // namespace
+
+PlayerWindows::Look PlayerWindows::ReadLook(const QString& path, double scale) {
+    QFile file(path + u"/skin.json"_s);
+    if (!file.open(QIODevice::ReadOnly)) {
+        fail(u"no manifest in "_s + path);
+    }
+    const QJsonObject skin = QJsonDocument::fromJson(file.readAll()).object();
+    auto part = [&](const char* window) { return skin.value(QLatin1String(window)).toObject(); };
+    auto scaled = [scale](double pixels) { return int(std::lround(pixels * scale)); };
+    auto rect = [&](const QJsonValue& value) {
+        const QJsonArray r = value.toArray();
+        const int left = scaled(r[0].toInt()), top = scaled(r[1].toInt());
+        return QRect(left, top, scaled(r[0].toInt() + r[2].toInt()) - left,
+                     scaled(r[1].toInt() + r[3].toInt()) - top);
+    };
+    auto size = [&](const char* window) {
+        const QSize at1x = QImageReader(path + '/' + part(window)["picture"].toString()).size();
+        return QSize(scaled(at1x.width()), scaled(at1x.height()));
+    };
+    auto dock = [&](const char* window) {
+        const QJsonObject at = part(window)["dock"].toObject();
+        return QPoint(scaled(at["x"].toInt()), scaled(at["gap"].toInt()));
+    };
+    Look look;
+    look.titleStrip = size("titleStrip");
+    look.toolbar = size("toolbar");
+    look.display = rect(part("main")["display"]);
+    const QJsonArray extra = part("main")["extra"].toArray();
+    look.extra = QSize(scaled(extra[0].toInt()), scaled(extra[1].toInt()));
+    look.titleDock = dock("titleStrip");
+    look.toolbarDock = dock("toolbar");
+    const char* commands[] = {"play", "pause", "stop", "open", "effects", "exit"};
+    for (const QJsonValue& button : part("toolbar")["buttons"].toArray()) {
+        for (int i = 0; i < 6; ++i) {
+            if (button["command"].toString() == QLatin1String(commands[i])) {
+                look.buttons[i] = rect(button["rect"]);
+            }
+        }
+    }
+    look.time = rect(part("toolbar")["time"].toObject()["rect"]);
+    look.title = rect(part("titleStrip")["title"].toObject()["rect"]);
+    return look;
+}
 
 void PlayerWindows::launch(const QStringList& args, const QProcessEnvironment& env,
                            const QString& program) {
@@ -30,8 +79,8 @@ void PlayerWindows::waitForPlayerWindows(int timeoutMs) {
     const bool up = XSession::waitUntil(
         [&] {
             const auto main = viewable(kMainCaption);
-            const auto title = viewable(kFormCaption, kTitleStripSize);
-            const auto bar = viewable(kFormCaption, kToolbarSize);
+            const auto title = viewable(kFormCaption, titleStripSize());
+            const auto bar = viewable(kFormCaption, toolbarSize());
             if (main && title && bar) {
                 windows = {*main, *title, *bar};
             }
@@ -84,9 +133,9 @@ QString PlayerWindows::exit() {
     return howItEnded();
 }
 
-QPoint PlayerWindows::toolbarButton(QPoint button) const {
+QPoint PlayerWindows::toolbarButton(Button button) const {
     XSession::waitUntil([&] { return docked(); }, 3000);
-    return toolbar().topLeft() + button;
+    return toolbar().topLeft() + look_.buttons[button].center();
 }
 
 quint64 PlayerWindows::showOpenDialog() const {
@@ -143,8 +192,8 @@ QString PlayerWindows::describeWindows() const {
         return u"at (%1, %2), %3 x %4"_s.arg(at.x()).arg(at.y()).arg(at.width()).arg(at.height());
     };
     return u"main window %1, title strip %2, toolbar %3"_s.arg(
-        place(viewable(kMainCaption)), place(viewable(kFormCaption, kTitleStripSize)),
-        place(viewable(kFormCaption, kToolbarSize)));
+        place(viewable(kMainCaption)), place(viewable(kFormCaption, titleStripSize())),
+        place(viewable(kFormCaption, toolbarSize())));
 }
 
 int PlayerWindows::pixels(double twips) {
@@ -156,19 +205,16 @@ QPoint PlayerWindows::centred(QSize window) const {
             pixels(twips(screen.height()) * 0.95 / 2 - twips(window.height()) / 2)};
 }
 
-QPoint PlayerWindows::titleStripDock(const QRect& main) {
-    return {pixels(twips(main.x()) + twips(main.width()) / 2 - 1850), main.y() - 40};
+QPoint PlayerWindows::titleStripDock(const QRect& main) const {
+    return {main.x() + main.width() / 2 + look_.titleDock.x(),
+            main.y() - look_.titleDock.y() - look_.titleStrip.height()};
 }
 
 bool PlayerWindows::docked() const {
     const QRect at = main();
-    const QPoint strip = titleStripDock(at);
-    return titleStrip().topLeft() == strip &&
-           toolbar().topLeft() == QPoint(strip.x(), at.bottom() + 3);
-}
-
-QSize PlayerWindows::fittedAround(QSize video) {
-    return {pixels(twips(video.width()) + 200), pixels(twips(video.height()) + 500)};
+    return titleStrip().topLeft() == titleStripDock(at) &&
+           toolbar().topLeft() == QPoint(at.x() + at.width() / 2 + look_.toolbarDock.x(),
+                                         at.y() + at.height() + look_.toolbarDock.y());
 }
 
 bool PlayerWindows::near(QRgb a, QRgb b, int tolerance) {

@@ -4,13 +4,23 @@
 
 namespace quarn::e2e {
 
+// How many times longer the player takes under AddressSanitizer: the waits
+// for it and bounds on its answers are stretched by it there, and hold as
+// they stand elsewhere.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr int kSlowdown = 3;
+#else
+inline constexpr int kSlowdown = 1;
+#endif
+
 // The real player on a private desktop, driven as a user drives it: start it,
 // get past its splash, find its three windows by their captions and sizes,
-// press its toolbar buttons and choose files in its Open dialog. It knows
-// where the player is designed to put things; those places are worked out
-// here from the designed numbers, not taken from the program's code, so that
-// the tests check the code instead of restating it. Used by the end-to-end
-// tests and the benchmarks; what cannot be done throws std::runtime_error.
+// press its toolbar buttons and choose files in its Open dialog. Where the
+// windows and their buttons are it reads from the manifest of the skin shown
+// (Classic at first) with its own reading of the manifest, not the program's,
+// so that the tests check the program instead of restating it. Used by the
+// end-to-end tests and the benchmarks; what cannot be done throws
+// std::runtime_error.
 class PlayerWindows {
 public:
     inline static const QString kProgram = QStringLiteral(QUARN_PROGRAM_PATH);
@@ -20,16 +30,29 @@ public:
     inline static const QString kErrorCaption = QStringLiteral("Playback Error");
 
     static constexpr QSize kSplashSize{426, 416};
-    static constexpr QSize kMainWithoutVideo{252, 214};
-    static constexpr QSize kTitleStripSize{244, 39};
-    static constexpr QSize kToolbarSize{244, 46};
     // Inside the splash: the words "Media Player", and a place on the bare picture.
     static constexpr QRect kSplashWords{152, 352, 121, 33};
     static constexpr QPoint kSplashPicture{60, 60};
-    // Inside the toolbar: the centres of its buttons, and the time.
-    static constexpr QPoint kPlay{32, 18}, kPause{48, 18}, kStop{64, 18}, kOpen{176, 18},
-        kScreenEffects{192, 18}, kExit{208, 18};
-    static constexpr QRect kTimeLabel{80, 12, 81, 17};
+    // The toolbar's buttons, by the commands they give.
+    enum Button { kPlay, kPause, kStop, kOpen, kScreenEffects, kExit };
+
+    // What the page objects know of the skin shown, from its manifest, at
+    // the size it is shown (pixels).
+    struct Look {
+        QSize titleStrip, toolbar;
+        QRect display;      // the display's place, and its size with nothing playing
+        QSize extra;        // the main window around the display
+        QPoint titleDock;   // x from the main window's middle, gap above it
+        QPoint toolbarDock; // x, gap below
+        QRect buttons[6];   // in the toolbar, by Button
+        QRect time;         // the time label in the toolbar
+        QRect title;        // the lettering in the title strip
+    };
+    // The skin in the folder at `path` (a bundled one: its folder under
+    // QUARN_SKINS_DIR), shown at `scale`.
+    static Look ReadLook(const QString& path, double scale = 1);
+    void showing(const Look& look) { look_ = look; }
+    const Look& look() const { return look_; }
 
     PlayerWindows() = default;
     explicit PlayerWindows(XSession& session) : desktop(&session), screen(session.screenSize()) {}
@@ -54,23 +77,30 @@ public:
     QRect main() const { return desktop->geometry(windows.main); }
     QRect titleStrip() const { return desktop->geometry(windows.titleStrip); }
     QRect toolbar() const { return desktop->geometry(windows.toolbar); }
-    QRect timeLabel() const { return kTimeLabel.translated(toolbar().topLeft()); }
-    // Where a toolbar button is on the screen, once the toolbar has followed
-    // the main window.
-    QPoint toolbarButton(QPoint button) const;
-    // Once the group has come to rest (docked, and the toolbar where it was
+    QRect timeLabel() const { return look_.time.translated(toolbar().topLeft()); }
+    QSize titleStripSize() const { return look_.titleStrip; }
+    QSize toolbarSize() const { return look_.toolbar; }
+    QSize mainWithoutVideo() const { return look_.display.size() + look_.extra; }
+    // Where a toolbar button's middle is on the screen, once the toolbar has
+    // followed the main window.
+    QPoint toolbarButton(Button button) const;
+    // Whether the group comes to rest (docked, and the toolbar where it was
     // 150 ms before): a toolbar that is still following the main window, which
-    // grows to a new video, would move away from under the pointer.
-    void clickToolbar(QPoint button) const {
+    // grows to a new video or is centred, would move away from under the
+    // pointer or from where a test looks.
+    bool settled(int timeoutMs = 3000 * kSlowdown) const {
         QRect before;
-        XSession::waitUntil(
+        return XSession::waitUntil(
             [&] {
                 const QRect now = toolbar();
                 const bool still = now == before;
                 before = now;
                 return still && docked();
             },
-            3000, 150);
+            timeoutMs, 150);
+    }
+    void clickToolbar(Button button) const {
+        settled();
         desktop->click(toolbarButton(button));
     }
     QImage grab(const QRect& area) const { return desktop->screenshot().copy(area); }
@@ -80,35 +110,41 @@ public:
     // When a window with this caption is up, presses Return in it.
     bool dismissBox(const QString& caption = kErrorCaption) const;
     // The video area inside the main window (its margins left out).
-    QRect videoArea() const { return main().adjusted(8, 8, -5, -25); }
+    QRect videoArea() const {
+        return main().adjusted(look_.display.x(), look_.display.y(),
+                               look_.display.x() - look_.extra.width(),
+                               look_.display.y() - look_.extra.height());
+    }
     // Whether the video area's picture changes within a moment.
     bool pictureMoves(int withinMs = 2000) const;
     // The main window shows no video.
-    bool atRest() const { return main().size() == kMainWithoutVideo; }
+    bool atRest() const { return main().size() == mainWithoutVideo(); }
     // Waits for the main window to fit itself around a video of this size.
-    bool fits(QSize video, int timeoutMs = 5000) const;
+    bool fits(QSize video, int timeoutMs = 5000 * kSlowdown) const;
     // The viewable window with this caption (and size), if any.
     std::optional<quint64> viewable(const QString& caption, std::optional<QSize> size = {}) const;
     // Which of the player's windows are shown, and where: for failure messages.
     QString describeWindows() const;
 
-    // Geometry is kept in twips, 15 to a pixel, and rounded to pixels half to even.
+    // The designs' geometry is kept in twips, 15 to a pixel, and rounded to
+    // pixels half to even.
     static double twips(int pixels) { return pixels * 15.0; }
     static int pixels(double twips);
     // Where the main window puts a window it centres: across, in the middle;
     // down, its middle at 0.95 of half the screen's height.
     QPoint centred(QSize window) const;
-    // The companions stand 1850 twips left of the main window's middle, the
-    // title strip 40 pixels above it, the toolbar 2 pixels below it.
-    static QPoint titleStripDock(const QRect& main);
+    // The companions dock as the skin says: from the main window's middle,
+    // the title strip its gap above it, the toolbar its gap below.
+    QPoint titleStripDock(const QRect& main) const;
     bool docked() const;
-    // The main window around a video: 200 twips of margin across, 500 down.
-    static QSize fittedAround(QSize video);
+    // The main window around a video: the skin's frame around the display.
+    QSize fittedAround(QSize video) const { return video + look_.extra; }
     // Colours within `tolerance` of each other in each channel.
     static bool near(QRgb a, QRgb b, int tolerance = 40);
 
 protected:
     XSession* desktop = nullptr;
+    Look look_ = ReadLook(QStringLiteral(QUARN_SKINS_DIR "/classic"));
     QSize screen;
     QProcess* player = nullptr;
     quint64 splash = 0;

@@ -1,5 +1,8 @@
 // The private desktop: Xvfb, openbox, trayer and the bus, and the connection to it.
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -67,7 +70,13 @@ XSession::XSession(Options options) : logDirectory_(makeLogDirectory()), options
     x_ = std::make_unique<XConnection>(display_, options.windowManager);
     busAddress_ = readLine(bus, u"announce its address"_s);
 
-    // The window manager and the tray host start side by side.
+    // The window manager, the tray host and the accessibility bus (which hangs
+    // on the display and the session bus) start side by side.
+    QProcess* a11y = nullptr;
+    if (options.accessibility) {
+        a11y = launch(u"/usr/libexec/at-spi-bus-launcher"_s, {u"--launch-immediately"_s},
+                      environment(), false, true);
+    }
     QProcess* wm = nullptr;
     QProcess* tray = nullptr;
     if (options.windowManager) {
@@ -95,8 +104,39 @@ XSession::XSession(Options options) : logDirectory_(makeLogDirectory()), options
         awaitReady(tray, u"own the system tray"_s,
                    [&] { return XGetSelectionOwner(x.display, selection) != 0; });
     }
+    if (a11y) {
+        startAccessibility(a11y);
+    }
     // Out of the way of the windows under test, so that nothing shows hover.
     moveMouse({options.screen.width() - 1, options.screen.height() / 2});
+}
+
+void XSession::startAccessibility(QProcess* launcher) {
+    // The launcher runs a dbus-daemon of its own (configured by at-spi2-core's
+    // accessibility.conf, in our XDG_RUNTIME_DIR) and tells its address once
+    // it owns org.a11y.Bus on the session bus.
+    const QDBusConnection bus = QDBusConnection::connectToBus(busAddress_, busAddress_);
+    const QDBusMessage getAddress = QDBusMessage::createMethodCall(
+        u"org.a11y.Bus"_s, u"/org/a11y/bus"_s, u"org.a11y.Bus"_s, u"GetAddress"_s);
+    QString address;
+    awaitReady(launcher, u"answer GetAddress on org.a11y.Bus"_s, [&] {
+        const QDBusMessage reply = bus.call(getAddress, QDBus::Block, 1000);
+        if (reply.type() == QDBusMessage::ReplyMessage) {
+            address = reply.arguments().value(0).toString();
+        }
+        return !address.isEmpty();
+    });
+    // The registry lists the programs on that bus for the clients. The bus
+    // would start it on a client's first call, from the host's service folder
+    // and out of our sight: started here, it logs and stops with the rest.
+    QProcess* registry = launch(u"/usr/libexec/at-spi2-registryd"_s, {}, environment());
+    {
+        const QDBusConnection a11y = QDBusConnection::connectToBus(address, address);
+        awaitReady(registry, u"own org.a11y.atspi.Registry"_s, [&] {
+            return a11y.interface()->isServiceRegistered(u"org.a11y.atspi.Registry"_s).value();
+        });
+    }
+    QDBusConnection::disconnectFromBus(address);
 }
 
 QProcessEnvironment XSession::environment() const {
@@ -115,7 +155,12 @@ QProcessEnvironment XSession::environment() const {
     env.insert(u"DISPLAY"_s, display_);
     env.insert(u"XDG_SESSION_TYPE"_s, u"x11"_s);
     env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, busAddress_);
-    env.insert(u"NO_AT_BRIDGE"_s, u"1"_s);
+    env.insert(u"NO_AT_BRIDGE"_s, u"1"_s); // GTK's bridge; Qt's does not read it
+    if (options_.accessibility) {
+        // Else Qt's bridge waits for the bus to say that a screen reader runs
+        // (org.a11y.Status). Qt 6.4 wants it "1": "0" leaves the bridge off.
+        env.insert(u"QT_LINUX_ACCESSIBILITY_ALWAYS_ON"_s, u"1"_s);
+    }
     for (const QString& setting :
          words(QStringLiteral("XDG_RUNTIME_DIR=runtime XDG_CONFIG_HOME=config XDG_DATA_HOME=data "
                               "XDG_CACHE_HOME=cache XDG_STATE_HOME=state"))) {

@@ -21,14 +21,18 @@ struct XSessionOptions {
     QSize screen{1280, 1024};  // 24-bit colour, 96 dpi
     bool windowManager = true; // openbox: click to focus, windows go where programs ask
     bool trayHost = true;      // trayer: a small panel in the bottom right corner
+    // An accessibility bus (AT-SPI: at-spi2-core's bus launcher and registry),
+    // and the programs started on the desktop put their Qt accessibility on it.
+    bool accessibility = false;
 };
 
 // A private X desktop for end-to-end tests: its own Xvfb display, a real window
-// manager (openbox), a real tray host (trayer) and its own D-Bus session bus,
-// set up by the files in tests/support/desktop/. Programs started through it
-// see only this desktop. Every wait is bounded; construction throws
-// std::runtime_error, naming the step and its log, when the desktop cannot be
-// brought up, and so does every method once the X server has gone.
+// manager (openbox), a real tray host (trayer), its own D-Bus session bus, set
+// up by the files in tests/support/desktop/, and an accessibility bus when
+// asked for. Programs started through it see only this desktop. Every wait is
+// bounded; construction throws std::runtime_error, naming the step and its
+// log, when the desktop cannot be brought up, and so does every method once
+// the X server has gone.
 //
 // Its processes each run in a process group of their own that dies with the
 // test, their stdout and stderr in a log of their own under
@@ -49,7 +53,8 @@ public:
     QString busAddress() const { return busAddress_; }
     // DISPLAY, DBUS_SESSION_BUS_ADDRESS, private XDG_RUNTIME_DIR and XDG config,
     // data, cache and state folders (so programs keep their settings inside
-    // the session), no WAYLAND_DISPLAY and no inherited QT_QPA_PLATFORM.
+    // the session), no WAYLAND_DISPLAY and no inherited QT_QPA_PLATFORM; with
+    // Options::accessibility, what makes Qt's AT-SPI bridge come up.
     QProcessEnvironment environment() const;
 
     // Starts a program on this desktop; `extra` overrides the environment.
@@ -75,7 +80,7 @@ public:
     // wait for the pixels before reading them.
     std::optional<quint64> waitForWindow(const QString& caption, int timeoutMs = 10000,
                                          int pollMs = 25);
-    std::vector<quint64> windows(const QString& caption); // mapped or not
+    std::vector<quint64> windows(const QString& caption); // mapped or not; no menus
     QRect geometry(quint64 window);      // the window itself on the root, without decorations
     QRect frameGeometry(quint64 window); // with the window manager's frame, if any
     bool isViewable(quint64 window);
@@ -119,18 +124,26 @@ public:
     // True while someone holds the pointer: a window manager moving a window,
     // an open pop-up menu.
     bool pointerGrabbed();
+    // How many pop-up windows (menus and their submenus: unmanaged windows on
+    // the root) are shown.
+    int popupsShown();
     // A keysym name or a chord: "Return", "a", "F5", "ctrl+o".
     void key(const QString& keysym);
     void type(const QString& text); // any text, including spaces, quotes, non-ASCII
 
 private:
-    // Its stdout is left to read when `talks`.
+    // Its stdout is left to read when `talks`. Should the test die, the
+    // process gets SIGKILL, or SIGTERM where it has to tidy up (`tidies`: the
+    // accessibility bus launcher stops its own bus then); the first one, the
+    // X server, always gets SIGTERM.
     QProcess* launch(const QString& program, const QStringList& args,
-                     const QProcessEnvironment& env, bool talks = false);
+                     const QProcessEnvironment& env, bool talks = false, bool tidies = false);
     // Waits for `ready`; throws, naming `what` and the log, when the process
     // ends first or the time is up.
     void awaitReady(QProcess* process, const QString& what, const std::function<bool()>& ready);
     QString readLine(QProcess* process, const QString& what);
+    // Waits for the bus launcher's bus, then starts the registry on it.
+    void startAccessibility(QProcess* launcher);
     XConnection& connection(); // throws once the server has gone
 
     struct Child {

@@ -49,7 +49,7 @@ XSession::~XSession() {
 }
 
 QProcess* XSession::launch(const QString& program, const QStringList& args,
-                           const QProcessEnvironment& env, bool talks) {
+                           const QProcessEnvironment& env, bool talks, bool tidies) {
     static int launched = 0; // numbers the logs of all the process's sessions
     Child& child = children_.emplace_back();
     child.log = u"%1/%2-%3.log"_s.arg(logDirectory_)
@@ -65,10 +65,11 @@ QProcess* XSession::launch(const QString& program, const QStringList& args,
     p.setStandardErrorFile(child.log, QIODevice::Append);
     // Its own process group, so that stopping it reaches its children; and it
     // dies with the test, even when the test crashes: the X server (the first)
-    // by SIGTERM, which lets it remove its lock file.
-    p.setChildProcessModifier([parent = ::getpid(), first = children_.size() == 1] {
+    // by SIGTERM, which lets it remove its lock file, and so does one that
+    // tidies up (its children left alone would outlive the test).
+    p.setChildProcessModifier([parent = ::getpid(), gentle = tidies || children_.size() == 1] {
         ::setsid();
-        ::prctl(PR_SET_PDEATHSIG, first ? SIGTERM : SIGKILL);
+        ::prctl(PR_SET_PDEATHSIG, gentle ? SIGTERM : SIGKILL);
         if (::getppid() != parent) {
             ::_exit(127);
         }

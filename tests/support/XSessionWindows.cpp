@@ -77,14 +77,24 @@ std::optional<quint64> XSession::waitForWindow(const QString& wanted, int timeou
 std::vector<quint64> XSession::windows(const QString& wanted) {
     XConnection& x = connection();
     const std::vector<xcb_window_t> all = topLevels(x);
-    std::vector<std::pair<xcb_get_property_cookie_t, xcb_get_property_cookie_t>> names;
-    for (xcb_window_t window : all) { // every name asked for before the first answer is read
-        names.emplace_back(xcb_ewmh_get_wm_name(&x.ewmh, window),
-                           xcb_icccm_get_wm_name(x.c, window));
+    struct Asked {
+        xcb_get_property_cookie_t net, plain;
+        xcb_get_window_attributes_cookie_t attributes;
+    };
+    std::vector<Asked> asked;
+    for (xcb_window_t window : all) { // everything asked for before the first answer is read
+        asked.push_back({xcb_ewmh_get_wm_name(&x.ewmh, window), xcb_icccm_get_wm_name(x.c, window),
+                         xcb_get_window_attributes(x.c, window)});
     }
     std::vector<quint64> found;
     for (size_t i = 0; i < all.size(); ++i) {
-        if (caption(x, names[i].first, names[i].second) == wanted) {
+        // Menus and tool tips bypass the window manager; with no title of
+        // their own they are named after the program, like the main window.
+        xcb_get_window_attributes_reply_t* attributes =
+            xcb_get_window_attributes_reply(x.c, asked[i].attributes, nullptr);
+        const bool popup = attributes != nullptr && attributes->override_redirect != 0;
+        std::free(attributes);
+        if (caption(x, asked[i].net, asked[i].plain) == wanted && !popup) {
             found.push_back(all[i]);
         }
     }
@@ -110,6 +120,22 @@ QRect XSession::frameGeometry(quint64 window) {
                                      nullptr);
     return geometry(window).adjusted(-int(frame.left), -int(frame.top), int(frame.right),
                                      int(frame.bottom));
+}
+
+int XSession::popupsShown() {
+    XConnection& x = connection();
+    int shown = 0;
+    if (xcb_query_tree_reply_t* tree =
+            xcb_query_tree_reply(x.c, xcb_query_tree(x.c, x.root), nullptr)) {
+        const xcb_window_t* children = xcb_query_tree_children(tree);
+        for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
+            XWindowAttributes attributes{};
+            shown += XGetWindowAttributes(x.display, children[i], &attributes) &&
+                     attributes.map_state == IsViewable && attributes.override_redirect;
+        }
+        std::free(tree);
+    }
+    return shown;
 }
 
 bool XSession::isViewable(quint64 window) {

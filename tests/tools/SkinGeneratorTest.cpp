@@ -4,17 +4,22 @@
 // so they match within two levels a channel with every pixel's see-through-ness kept.
 
 #include <QBuffer>
+#include <QColor>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -36,9 +41,10 @@ QStringList filesUnder(const QString& folder) {
     return names;
 }
 
-// The pictures the windows are cut from: their key colour decides the outline.
-const QRegularExpression shaped("^(toolbar|songname|play|pause|stop|open|effects|exit|about-"
-                                "picture.|quarn .|playlist-.*|overlay-.*)\\.(png|bmp)$");
+// The pictures the windows are cut from: their key decides the outline. That is
+// every picture of every skin's folder but its tile.
+const QRegularExpression shaped("^(about-picture.|quarn .)\\.(png|bmp)$|"
+                                "^(?!icons/)[^/]+/(?!tile[.@])[^/]+\\.png$");
 
 // Every image in a picture file (an icon holds several), as 32-bit ARGB.
 std::vector<QImage> imagesIn(const QByteArray& bytes) {
@@ -124,10 +130,86 @@ TEST(PictureComparison, ForgivesRoundingButCatchesAMovedRecolouredOrUncoveredMar
         matches(icon, pngOf(original.copy(1, 0, original.width(), original.height())), expected));
     EXPECT_FALSE(matches(icon, pngOf(uncovered), expected));
     // The skins the windows are cut from allow no difference at all.
-    const QByteArray skin = bytesOf(committedDir + "/play.png");
-    QImage skinRounded = imagesIn(skin).at(0);
-    skinRounded.setPixel(8, 10, skinRounded.pixel(8, 10) ^ 1);
-    EXPECT_FALSE(matches("play.png", pngOf(skinRounded), skin));
+    for (const QString name : {"classic/play.png", "high-contrast/toolbar.png"}) {
+        const QByteArray skin = bytesOf(committedDir + "/" + name);
+        QImage skinRounded = imagesIn(skin).at(0);
+        skinRounded.setPixel(8, 10, skinRounded.pixel(8, 10) ^ 1);
+        EXPECT_FALSE(matches(name, pngOf(skinRounded), skin)) << name.toStdString();
+    }
+}
+
+// Every picture name in a manifest (any string value ending in .png).
+void picturesNamed(const QJsonValue& value, QStringList& names) {
+    if (value.isString() && value.toString().endsWith(".png"))
+        names << value.toString();
+    for (const QJsonValue item : value.isArray() ? value.toArray() : QJsonArray())
+        picturesNamed(item, names);
+    for (const QJsonValue item : value.isObject() ? value.toObject() : QJsonObject())
+        picturesNamed(item, names);
+}
+
+// WCAG 2 contrast ratio of two colours.
+double contrast(QRgb a, QRgb b) {
+    auto luminance = [](QRgb c) {
+        auto linear = [](int v) {
+            return v / 255.0 <= 0.03928 ? v / 255.0 / 12.92
+                                        : std::pow((v / 255.0 + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(qRed(c)) + 0.7152 * linear(qGreen(c)) + 0.0722 * linear(qBlue(c));
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST(SkinFiles, ManifestsNameTheirPicturesAndHighContrastTextStandsOutSevenToOne) {
+    const QStringList folders = QDir(committedDir)
+                                    .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                                    .filter(QRegularExpression("^(?!icons$)"));
+    ASSERT_EQ(folders.size(), 3);
+    QJsonObject hc;
+    for (const QString& folder : folders) {
+        QJsonParseError error;
+        const QJsonDocument manifest =
+            QJsonDocument::fromJson(bytesOf(committedDir + "/" + folder + "/skin.json"), &error);
+        ASSERT_EQ(error.error, QJsonParseError::NoError) << folder.toStdString();
+        if (folder == "high-contrast")
+            hc = manifest.object();
+        QStringList names;
+        picturesNamed(manifest.object(), names);
+        EXPECT_GE(names.size(), 15) << folder.toStdString();
+        for (const QString& name : names)
+            EXPECT_TRUE(QFile::exists(committedDir + "/" + folder + "/" + name))
+                << folder.toStdString() << " names " << name.toStdString();
+    }
+    auto colour = [&](const QString& path) {
+        QJsonValue value = hc;
+        for (const QString& key : path.split('.'))
+            value = value[key];
+        return QColor(value.toString()).rgb();
+    };
+    // A text element against its window's picture under the text's corner.
+    auto behind = [&](const QString& element, const QString& text) {
+        const QJsonValue window = std::as_const(hc)[element];
+        const QJsonArray rect = window[text]["rect"].toArray();
+        return QImage(committedDir + "/high-contrast/" + window["picture"].toString())
+            .pixel(rect[0].toInt(), rect[1].toInt());
+    };
+    const std::pair<QRgb, QRgb> pairs[] = {
+        {colour("titleStrip.title.colour"), behind("titleStrip", "title")},
+        {colour("toolbar.time.colour"), behind("toolbar", "time")},
+        {colour("main.text"), colour("main.background")},
+        {colour("menu.text"), colour("menu.background")},
+        {colour("menu.selectedText"), colour("menu.selectedBackground")},
+        {colour("notice.text"), colour("notice.background")}};
+    for (const auto& [text, back] : pairs)
+        EXPECT_GE(contrast(text, back), 7.0) << std::hex << text << " on " << back;
+    for (const QString text : {"text", "playing", "missing"})
+        for (const QString back : {"background", "selection"})
+            EXPECT_GE(
+                contrast(colour("playlist.colours." + text), colour("playlist.colours." + back)),
+                7.0)
+                << text.toStdString() << " on " << back.toStdString();
 }
 
 } // namespace

@@ -60,7 +60,7 @@ TEST(SkinRuns, TheTopLeftPixelsColourToTheBitIsCutAndTheRunsMatchAPixelByPixelSc
     ragged.setPixel(0, 0, kRed);
     EXPECT_EQ(SkinRuns(ragged), referenceScan(ragged));
     // A picture as loaded, in whatever format it comes.
-    const QImage toolbar(":/skins/toolbar.png");
+    const QImage toolbar(":/skins/classic/toolbar.png");
     EXPECT_EQ(SkinRuns(toolbar), referenceScan(toolbar));
 }
 

@@ -1,13 +1,15 @@
 #include "windows/MainWindow.h"
 
+#include "support/ClassicSkin.h"
 #include <QScrollBar>
 #include <QSignalSpy>
+
 #include <gtest/gtest.h>
 
 using namespace quarn;
 
 TEST(MainWindowTest, AsksForTheSizeAroundEachVideoAndForTheDesignSizeAtTheEnd) {
-    MainWindow main;
+    MainWindow main(test::ClassicSkin(), 1, [](const QString&) { return nullptr; });
     QSignalSpy sizes(&main, &MainWindow::SizeWanted);
     EXPECT_EQ(main.size(), QSize(252, 214)); // around the display at its design size
     main.ShowVideo(QSize(320, 240));
@@ -27,10 +29,13 @@ TEST(MainWindowTest, AsksForTheSizeAroundEachVideoAndForTheDesignSizeAtTheEnd) {
 }
 
 TEST(MainWindowTest, TheSeekBarFollowsThePositionButNotUnderTheUsersHand) {
-    MainWindow main;
+    MainWindow main(test::ClassicSkin(), 1, [](const QString&) { return nullptr; });
     main.ShowOpened();
     main.ShowReadout({"0:10/1:00", 60, 10});
     EXPECT_EQ(main.SeekBarValue(), 10);
+    // The full-screen bar's time too, which a screen reader hears in words.
+    EXPECT_EQ(main.Controls().Time(), "0:10 / 1:00");
+    EXPECT_EQ(main.Controls().findChild<QLabel*>()->accessibleName(), "10 seconds of 1 minute");
     auto* seekBar = main.findChild<QScrollBar*>("HScroll1");
     seekBar->setSliderDown(true);
     main.ShowReadout({"0:11/1:00", 60, 11});

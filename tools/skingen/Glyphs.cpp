@@ -50,6 +50,41 @@ QPainterPath cross(QPointF c, qreal s) {
         .united(bar(c + QPointF(-r, r), c + QPointF(r, -r), s * 0.26));
 }
 
+// A triangle pointing left or right with a bar at its tip: skip to the
+// previous or the next entry.
+QPainterPath skip(QPointF c, qreal s, bool forward) {
+    const qreal h = s * 0.8, w = s * 0.62, barWidth = s * 0.2, left = c.x() - (w + barWidth) / 2;
+    const qreal direction = forward ? 1 : -1;
+    const qreal tipX = c.x() + direction * ((w + barWidth) / 2 - barWidth);
+    const qreal baseX = tipX - direction * w;
+    const QPainterPath triangle =
+        polygon({{baseX, c.y() - h / 2}, {tipX, c.y()}, {baseX, c.y() + h / 2}});
+    const qreal barLeft = forward ? tipX : left;
+    return triangle.united(rect(QRectF(barLeft, c.y() - h / 2, barWidth, h), 0.5));
+}
+
+// Four corners pointing inwards: the picture comes back into its window.
+QPainterPath shrink(QPointF c, qreal s) {
+    const qreal reach = s * 0.5, arm = s * 0.34, width = s * 0.17, gap = s * 0.1;
+    QPainterPath path;
+    for (const qreal dx : {-1.0, 1.0}) {
+        for (const qreal dy : {-1.0, 1.0}) {
+            // The corner's point, a little off the middle, its arms running outwards.
+            const QPointF point(c.x() + dx * gap, c.y() + dy * gap);
+            const qreal x = dx < 0 ? point.x() - width : point.x();
+            const qreal y = dy < 0 ? point.y() - width : point.y();
+            const qreal armX = dx < 0 ? point.x() - arm : point.x();
+            const qreal armY = dy < 0 ? point.y() - arm : point.y();
+            path = path.united(rect(QRectF(armX, y, arm, width)))
+                       .united(rect(QRectF(x, armY, width, arm)));
+            // A short diagonal towards the screen's corner.
+            path = path.united(bar(point + QPointF(dx, dy) * (width * 0.5),
+                                   QPointF(c.x() + dx * reach, c.y() + dy * reach), width));
+        }
+    }
+    return path;
+}
+
 } // namespace
 
 QPainterPath PlayTriangle(QPointF c, qreal s) {
@@ -88,6 +123,12 @@ QPainterPath ButtonGlyphPath(ButtonGlyph glyph, QPointF c, qreal s) {
             .united(Sparkle(c + QPointF(s * 0.42, -s * 0.42), s * 0.26));
     case ButtonGlyph::Exit:
         return cross(c, s);
+    case ButtonGlyph::Previous:
+        return skip(c, s, false);
+    case ButtonGlyph::Next:
+        return skip(c, s, true);
+    case ButtonGlyph::LeaveFullScreen:
+        return shrink(c, s);
     }
     return {};
 }

@@ -5,7 +5,7 @@
 // Pictograms as paths, so that they scale to any picture.
 namespace skingen {
 
-enum class ButtonGlyph { Play, Pause, Stop, Open, Effects, Exit };
+enum class ButtonGlyph { Play, Pause, Stop, Open, Effects, Exit, Previous, Next, LeaveFullScreen };
 
 // The pictogram of a toolbar button, centred on `centre`, about `size` pixels tall.
 QPainterPath ButtonGlyphPath(ButtonGlyph glyph, QPointF centre, qreal size);

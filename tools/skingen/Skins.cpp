@@ -155,12 +155,10 @@ QImage ButtonSkin(ButtonGlyph glyph) {
 
 // --- stretching skins --------------------------------------------------------
 
-namespace {
-
 // A stretching skin is drawn in one piece with its middle stretch repeated a
 // few times, then cut. Every row (or column) of that stretch must be the
 // same, or the repeated middle slice would show seams.
-SlicedSkin sliced(const QImage& whole, int first, int middle, int last, Qt::Orientation along) {
+SlicedSkin Sliced(const QImage& whole, int first, int middle, int last, Qt::Orientation along) {
     const bool down = along == Qt::Vertical;
     const int length = down ? whole.height() : whole.width();
     auto cut = [&](int from, int count) {
@@ -173,6 +171,8 @@ SlicedSkin sliced(const QImage& whole, int first, int middle, int last, Qt::Orie
             throw std::runtime_error("a stretching skin's middle does not repeat seamlessly");
     return {cut(0, first), cut(first, middle), cut(length - last, last)};
 }
+
+namespace {
 
 // A groove pressed into the panel, for grilles and grips.
 void groove(QPainter& p, const QRectF& box) {
@@ -275,7 +275,7 @@ SlicedSkin PlaylistSkin() {
         flatRecess(p, kListRecess, theme::kLcd);
         playlistFoot(p);
     }
-    return sliced(Keyed(art, theme::kEyRed, theme::kOutline), kPlaylistTop, kPlaylistMiddle,
+    return Sliced(Keyed(art, theme::kEyRed, theme::kOutline), kPlaylistTop, kPlaylistMiddle,
                   kPlaylistBottom, Qt::Vertical);
 }
 
@@ -312,7 +312,7 @@ SlicedSkin OverlaySkin() {
                 groove(p, QRectF(centre + i * 4 - 1, 13, 2, 18));
         SunkenWell(p, kBarBody, 4, QColor(theme::kNavyDeep), WithAlpha(theme::kRimLight, 60));
     }
-    return sliced(Keyed(art, theme::kEyRed, theme::kOutline), kBarCap, kBarMiddle, kBarCap,
+    return Sliced(Keyed(art, theme::kEyRed, theme::kOutline), kBarCap, kBarMiddle, kBarCap,
                   Qt::Horizontal);
 }
 

@@ -19,6 +19,11 @@ struct SlicedSkin {
     QImage first, middle, last;
 };
 
+// Cuts a stretching skin drawn in one piece, its middle stretch repeated a few
+// times, into `first`, one `middle` and `last` pixels; throws unless every row
+// (or column) of the stretch is the same, as the middle would show seams.
+SlicedSkin Sliced(const QImage& whole, int first, int middle, int last, Qt::Orientation along);
+
 // The playlist, stretched downwards: top, middle and bottom.
 SlicedSkin PlaylistSkin();
 // The full-screen controls bar, stretched across: left cap, middle and right cap.

@@ -1,12 +1,14 @@
-// Draws every picture of the player's skin into the folder given on the
-// command line. The output is committed; the tests regenerate it and compare
-// byte for byte, so every run must write the same bytes.
+// Draws every picture of the player's skins into the folder given on the
+// command line: the bundled skins, one folder each with its skin.json, and the
+// splash, About, icon and dialog pictures beside them. The output is committed; the tests
+// regenerate it and compare byte for byte, so every run must write the same bytes.
 
 #include "Artwork.h"
+#include "Bundled.h"
 #include "Files.h"
 #include "Icons.h"
 #include "Painting.h"
-#include "Skins.h"
+#include "Reference.h"
 #include "Theme.h"
 
 #include <QDir>
@@ -20,24 +22,21 @@ using namespace skingen;
 
 namespace {
 
+// Each bundled skin into its own folder: its pictures (and their @2x twins
+// where it has them) and its skin.json.
 void writeWindowSkins(const QDir& dir) {
-    SavePng(ToolbarSkin(), dir.filePath("toolbar.png"));
-    SavePng(SongNameSkin(), dir.filePath("songname.png"));
-    const std::pair<ButtonGlyph, const char*> buttons[] = {
-        {ButtonGlyph::Play, "play.png"},       {ButtonGlyph::Pause, "pause.png"},
-        {ButtonGlyph::Stop, "stop.png"},       {ButtonGlyph::Open, "open.png"},
-        {ButtonGlyph::Effects, "effects.png"}, {ButtonGlyph::Exit, "exit.png"}};
-    for (const auto& [glyph, name] : buttons)
-        SavePng(ButtonSkin(glyph), dir.filePath(name));
-    SavePng(BackgroundTile(), dir.filePath("tile.png"));
-    const SlicedSkin playlist = PlaylistSkin();
-    SavePng(playlist.first, dir.filePath("playlist-top.png"));
-    SavePng(playlist.middle, dir.filePath("playlist-middle.png"));
-    SavePng(playlist.last, dir.filePath("playlist-bottom.png"));
-    const SlicedSkin overlay = OverlaySkin();
-    SavePng(overlay.first, dir.filePath("overlay-left.png"));
-    SavePng(overlay.middle, dir.filePath("overlay-middle.png"));
-    SavePng(overlay.last, dir.filePath("overlay-right.png"));
+    for (const BundledSkin& skin : BundledSkins()) {
+        if (!dir.mkpath(skin.data.folder))
+            throw std::runtime_error("cannot create " +
+                                     dir.filePath(skin.data.folder).toStdString());
+        const QDir folder(dir.filePath(skin.data.folder));
+        for (const auto& [name, picture] : PicturesOf(skin, 1))
+            SavePng(picture, folder.filePath(name));
+        if (skin.twins)
+            for (const auto& [name, picture] : PicturesOf(skin, 2))
+                SavePng(picture, folder.filePath(QString(name).replace(".png", "@2x.png")));
+        WriteFile(folder.filePath("skin.json"), ManifestJson(skin.data));
+    }
 }
 
 void writeSplashAndAbout(const QDir& dir) {
@@ -78,16 +77,31 @@ void writeDesktopIcons(const QDir& dir) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: quarn-skingen <output-dir>\n");
+    // With --reference, only the pictures for skin authors (docs/skins), of
+    // Classic or of the bundled skin named.
+    const bool reference = (argc == 3 || argc == 4) && QByteArray(argv[1]) == "--reference";
+    if (argc != 2 && !reference) {
+        std::fprintf(stderr,
+                     "usage: quarn-skingen <output-dir>\n"
+                     "       quarn-skingen --reference <docs-dir> [classic|light|high-contrast]\n");
         return 2;
     }
-    const QDir dir(QString::fromLocal8Bit(argv[1]));
+    const char* path = argv[reference ? 2 : 1];
+    const QDir dir(QString::fromLocal8Bit(path));
     if (!dir.exists() && !QDir().mkpath(dir.path())) {
-        std::fprintf(stderr, "quarn-skingen: cannot create %s\n", argv[1]);
+        std::fprintf(stderr, "quarn-skingen: cannot create %s\n", path);
         return 1;
     }
     try {
+        if (reference) {
+            const QString name = QString::fromLocal8Bit(argc == 4 ? argv[3] : "classic");
+            for (const BundledSkin& skin : BundledSkins())
+                if (skin.data.folder == name) {
+                    WriteReference(skin, dir);
+                    return 0;
+                }
+            throw std::runtime_error("no bundled skin " + name.toStdString());
+        }
         writeWindowSkins(dir);
         writeSplashAndAbout(dir);
         writeIconsAndPictures(dir);
