@@ -137,7 +137,7 @@ QByteArray farFirstTimestamp(QByteArray ts) {
 }
 
 QDir folder() {
-    QDir dir(QStringLiteral(QUARN_BINARY_DIR "/test-media/corpus"));
+    QDir dir(media::Store() + u"/corpus"_s);
     dir.mkpath(u"."_s);
     return dir;
 }

@@ -19,7 +19,7 @@ namespace quarn::test::media {
 namespace {
 
 QDir folder() {
-    QDir dir(QStringLiteral(QUARN_BINARY_DIR "/test-media"));
+    QDir dir(Store());
     dir.mkpath(u"."_s);
     return dir;
 }
@@ -30,6 +30,11 @@ QString subRip(const char* name, const char* text) {
 }
 
 } // namespace
+
+QString Store() {
+    const QString chosen = qEnvironmentVariable("QUARN_TEST_MEDIA");
+    return chosen.isEmpty() ? QStringLiteral(QUARN_BINARY_DIR "/test-media") : chosen;
+}
 
 // Runs ffmpeg into a temporary name and renames it into place, so that tests
 // running side by side never see half a file. On one thread: a test making
@@ -92,8 +97,9 @@ QString ColourStepsClip() {
 QString Pattern(int width, int height, int fps, int seconds) {
     const QString size = u"%1x%2"_s.arg(width).arg(height);
     return Made(u"pattern-%1-%2fps-%3s.mp4"_s.arg(size).arg(fps).arg(seconds),
-                QStringLiteral("-f lavfi -i testsrc2=s=%1:r=%2:d=%3 -f lavfi -i sine=f=330:d=%3 "
-                               "-c:v libx264 -preset ultrafast -pix_fmt yuv420p -c:a aac -shortest")
+                QStringLiteral("-f lavfi -i testsrc2=s=%1:r=%2:d=%3 -f lavfi -i "
+                               "sine=f=330:d=%3:sample_rate=8000 -c:v libx264 -preset ultrafast "
+                               "-pix_fmt yuv420p -c:a aac -b:a 16k -shortest")
                     .arg(size)
                     .arg(fps)
                     .arg(seconds));

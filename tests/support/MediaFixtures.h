@@ -10,6 +10,9 @@ namespace quarn::test {
 // Media files made for the tests with ffmpeg's generated sources, kept in the
 // build folder and made once.
 namespace media {
+// Where they are kept: <build>/test-media, or QUARN_TEST_MEDIA, so that the
+// sanitized build uses what the plain build's tests made (ffmpeg is the same).
+QString Store();
 // A file made once by ffmpeg from these arguments (written as one line, split
 // as a shell would, quotes and all): what the others are made by.
 QString Made(const QString& name, const QString& ffmpegArguments);
