@@ -105,13 +105,13 @@ void PlayerWindows::start(const QStringList& args, const QProcessEnvironment& en
         player = desktop->start(kProgram, args, env);
         windows = {};
         waitForPlayerWindows();
-        // Keys typed next go to the main window once the window manager has
-        // given it the focus, which on a busy machine comes a moment later.
-        XSession::waitUntil([&] { return desktop->activeWindow() == windows.main; }, 3000);
-        return;
+    } else {
+        launch(args, env);
+        skipIntro();
     }
-    launch(args, env);
-    skipIntro();
+    // Keys typed next go to the main window once the window manager has
+    // given it the focus, which on a busy machine comes a moment later.
+    XSession::waitUntil([&] { return desktop->activeWindow() == windows.main; }, 5000 * kSlowdown);
 }
 
 QString PlayerWindows::howItEnded() const {
