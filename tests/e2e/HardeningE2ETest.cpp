@@ -23,7 +23,6 @@
 #include <QThread>
 #include <QUrl>
 
-#include <QRegularExpression>
 #include <cmath>
 #include <csignal>
 #include <sys/stat.h>
