@@ -1,6 +1,7 @@
 #include "support/PlayerWindows.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -109,9 +110,17 @@ void PlayerWindows::start(const QStringList& args, const QProcessEnvironment& en
         launch(args, env);
         skipIntro();
     }
-    // Keys typed next go to the main window once the window manager has
-    // given it the focus, which on a busy machine comes a moment later.
-    XSession::waitUntil([&] { return desktop->activeWindow() == windows.main; }, 5000 * kSlowdown);
+    // Keys typed next go to the player once the window manager has given the
+    // focus to its main window, or to a message the player put up at once; on
+    // a busy machine that comes a moment after the windows show.
+    XSession::waitUntil(
+        [&] {
+            const quint64 active = desktop->activeWindow();
+            return active == windows.main ||
+                   (active != 0 && active != windows.titleStrip && active != windows.toolbar &&
+                    desktop->isViewable(active));
+        },
+        5000 * kSlowdown);
 }
 
 QString PlayerWindows::howItEnded() const {
@@ -125,9 +134,13 @@ QString PlayerWindows::exit() {
     if (running()) {
         clickToolbar(kExit);
         if (!player->waitForFinished(5000)) {
+            // What was on the screen, before the killing takes it away.
+            const QString shown = desktop->saveScreenshot(
+                QFileInfo(desktop->logDirectory()).fileName() + u"-at-exit"_s);
+            const QString windows = describeWindows();
             player->kill();
             player->waitForFinished(3000);
-            return u"did not end after Exit; killed"_s;
+            return u"did not end after Exit; killed (%1; %2)"_s.arg(windows, shown);
         }
     }
     return howItEnded();
